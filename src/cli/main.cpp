@@ -1,0 +1,68 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+
+namespace quillmark::cli {
+
+namespace {
+std::vector<Command>& registry() {
+    static std::vector<Command> all;
+    return all;
+}
+} // namespace
+
+void registerCommand(const Command& command) { registry().push_back(command); }
+const std::vector<Command>& commands() { return registry(); }
+
+bool hasFlag(const std::vector<std::string>& args, std::string_view flag) {
+    for (const auto& a : args)
+        if (a == flag)
+            return true;
+    return false;
+}
+
+bool optionValue(const std::vector<std::string>& args, std::string_view name, std::string& out) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == name && i + 1 < args.size()) {
+            out = args[i + 1];
+            return true;
+        }
+        if (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == '=') {
+            out = a.substr(name.size() + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace quillmark::cli
+
+static void usage(std::FILE* out) {
+    std::fprintf(out, "Usage: quillmark-cli COMMAND [OPTIONS]\n\nCommands:\n");
+    for (const auto& c : quillmark::cli::commands())
+        std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
+    std::fprintf(out, "\nRun 'quillmark-cli COMMAND --help' for the options of a command.\n");
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        usage(stderr);
+        return 2;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+        std::strcmp(argv[1], "help") == 0) {
+        usage(stdout);
+        return 0;
+    }
+    std::vector<std::string> args(argv + 2, argv + argc);
+    for (const auto& c : quillmark::cli::commands())
+        if (std::strcmp(argv[1], c.name) == 0)
+            return c.run(args);
+    std::fprintf(stderr, "quillmark-cli: unknown command '%s'\n", argv[1]);
+    usage(stderr);
+    return 2;
+}

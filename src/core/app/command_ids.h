@@ -1,0 +1,40 @@
+#pragma once
+// Every command the menus, toolbar, accelerators and the plot's context menu can issue.
+// Each QAction carries one of these and reaches the one handler for that id.
+
+namespace quillmark {
+
+enum CommandId : int {
+    ID_FILE_NEW = 57600,
+    ID_FILE_OPEN = 57601,
+    ID_FILE_SAVE_STANDARD = 57603, // Ctrl+S: recording file only
+    ID_FILE_SAVE = 57604,          // File, Save: recording file and text data file
+    ID_FILE_PRINT_SETUP = 57606,
+    ID_FILE_PRINT = 57607,
+    ID_FILE_PRINT_PREVIEW = 57609,
+    ID_FILE_MRU_FILE1 = 57616,
+    ID_APP_ABOUT = 57664,
+    ID_APP_EXIT = 57665,
+    ID_VIEW_TOOLBAR = 59392,
+    ID_VIEW_STATUS_BAR = 59393,
+
+    ID_LOGGER_SETTING = 32771,
+    ID_DATA_DOWNLOAD = 32772,
+    ID_VIEW_ALL = 32774,
+    ID_COLOR_SETTING = 32775,
+    ID_GRID_X = 32777,
+    ID_GRID_Y = 32778,
+    ID_MASK_POINTS = 32779,
+    ID_MOVE_VIEW = 32780,
+    ID_ZOOM_IN = 32781,
+    ID_ALARM_LINE = 32782,
+    ID_UNIT_0 = 32784, // Unit(m/s) .. Unit(MPH) are ID_UNIT_0 + unit index
+    ID_UNIT_1 = 32785,
+    ID_UNIT_2 = 32786,
+    ID_UNIT_3 = 32787,
+    ID_UNIT_4 = 32788,
+    ID_EXPORT_EXCEL = 32790,
+    ID_HELP_CONTENTS = 32792,
+};
+
+} // namespace quillmark

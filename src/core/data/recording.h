@@ -1,0 +1,91 @@
+#pragma once
+// The one recording a document holds: the 64-byte header the logger returned, the raw
+// samples (thousandths of the base unit) and the statistics computed from them.
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/common/header_layout.h"
+
+namespace quillmark {
+
+using HeaderBlock = std::array<std::uint8_t, block::kSize>;
+
+// Raw samples above this are stored as the over-range code.
+inline constexpr std::uint16_t kOverRangeThresholdRaw = 31000;
+inline constexpr std::uint16_t kOverRangeRaw = 45000;
+// A converted value strictly above this is shown and written as "OL".
+inline constexpr double kOverRangeLimit = 31.0;
+// Fast sampling (400 Hz): the single-precision value nearest 0.0025.
+inline constexpr float kFastInterval = 0.0025f;
+
+struct Recording {
+    HeaderBlock header{};
+    std::vector<std::uint16_t> samples;
+    std::int32_t sampleCount = 0;
+    std::int32_t maxIndex = -1;
+    std::int32_t minIndex = -1;
+    double average = 0.0;
+    std::int32_t unitIndex = 0;
+
+    // Header fields this program reads.
+    std::int32_t recordedPoints() const;
+    std::uint32_t intervalSeconds() const;
+    std::int32_t startYear() const;
+    float alarmLow() const;
+    float alarmHigh() const;
+    std::uint8_t startMonth() const;
+    std::uint8_t startDay() const;
+    std::uint8_t startHour() const;
+    std::uint8_t startMinute() const;
+    std::uint8_t startSecond() const;
+    std::uint8_t modeFlags() const;
+    bool fastSampling() const; // high nibble of modeFlags equal to 1
+    // 0.0025f in fast sampling, else intervalSeconds as a float.
+    float effectiveInterval() const;
+    // "%.4f" of the effective interval in fast sampling, "%d" of intervalSeconds otherwise.
+    std::string intervalText() const;
+};
+
+// The Recording of a new, empty document: interval 2 s and the given local time as start;
+// when the local time cannot be determined the date is 0 and the time fields 255.
+Recording newDocumentRecording(std::time_t now);
+
+// Statistics pass after a download: max/min (ties at the last occurrence, chosen on raw
+// values), then the over-range substitution, then the average of the substituted values.
+void computeStatistics(Recording& rec);
+
+// Display unit table. Row 0 is the base unit named by the logger model.
+struct DisplayUnit {
+    const char* name;
+    double factor;
+};
+inline constexpr int kDisplayUnitCount = 5;
+std::array<DisplayUnit, kDisplayUnitCount> displayUnits(std::int32_t model);
+// Base unit name: "V" for 710, "mA" for 711, "m/s" otherwise.
+const char* baseUnitName(std::int32_t model);
+// unitIndex outside 0..4 falls back to the base unit row.
+DisplayUnit displayUnit(std::int32_t model, std::int32_t unitIndex);
+
+inline double convertedValue(std::uint16_t raw, double factor) { return raw * factor / 1000.0; }
+inline bool isOverRange(double converted) { return converted > kOverRangeLimit; }
+// "%.2f" of the value (always with a full stop), or "OL" above 31.0.
+std::string convertedValueText(double converted);
+
+// Start time from the header as local calendar time, or nothing when a field is out of
+// range or the platform cannot represent that local time.
+std::optional<std::int64_t> startTime(const Recording& rec);
+
+// Text of a local time: "%.2d-%.2d-%d,%.2d:%.2d:%.2d"; 0 date and -1 time when the
+// time cannot be broken down.
+std::string formatLocalTime(std::int64_t t);
+
+// Time stamp text of sample i (fast sampling adds ".dddd").
+std::string sampleTime(const Recording& rec, std::int64_t start, std::int64_t i);
+// Time of a sample index in whole seconds (start + trunc(interval * index)).
+std::string extremeTime(const Recording& rec, std::int64_t start, std::int64_t index);
+
+} // namespace quillmark
