@@ -22,8 +22,10 @@ namespace {
 
 constexpr char kIniFileName[] = "SettingConfig.ini";
 
+// A stray carriage return (a CR LF line in an LF file) counts as a blank around names and
+// values, so such lines still read as their text.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
 }
 
 std::string_view trim(std::string_view s) {
@@ -128,13 +130,15 @@ void IniStore::loadFromString(std::string_view text) {
         const std::size_t nl = text.find('\n');
         std::string_view raw = text.substr(0, nl);
         text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
-        if (!raw.empty() && raw.back() == '\r') {
-            raw.remove_suffix(1);
-            if (firstLine) {
-                eol_ = "\r\n";
-            }
+        // The first line decides the line end written back; a CR that does not belong to
+        // that line end stays part of the line, so saving keeps it.
+        if (firstLine && !raw.empty() && raw.back() == '\r' && nl != std::string_view::npos) {
+            eol_ = "\r\n";
         }
         firstLine = false;
+        if (eol_ == "\r\n" && !raw.empty() && raw.back() == '\r') {
+            raw.remove_suffix(1);
+        }
 
         const std::string_view t = trim(raw);
         if (!t.empty() && t.front() == '[') {
@@ -371,6 +375,11 @@ std::string IniStore::getString(std::string_view section, std::string_view key,
 void IniStore::setString(std::string_view section, std::string_view key, std::string_view value) {
     const std::string sectionName = cleanSectionName(section);
     const std::string keyName = cleanKey(key);
+    // Such a key would read back as a header or a comment, not as the key.
+    if (keyName.empty() || keyName.front() == '[' || keyName.front() == ';' ||
+        keyName.front() == '#') {
+        return;
+    }
     const std::string val(trim(withoutLineBreaks(value)));
 
     Section* target = nullptr;

@@ -185,6 +185,27 @@ TEST(IniStore, CrLfFilesStayCrLfAndBomIsIgnored) {
     EXPECT_EQ(ini.toString(), "[S]\r\nK=5\r\nL=6\r\n");
 }
 
+TEST(IniStore, MixedLineEndsSurviveASave) {
+    IniStore ini;
+    ini.loadFromString("[S]\nA=1\r\nB=2\n");
+    EXPECT_EQ(ini.getString("S", "A", ""), "1");
+    EXPECT_EQ(ini.toString(), "[S]\nA=1\r\nB=2\n");
+    ini.setInt("S", "A", 3);
+    EXPECT_EQ(ini.toString(), "[S]\nA=3\nB=2\n");
+}
+
+TEST(IniStore, KeysThatCannotReadBackAreNotWritten) {
+    IniStore ini;
+    ini.setString("S", "", "1");
+    ini.setString("S", "  ", "1");
+    ini.setString("S", ";k", "1");
+    ini.setString("S", "#k", "1");
+    ini.setString("S", "[k", "1");
+    EXPECT_EQ(ini.toString(), "");
+    ini.setString("S", "a=b", "1"); // '=' would end the key early
+    EXPECT_EQ(ini.toString(), "[S]\nab=1\n");
+}
+
 TEST(IniStore, LineBreaksCannotInjectKeys) {
     IniStore ini;
     ini.setString("S", "NAME", "evil\nMODEL=4\r\n[X]");
