@@ -122,7 +122,9 @@ void IniStore::loadFromString(std::string_view text) {
     eol_ = "\n";
     sections_.push_back(Section{}); // lines before the first header
 
-    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") {
+    // A byte-order mark is not part of the first line; it is written back as it was.
+    bom_ = text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF";
+    if (bom_) {
         text.remove_prefix(3);
     }
     bool firstLine = true;
@@ -191,7 +193,7 @@ bool IniStore::load(const std::string& path) {
 }
 
 std::string IniStore::toString() const {
-    std::string out;
+    std::string out = bom_ ? "\xEF\xBB\xBF" : "";
     for (const Section& s : sections_) {
         if (s.hasHeader) {
             out += s.headerRaw;

@@ -62,6 +62,7 @@ private:
 
     std::vector<Section> sections_ = std::vector<Section>(1); // [0]: lines before any header
     std::string eol_ = "\n";
+    bool bom_ = false;
 };
 
 // Reads a leading decimal integer as the private-profile functions do. Exposed for the rules
