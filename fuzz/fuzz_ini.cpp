@@ -16,14 +16,15 @@ namespace {
 
 #ifdef QUILLMARK_FUZZ_REPLAY
 // The corpus replay test reports a failed check instead of stopping.
-void fuzzCheckFailed();
+void fuzzCheckFailed(int line);
 #endif
 
-void check(bool ok) {
+void check(bool ok, int line = __builtin_LINE()) {
     if (!ok) {
 #ifdef QUILLMARK_FUZZ_REPLAY
-        fuzzCheckFailed();
+        fuzzCheckFailed(line);
 #else
+        (void)line;
         __builtin_trap();
 #endif
     }
@@ -89,12 +90,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(std::fabs(double(r.alarmHigh) - s.alarmHigh) <=
           1e-6 * std::fmax(1.0, std::fabs(s.alarmHigh)));
 
-    // Any value under a plain key reads back without line breaks and outer blanks.
+    // Any value under a plain key reads back without line feeds and outer blanks.
     const std::string value(text.substr(0, 64));
     ini.setString("Fuzz", "VALUE", value);
     std::string expected;
     for (char c : value) {
-        if (c != '\r' && c != '\n') {
+        if (c != '\n') {
             expected.push_back(c);
         }
     }

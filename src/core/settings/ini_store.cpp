@@ -54,14 +54,11 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Only a line feed ends a line when reading; a carriage return inside a value is kept (at the
+// ends it is trimmed like a blank).
 std::string withoutLineBreaks(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        if (c != '\r' && c != '\n') {
-            out.push_back(c);
-        }
-    }
+    std::string out(s);
+    std::erase(out, '\n');
     return out;
 }
 

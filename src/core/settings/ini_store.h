@@ -38,7 +38,7 @@ public:
     std::string getString(std::string_view section, std::string_view key,
                           std::string_view def) const;
 
-    // Line breaks cannot be stored in a line-based file; they are dropped from names and
+    // Line feeds cannot be stored in a line-based file; they are dropped from names and
     // value. Blanks around the value are not kept (they are trimmed when read back). A key
     // that is empty or starts with '[', ';' or '#' cannot be stored; the call does nothing.
     void setString(std::string_view section, std::string_view key, std::string_view value);

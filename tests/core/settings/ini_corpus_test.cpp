@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #define QUILLMARK_FUZZ_REPLAY 1
@@ -12,11 +13,9 @@
 
 namespace {
 int g_failedChecks = 0;
-} // namespace
-
-namespace {
-void fuzzCheckFailed() {
+void fuzzCheckFailed(int line) {
     ++g_failedChecks;
+    ADD_FAILURE() << "fuzzer check failed at fuzz_ini.cpp line " << line;
 }
 } // namespace
 
@@ -74,7 +73,7 @@ TEST(IniFuzzCorpus, OddValuesSeedReadsAsExpected) {
 TEST(IniFuzzCorpus, ChecksCatchABrokenRoundTrip) {
     // The replay hook is live: a failing check is counted, not lost.
     g_failedChecks = 0;
-    check(false);
+    EXPECT_NONFATAL_FAILURE(check(false), "fuzzer check failed");
     EXPECT_EQ(g_failedChecks, 1);
     g_failedChecks = 0;
 }

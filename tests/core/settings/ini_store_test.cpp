@@ -228,11 +228,12 @@ TEST(IniStore, KeysThatCannotReadBackAreNotWritten) {
 TEST(IniStore, LineBreaksCannotInjectKeys) {
     IniStore ini;
     ini.setString("S", "NAME", "evil\nMODEL=4\r\n[X]");
-    EXPECT_EQ(ini.toString(), "[S]\nNAME=evilMODEL=4[X]\n");
+    EXPECT_EQ(ini.toString(), "[S]\nNAME=evilMODEL=4\r[X]\n");
     EXPECT_FALSE(ini.hasKey("S", "MODEL"));
     IniStore again;
     again.loadFromString(ini.toString());
-    EXPECT_EQ(again.getString("S", "NAME", ""), "evilMODEL=4[X]");
+    EXPECT_EQ(again.getString("S", "NAME", ""), "evilMODEL=4\r[X]");
+    EXPECT_FALSE(again.hasKey("S", "MODEL"));
     EXPECT_FALSE(again.hasKey("X", "K"));
 }
 
