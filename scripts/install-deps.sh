@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   fonts-liberation xvfb xauth xdg-utils
-  libqcustomplot-dev
+  libqcustomplot-dev tzdata locales
 )
 
 missing=()
@@ -19,11 +19,23 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+
+# A comma-decimal locale, so tests can prove files keep a full stop whatever the locale.
+ensure_locale() {
+  if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
+  fi
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  ensure_locale
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+ensure_locale

@@ -14,8 +14,12 @@ std::vector<Command>& registry() {
 }
 } // namespace
 
-void registerCommand(const Command& command) { registry().push_back(command); }
-const std::vector<Command>& commands() { return registry(); }
+void registerCommand(const Command& command) {
+    registry().push_back(command);
+}
+const std::vector<Command>& commands() {
+    return registry();
+}
 
 bool hasFlag(const std::vector<std::string>& args, std::string_view flag) {
     for (const auto& a : args)
@@ -31,7 +35,8 @@ bool optionValue(const std::vector<std::string>& args, std::string_view name, st
             out = args[i + 1];
             return true;
         }
-        if (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == '=') {
+        if (a.size() > name.size() && a.compare(0, name.size(), name) == 0 &&
+            a[name.size()] == '=') {
             out = a.substr(name.size() + 1);
             return true;
         }

@@ -8,7 +8,11 @@ namespace {
 std::atomic<std::int32_t> g_loggerModel{kModelVoltage};
 } // namespace
 
-std::int32_t loggerModel() { return g_loggerModel.load(std::memory_order_relaxed); }
-void setLoggerModel(std::int32_t model) { g_loggerModel.store(model, std::memory_order_relaxed); }
+std::int32_t loggerModel() {
+    return g_loggerModel.load(std::memory_order_relaxed);
+}
+void setLoggerModel(std::int32_t model) {
+    g_loggerModel.store(model, std::memory_order_relaxed);
+}
 
 } // namespace quillmark

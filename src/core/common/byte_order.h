@@ -16,7 +16,9 @@ inline std::uint32_t getU32LE(const std::uint8_t* p) {
 inline std::int32_t getI32LE(const std::uint8_t* p) {
     return static_cast<std::int32_t>(getU32LE(p));
 }
-inline float getF32LE(const std::uint8_t* p) { return std::bit_cast<float>(getU32LE(p)); }
+inline float getF32LE(const std::uint8_t* p) {
+    return std::bit_cast<float>(getU32LE(p));
+}
 inline double getF64LE(const std::uint8_t* p) {
     std::uint64_t v = static_cast<std::uint64_t>(getU32LE(p)) |
                       (static_cast<std::uint64_t>(getU32LE(p + 4)) << 32);
@@ -33,8 +35,12 @@ inline void putU32LE(std::uint8_t* p, std::uint32_t v) {
     p[2] = static_cast<std::uint8_t>(v >> 16);
     p[3] = static_cast<std::uint8_t>(v >> 24);
 }
-inline void putI32LE(std::uint8_t* p, std::int32_t v) { putU32LE(p, static_cast<std::uint32_t>(v)); }
-inline void putF32LE(std::uint8_t* p, float v) { putU32LE(p, std::bit_cast<std::uint32_t>(v)); }
+inline void putI32LE(std::uint8_t* p, std::int32_t v) {
+    putU32LE(p, static_cast<std::uint32_t>(v));
+}
+inline void putF32LE(std::uint8_t* p, float v) {
+    putU32LE(p, std::bit_cast<std::uint32_t>(v));
+}
 inline void putF64LE(std::uint8_t* p, double v) {
     const auto bits = std::bit_cast<std::uint64_t>(v);
     putU32LE(p, static_cast<std::uint32_t>(bits));

@@ -70,8 +70,12 @@ const char* baseUnitName(std::int32_t model);
 // unitIndex outside 0..4 falls back to the base unit row.
 DisplayUnit displayUnit(std::int32_t model, std::int32_t unitIndex);
 
-inline double convertedValue(std::uint16_t raw, double factor) { return raw * factor / 1000.0; }
-inline bool isOverRange(double converted) { return converted > kOverRangeLimit; }
+inline double convertedValue(std::uint16_t raw, double factor) {
+    return raw * factor / 1000.0;
+}
+inline bool isOverRange(double converted) {
+    return converted > kOverRangeLimit;
+}
 // "%.2f" of the value (always with a full stop), or "OL" above 31.0.
 std::string convertedValueText(double converted);
 

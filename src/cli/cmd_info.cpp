@@ -1,0 +1,134 @@
+// quillmark-cli info FILE.smpq [--json]
+#include <cstdio>
+#include <string>
+
+#include "cli/command.h"
+#include "core/app/logger_model.h"
+#include "core/data/recording_file.h"
+#include "core/data/sample_text.h"
+#include "core/data/time_stamp.h"
+
+namespace quillmark::cli {
+namespace {
+
+std::string loggerName(const Recording& rec) {
+    std::string name;
+    for (std::size_t i = 0; i < block::kLoggerNameSize; ++i) {
+        const auto c = rec.header[block::kLoggerName + i];
+        if (c == 0)
+            break;
+        name.push_back(static_cast<char>(c));
+    }
+    return name;
+}
+
+std::string jsonString(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        if (c == '"' || c == '\\') {
+            out.push_back('\\');
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x20 || c >= 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c); // one byte per character in the block
+            out += buf;
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    out.push_back('"');
+    return out;
+}
+
+std::string number(double v, int decimals) {
+    std::string s;
+    appendFixed(s, v, decimals);
+    return s;
+}
+
+const char* modelName(std::int32_t model) {
+    switch (model) {
+    case kModelAirSpeed:
+        return "air speed";
+    case kModelVoltage:
+        return "voltage";
+    case kModelCurrent:
+        return "current";
+    default:
+        return "unknown";
+    }
+}
+
+int runInfo(const std::vector<std::string>& args) {
+    if (hasFlag(args, "--help")) {
+        std::printf("Usage: quillmark-cli info FILE.smpq [--json]\n\n"
+                    "Prints the model code, sample count, statistics, start time, interval,\n"
+                    "alarm limits and logger name of a recording file.\n");
+        return 0;
+    }
+    std::string path;
+    for (const auto& a : args)
+        if (a.rfind("--", 0) != 0 && path.empty())
+            path = a;
+    if (path.empty()) {
+        std::fprintf(stderr, "quillmark-cli info: no recording file given\n");
+        return 2;
+    }
+    std::string error;
+    const auto loaded = readRecordingFile(path, &error);
+    if (!loaded) {
+        std::fprintf(stderr, "Failed to open document.\n%s\n", error.c_str());
+        return 1;
+    }
+    const Recording& rec = loaded->recording;
+    const DisplayUnit base = displayUnit(loaded->model, 0);
+    const auto start = startTime(rec);
+    std::string maxLine, minLine;
+    if (start) {
+        appendExtremeLine(maxLine, rec, *start, rec.maxIndex, base);
+        appendExtremeLine(minLine, rec, *start, rec.minIndex, base);
+    }
+
+    if (hasFlag(args, "--json")) {
+        std::string startIso = "null";
+        if (start) {
+            const LocalFields f = breakDownLocal(*start);
+            startIso.assign(1, '"');
+            appendIsoLocal(startIso, f);
+            appendIsoOffset(startIso, f.utcOffset);
+            startIso.push_back('"');
+        }
+        std::printf("{\"model\": %d, \"unit\": %s, \"sampleCount\": %d, \"maxIndex\": %d, "
+                    "\"minIndex\": %d, \"average\": %s, \"unitIndex\": %d, \"startTime\": %s, "
+                    "\"intervalSeconds\": %u, \"fastSampling\": %s, \"interval\": %s, "
+                    "\"alarmLow\": %s, \"alarmHigh\": %s, \"loggerName\": %s}\n",
+                    loaded->model, jsonString(base.name).c_str(), rec.sampleCount, rec.maxIndex,
+                    rec.minIndex, number(rec.average, 6).c_str(), rec.unitIndex, startIso.c_str(),
+                    rec.intervalSeconds(), rec.fastSampling() ? "true" : "false",
+                    rec.intervalText().c_str(), number(rec.alarmLow(), 6).c_str(),
+                    number(rec.alarmHigh(), 6).c_str(), jsonString(loggerName(rec)).c_str());
+        return 0;
+    }
+    std::printf("Model:       %d (%s)\n", loaded->model, modelName(loaded->model));
+    std::printf("Samples:     %d\n", rec.sampleCount);
+    if (start) {
+        std::printf("StartTime:   %s\n", formatLocalTime(*start).c_str());
+        if (rec.sampleCount > 0) {
+            std::printf("Max:         %s\n", maxLine.c_str());
+            std::printf("Min:         %s\n", minLine.c_str());
+        }
+    } else {
+        std::printf("StartTime:   invalid\n");
+    }
+    std::printf("Average:     %s\n", convertedValueText(rec.average).c_str());
+    std::printf("SampleRate:  %s second\n", rec.intervalText().c_str());
+    std::printf("AlarmLow:    %s %s\n", number(rec.alarmLow(), 2).c_str(), base.name);
+    std::printf("AlarmHigh:   %s %s\n", number(rec.alarmHigh(), 2).c_str(), base.name);
+    std::printf("LoggerName:  %s\n", loggerName(rec).c_str());
+    return 0;
+}
+
+const CommandRegistrar registrar({"info", "show what a recording file holds", runInfo});
+
+} // namespace
+} // namespace quillmark::cli

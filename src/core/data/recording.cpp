@@ -1,0 +1,184 @@
+#include "core/data/recording.h"
+
+#include <algorithm>
+
+#include "core/app/logger_model.h"
+#include "core/common/byte_order.h"
+#include "core/data/sample_text.h"
+#include "core/data/time_stamp.h"
+
+namespace quillmark {
+
+std::int32_t Recording::recordedPoints() const {
+    return getI32LE(&header[block::kRecordedPoints]);
+}
+std::uint32_t Recording::intervalSeconds() const {
+    return getU32LE(&header[block::kIntervalSeconds]);
+}
+std::int32_t Recording::startYear() const {
+    return getI32LE(&header[block::kStartYear]);
+}
+float Recording::alarmLow() const {
+    return getF32LE(&header[block::kAlarmLow]);
+}
+float Recording::alarmHigh() const {
+    return getF32LE(&header[block::kAlarmHigh]);
+}
+std::uint8_t Recording::startMonth() const {
+    return header[block::kStartMonth];
+}
+std::uint8_t Recording::startDay() const {
+    return header[block::kStartDay];
+}
+std::uint8_t Recording::startHour() const {
+    return header[block::kStartHour];
+}
+std::uint8_t Recording::startMinute() const {
+    return header[block::kStartMinute];
+}
+std::uint8_t Recording::startSecond() const {
+    return header[block::kStartSecond];
+}
+std::uint8_t Recording::modeFlags() const {
+    return header[block::kModeFlags];
+}
+bool Recording::fastSampling() const {
+    return (modeFlags() & 0xF0) == block::kFastSamplingFlag;
+}
+
+float Recording::effectiveInterval() const {
+    return fastSampling() ? kFastInterval : static_cast<float>(intervalSeconds());
+}
+
+std::string Recording::intervalText() const {
+    std::string s;
+    if (fastSampling())
+        appendFixed(s, static_cast<double>(kFastInterval), 4);
+    else
+        appendInt(s, intervalSeconds());
+    return s;
+}
+
+Recording newDocumentRecording(std::time_t now) {
+    Recording rec;
+    putU32LE(&rec.header[block::kIntervalSeconds], 2);
+    std::tm tm{};
+    if (localtime_r(&now, &tm) != nullptr) {
+        putI32LE(&rec.header[block::kStartYear], tm.tm_year + 1900);
+        rec.header[block::kStartMonth] = static_cast<std::uint8_t>(tm.tm_mon + 1);
+        rec.header[block::kStartDay] = static_cast<std::uint8_t>(tm.tm_mday);
+        rec.header[block::kStartHour] = static_cast<std::uint8_t>(tm.tm_hour);
+        rec.header[block::kStartMinute] = static_cast<std::uint8_t>(tm.tm_min);
+        rec.header[block::kStartSecond] = static_cast<std::uint8_t>(tm.tm_sec);
+    } else {
+        rec.header[block::kStartHour] = 255;
+        rec.header[block::kStartMinute] = 255;
+        rec.header[block::kStartSecond] = 255;
+    }
+    return rec;
+}
+
+void computeStatistics(Recording& rec) {
+    std::int32_t runningMax = 0;
+    std::int32_t runningMin = 10000000;
+    const std::int32_t n = std::min<std::int64_t>(rec.sampleCount, rec.samples.size());
+    for (std::int32_t i = 0; i < n; ++i) {
+        const std::int32_t v = rec.samples[i];
+        if (v >= runningMax) {
+            runningMax = v;
+            rec.maxIndex = i;
+        }
+        if (v <= runningMin) {
+            runningMin = v;
+            rec.minIndex = i;
+        }
+        if (v > kOverRangeThresholdRaw)
+            rec.samples[i] = kOverRangeRaw;
+    }
+    if (n < 1) {
+        rec.average = 0.0;
+        return;
+    }
+    double sum = 0.0;
+    for (std::int32_t i = 0; i < n; ++i)
+        sum += rec.samples[i] / 1000.0;
+    rec.average = sum / rec.sampleCount;
+}
+
+const char* baseUnitName(std::int32_t model) {
+    if (model == kModelVoltage)
+        return "V";
+    if (model == kModelCurrent)
+        return "mA";
+    return "m/s";
+}
+
+std::array<DisplayUnit, kDisplayUnitCount> displayUnits(std::int32_t model) {
+    return {{{baseUnitName(model), 1.0},
+             {"ft/min", 196.87},
+             {"knots", 1.944},
+             {"km/h", 3.6},
+             {"MPH", 2.24}}};
+}
+
+DisplayUnit displayUnit(std::int32_t model, std::int32_t unitIndex) {
+    const auto table = displayUnits(model);
+    if (unitIndex < 0 || unitIndex >= kDisplayUnitCount)
+        unitIndex = 0;
+    return table[static_cast<std::size_t>(unitIndex)];
+}
+
+std::string convertedValueText(double converted) {
+    if (isOverRange(converted))
+        return "OL";
+    std::string s;
+    appendFixed(s, converted, 2);
+    return s;
+}
+
+std::optional<std::int64_t> startTime(const Recording& rec) {
+    const std::int32_t year = rec.startYear();
+    const int month = rec.startMonth(), day = rec.startDay(), hour = rec.startHour(),
+              minute = rec.startMinute(), second = rec.startSecond();
+    if (year < 1900 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
+        second > 59)
+        return std::nullopt;
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    tm.tm_isdst = -1; // the platform decides daylight saving
+    const std::time_t t = std::mktime(&tm);
+    if (t == static_cast<std::time_t>(-1)) {
+        // -1 is also one valid second; tell the two apart by breaking it down again.
+        std::tm back{};
+        const std::time_t minusOne = -1;
+        if (localtime_r(&minusOne, &back) == nullptr || back.tm_year != year - 1900 ||
+            back.tm_mon != month - 1 || back.tm_mday != day)
+            return std::nullopt;
+    }
+    return static_cast<std::int64_t>(t);
+}
+
+std::string formatLocalTime(std::int64_t t) {
+    std::string s;
+    appendDayMonthYearTime(s, breakDownLocal(t));
+    return s;
+}
+
+std::string sampleTime(const Recording& rec, std::int64_t start, std::int64_t i) {
+    std::string s;
+    SampleClock(rec, start).appendSampleTime(s, i);
+    return s;
+}
+
+std::string extremeTime(const Recording& rec, std::int64_t start, std::int64_t index) {
+    const double delta = rec.effectiveInterval();
+    const auto t = start + static_cast<std::int64_t>(delta * static_cast<double>(index));
+    return formatLocalTime(t);
+}
+
+} // namespace quillmark

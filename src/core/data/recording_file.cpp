@@ -1,0 +1,152 @@
+#include "core/data/recording_file.h"
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "core/common/atomic_file.h"
+#include "core/common/byte_order.h"
+
+namespace quillmark {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+void setError(std::string* error, std::string text) {
+    if (error)
+        *error = std::move(text);
+}
+
+// Fields before the samples; returns the sample count or nothing when it is negative.
+std::optional<std::int32_t> parseFixedPart(const std::uint8_t* p, LoadedRecording& out) {
+    Recording& rec = out.recording;
+    rec.sampleCount = getI32LE(p + 0);
+    rec.maxIndex = getI32LE(p + 4);
+    rec.minIndex = getI32LE(p + 8);
+    rec.average = getF64LE(p + 12);
+    rec.unitIndex = getI32LE(p + 20);
+    out.model = getI32LE(p + 24);
+    std::memcpy(rec.header.data(), p + 28, block::kSize);
+    if (rec.sampleCount < 0)
+        return std::nullopt;
+    return rec.sampleCount;
+}
+
+// Nothing may index the samples with a statistic the file got wrong.
+void sanitizeIndices(Recording& rec) {
+    if (rec.maxIndex < -1 || rec.maxIndex >= rec.sampleCount)
+        rec.maxIndex = -1;
+    if (rec.minIndex < -1 || rec.minIndex >= rec.sampleCount)
+        rec.minIndex = -1;
+}
+
+void samplesFromLittleEndian(std::vector<std::uint16_t>& samples) {
+    if constexpr (std::endian::native == std::endian::big) {
+        for (auto& s : samples)
+            s = static_cast<std::uint16_t>((s >> 8) | (s << 8));
+    }
+}
+
+} // namespace
+
+std::optional<LoadedRecording> parseRecordingFile(const std::uint8_t* data, std::size_t size,
+                                                  std::string* error) {
+    if (size < kRecordingFileHeaderSize) {
+        setError(error, "The file is too short to be a recording file.");
+        return std::nullopt;
+    }
+    LoadedRecording out;
+    const auto count = parseFixedPart(data, out);
+    if (!count) {
+        setError(error, "The file holds a negative sample count.");
+        return std::nullopt;
+    }
+    const std::size_t needed = kRecordingFileHeaderSize + 2 * static_cast<std::size_t>(*count);
+    if (size < needed) {
+        setError(error, "The file is shorter than its sample count promises.");
+        return std::nullopt;
+    }
+    out.recording.samples.resize(static_cast<std::size_t>(*count));
+    std::memcpy(out.recording.samples.data(), data + kRecordingFileHeaderSize,
+                2 * static_cast<std::size_t>(*count));
+    samplesFromLittleEndian(out.recording.samples);
+    sanitizeIndices(out.recording);
+    return out;
+}
+
+std::optional<LoadedRecording> readRecordingFile(const std::string& path, std::string* error) {
+    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+    if (!f) {
+        setError(error, fileErrorText("Cannot open", path, errno));
+        return std::nullopt;
+    }
+    std::uint8_t fixed[kRecordingFileHeaderSize];
+    if (std::fread(fixed, 1, sizeof fixed, f.get()) != sizeof fixed) {
+        setError(error, "The file is too short to be a recording file.");
+        return std::nullopt;
+    }
+    LoadedRecording out;
+    const auto count = parseFixedPart(fixed, out);
+    if (!count) {
+        setError(error, "The file holds a negative sample count.");
+        return std::nullopt;
+    }
+    // Check the size before allocating, so a corrupt count cannot ask for gigabytes.
+    const std::size_t bytes = 2 * static_cast<std::size_t>(*count);
+    if (std::fseek(f.get(), 0, SEEK_END) != 0) {
+        setError(error, fileErrorText("Cannot read", path, errno));
+        return std::nullopt;
+    }
+    const long total = std::ftell(f.get());
+    if (total < 0 || static_cast<std::size_t>(total) < kRecordingFileHeaderSize + bytes) {
+        setError(error, "The file is shorter than its sample count promises.");
+        return std::nullopt;
+    }
+    std::fseek(f.get(), static_cast<long>(kRecordingFileHeaderSize), SEEK_SET);
+    out.recording.samples.resize(static_cast<std::size_t>(*count));
+    if (bytes > 0 && std::fread(out.recording.samples.data(), 1, bytes, f.get()) != bytes) {
+        setError(error, "The file is shorter than its sample count promises.");
+        return std::nullopt;
+    }
+    samplesFromLittleEndian(out.recording.samples);
+    sanitizeIndices(out.recording);
+    return out;
+}
+
+std::vector<std::uint8_t> serializeRecordingFile(const Recording& rec, std::int32_t model) {
+    // The count written is the number of samples actually present, so the file never
+    // promises more than it holds.
+    const auto count = static_cast<std::int32_t>(
+        std::min<std::size_t>(std::max(rec.sampleCount, 0), rec.samples.size()));
+    std::vector<std::uint8_t> out(kRecordingFileHeaderSize + 2 * static_cast<std::size_t>(count));
+    std::uint8_t* p = out.data();
+    putI32LE(p + 0, count);
+    putI32LE(p + 4, rec.maxIndex);
+    putI32LE(p + 8, rec.minIndex);
+    putF64LE(p + 12, rec.average);
+    putI32LE(p + 20, rec.unitIndex);
+    putI32LE(p + 24, model);
+    std::memcpy(p + 28, rec.header.data(), block::kSize);
+    std::uint8_t* s = p + kRecordingFileHeaderSize;
+    for (std::int32_t i = 0; i < count; ++i, s += 2)
+        putU16LE(s, rec.samples[static_cast<std::size_t>(i)]);
+    return out;
+}
+
+bool writeRecordingFile(const std::string& path, const Recording& rec, std::int32_t model,
+                        std::string* error) {
+    const auto bytes = serializeRecordingFile(rec, model);
+    AtomicFile file;
+    if (!file.open(path, error))
+        return false;
+    file.write(bytes.data(), bytes.size());
+    return file.commit(error);
+}
+
+} // namespace quillmark

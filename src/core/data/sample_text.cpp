@@ -1,0 +1,107 @@
+#include "core/data/sample_text.h"
+
+#include "core/common/atomic_file.h"
+
+namespace quillmark {
+
+ValueTexts::ValueTexts(double factor, bool useTable) : factor_(factor) {
+    if (!useTable)
+        return;
+    table_ = std::make_unique<std::array<char, 8>[]>(65536);
+    std::string s;
+    for (std::uint32_t raw = 0; raw < 65536; ++raw) {
+        s.clear();
+        const double v = convertedValue(static_cast<std::uint16_t>(raw), factor_);
+        if (isOverRange(v))
+            s = "OL";
+        else
+            appendFixed(s, v, 2);
+        auto& cell = table_[raw];
+        cell[0] = static_cast<char>(s.size());
+        s.copy(cell.data() + 1, s.size());
+    }
+}
+
+void ValueTexts::append(std::string& out, std::uint16_t raw) const {
+    if (table_) {
+        const auto& cell = table_[raw];
+        out.append(cell.data() + 1, static_cast<std::size_t>(cell[0]));
+        return;
+    }
+    const double v = convertedValue(raw, factor_);
+    if (isOverRange(v))
+        out += "OL";
+    else
+        appendFixed(out, v, 2);
+}
+
+SampleClock::SampleClock(const Recording& rec, std::int64_t start)
+    : delta_(rec.effectiveInterval()), start_(start) {}
+
+SampleClock::Stamp SampleClock::stamp(std::int64_t i) {
+    Stamp s;
+    if (delta_ >= 1.0) {
+        s.fields =
+            cache_.fields(start_ + static_cast<std::int64_t>(static_cast<double>(i) * delta_));
+        return s;
+    }
+    s.fields =
+        cache_.fields(start_ + static_cast<std::int64_t>(static_cast<double>(i + 1) * delta_));
+    const double product = static_cast<double>(i) * delta_;
+    s.hasFraction = true;
+    s.fraction = static_cast<float>(product - static_cast<std::int32_t>(product));
+    return s;
+}
+
+void SampleClock::appendSampleTime(std::string& out, std::int64_t i) {
+    const Stamp s = stamp(i);
+    appendDayMonthYearTime(out, s.fields);
+    if (s.hasFraction)
+        appendFraction4(out, s.fraction);
+}
+
+bool ChunkedText::flush() {
+    if (failed_)
+        return false;
+    if (!buf_.empty() && !sink_(buf_))
+        failed_ = true;
+    buf_.clear();
+    return !failed_;
+}
+
+bool writeRenderedFile(const std::string& path, RecordingRenderer render, const Recording& rec,
+                       std::int32_t unitIndex, std::int32_t model, std::string* error) {
+    AtomicFile file;
+    if (!file.open(path, error))
+        return false;
+    const TextSink sink = [&file](std::string_view chunk) { return file.write(chunk); };
+    std::string renderError;
+    if (!render(rec, unitIndex, model, sink, &renderError)) {
+        file.abandon(); // the earlier file at path stays as it was
+        if (error)
+            *error = renderError.empty() ? "Cannot write " + path : renderError;
+        return false;
+    }
+    return file.commit(error);
+}
+
+void appendExtremeLine(std::string& out, const Recording& rec, std::int64_t start,
+                       std::int32_t index, const DisplayUnit& unit) {
+    if (index < 0 || index >= rec.sampleCount ||
+        static_cast<std::size_t>(index) >= rec.samples.size()) {
+        out += "-- @ --  ";
+        out += unit.name;
+        return;
+    }
+    const double v = convertedValue(rec.samples[static_cast<std::size_t>(index)], unit.factor);
+    if (isOverRange(v))
+        out += "OL";
+    else
+        appendFixed(out, v, 2);
+    out += " @ ";
+    out += extremeTime(rec, start, index);
+    out += "  ";
+    out += unit.name;
+}
+
+} // namespace quillmark

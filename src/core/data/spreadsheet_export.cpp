@@ -1,0 +1,103 @@
+#include "core/data/spreadsheet_export.h"
+
+#include <algorithm>
+
+namespace quillmark {
+
+namespace {
+std::int64_t presentSamples(const Recording& rec) {
+    return std::min<std::int64_t>(rec.sampleCount, static_cast<std::int64_t>(rec.samples.size()));
+}
+bool startTimeOrFail(const Recording& rec, std::int64_t& start, std::string* error) {
+    const auto t = startTime(rec);
+    if (!t) {
+        if (error)
+            *error = kStartTimeError;
+        return false;
+    }
+    start = *t;
+    return true;
+}
+} // namespace
+
+bool renderSpreadsheetExport(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
+                             const TextSink& sink, std::string* error) {
+    const DisplayUnit unit = displayUnit(model, unitIndex);
+    std::int64_t start = 0;
+    if (!startTimeOrFail(rec, start, error))
+        return false;
+    ChunkedText text(sink);
+    std::string& out = text.buf();
+    out += "StartTime\t";
+    out += formatLocalTime(start);
+    out += "\t\r\nMax\t";
+    appendExtremeLine(out, rec, start, rec.maxIndex, unit);
+    out += "\t\r\nMin\t";
+    appendExtremeLine(out, rec, start, rec.minIndex, unit);
+    out += "\t\r\nAverage\t";
+    out += convertedValueText(rec.average);
+    out += "\t\r\nSampleRate\t";
+    out += rec.intervalText();
+    out += " second\t\r\nID\tValue\tUnit\tDateTime\t\r\n";
+
+    const std::int64_t n = presentSamples(rec);
+    const ValueTexts values(unit.factor, n > 20000);
+    SampleClock clock(rec, start);
+    const std::string unitCell = std::string(unit.name) + "\t";
+    for (std::int64_t i = 0; i < n; ++i) {
+        appendInt(out, i);
+        out.push_back('\t');
+        values.append(out, rec.samples[static_cast<std::size_t>(i)]);
+        out.push_back('\t');
+        out += unitCell;
+        clock.appendSampleTime(out, i);
+        out += "\t\r\n";
+        if (!text.maybeFlush())
+            return false;
+    }
+    return text.flush();
+}
+
+bool writeSpreadsheetExport(const std::string& path, const Recording& rec, std::int32_t unitIndex,
+                            std::int32_t model, std::string* error) {
+    return writeRenderedFile(path, renderSpreadsheetExport, rec, unitIndex, model, error);
+}
+
+bool renderCsvExport(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
+                     const TextSink& sink, std::string* error) {
+    const DisplayUnit unit = displayUnit(model, unitIndex);
+    std::int64_t start = 0;
+    if (!startTimeOrFail(rec, start, error))
+        return false;
+    ChunkedText text(sink);
+    std::string& out = text.buf();
+    out += "Index,Time,Value,Unit\r\n";
+    const std::int64_t n = presentSamples(rec);
+    const ValueTexts values(unit.factor, n > 20000);
+    SampleClock clock(rec, start);
+    // Unit names hold no comma, quote or line break, so no field needs quoting.
+    const std::string unitCell = "," + std::string(unit.name) + "\r\n";
+    for (std::int64_t i = 0; i < n; ++i) {
+        appendInt(out, i);
+        out.push_back(',');
+        const SampleClock::Stamp s = clock.stamp(i);
+        appendIsoLocal(out, s.fields);
+        if (s.hasFraction)
+            appendFraction4(out, s.fraction);
+        if (s.fields.valid)
+            appendIsoOffset(out, s.fields.utcOffset);
+        out.push_back(',');
+        values.append(out, rec.samples[static_cast<std::size_t>(i)]);
+        out += unitCell;
+        if (!text.maybeFlush())
+            return false;
+    }
+    return text.flush();
+}
+
+bool writeCsvExport(const std::string& path, const Recording& rec, std::int32_t unitIndex,
+                    std::int32_t model, std::string* error) {
+    return writeRenderedFile(path, renderCsvExport, rec, unitIndex, model, error);
+}
+
+} // namespace quillmark

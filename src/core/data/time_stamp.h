@@ -1,0 +1,49 @@
+#pragma once
+// Local-time text for sample time stamps. Breaking a time into local calendar fields
+// costs hundreds of nanoseconds, so LocalTimeCache reuses one broken-down hour while the
+// UTC offset cannot change inside it; that keeps million-line exports fast and exact
+// across daylight-saving changes.
+#include <cstdint>
+#include <string>
+
+namespace quillmark {
+
+struct LocalFields {
+    int year = 0;
+    int month = 0; // 1..12
+    int day = 0;
+    int hour = -1;
+    int minute = -1;
+    int second = -1;
+    long utcOffset = 0; // seconds east of UTC
+    bool valid = false;
+};
+
+// Local calendar fields of t (one localtime_r call); invalid when it cannot be broken down.
+LocalFields breakDownLocal(std::int64_t t);
+
+class LocalTimeCache {
+public:
+    LocalFields fields(std::int64_t t);
+
+private:
+    std::int64_t hourStart_ = 0; // first second of the cached hour
+    LocalFields hourFields_;     // fields at hourStart_ (minute and second 0)
+    bool cached_ = false;
+};
+
+// Appends "%.2d-%.2d-%d,%.2d:%.2d:%.2d" of the fields (day, month, year, hour, minute, second);
+// invalid fields print as a 0 date and -1 time, as the C library would.
+void appendDayMonthYearTime(std::string& out, const LocalFields& f);
+// Appends ".dddd": "%.4f" of the fraction without its leading digit.
+void appendFraction4(std::string& out, float fraction);
+// Appends "YYYY-MM-DDTHH:MM:SS" (ISO 8601 local time without offset).
+void appendIsoLocal(std::string& out, const LocalFields& f);
+// Appends "+HH:MM" / "-HH:MM".
+void appendIsoOffset(std::string& out, long utcOffset);
+
+// Fixed-notation number text with a full stop whatever the C locale says.
+void appendFixed(std::string& out, double value, int decimals);
+void appendInt(std::string& out, std::int64_t value);
+
+} // namespace quillmark

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# quillmark-cli info and export: outputs, exit codes and messages.
+set -u
+cli=${QUILLMARK_CLI:?}
+data=${QUILLMARK_TEST_DATA:?}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+export TZ=UTC
+fails=0
+check() { # description, command...
+  local what=$1; shift
+  if ! "$@"; then echo "FAIL: $what"; fails=$((fails + 1)); fi
+}
+
+"$cli" info "$data/sample.smpq" >"$tmp/info.txt"
+check "info names the model" grep -q '^Model:       710 (voltage)$' "$tmp/info.txt"
+check "info shows the over-range maximum" grep -q '^Max:         OL @ 07-12-2026,05:23:22  V$' "$tmp/info.txt"
+"$cli" info "$data/sample.smpq" --json >"$tmp/info.json"
+check "json is valid" python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert d["sampleCount"]==600 and d["maxIndex"]==250 and d["loggerName"]=="Bench 3", d' "$tmp/info.json"
+
+for f in txt xls csv; do
+  check "export $f succeeds" "$cli" export "$data/sample.smpq" --format $f -o "$tmp/out.$f"
+done
+check "txt has 607 CR LF lines" test "$(grep -c $'\r$' "$tmp/out.txt")" = 607
+check "txt first sample line" grep -q $'^1, 12.03, V, 07-12-2026,05:15:02\r$' "$tmp/out.txt"
+check "xls row of sample 250 is OL" grep -q $'^250\tOL\tV\t07-12-2026,05:23:22\t\r$' "$tmp/out.xls"
+check "csv header" test "$(head -n1 "$tmp/out.csv")" = $'Index,Time,Value,Unit\r'
+"$cli" export "$data/sample.smpq" --format xls --unit 2 -o "$tmp/kn.xls"
+check "unit 2 is knots" grep -q $'^0\t23.39\tknots\t' "$tmp/kn.xls"
+check "over range in a unit where the base value is not" grep -q $'^0\tOL\tkm/h\t' <("$cli" export "$data/sample.smpq" --format xls --unit 3 -o -)
+
+# Bad input: a clear message on stderr and a non-zero exit, and no output file.
+printf 'short' >"$tmp/bad.smpq"
+"$cli" export "$tmp/bad.smpq" --format txt -o "$tmp/bad.txt" 2>"$tmp/err"; rc=$?
+check "bad file exits 1" test $rc -eq 1
+check "bad file message" grep -q '^Failed to open document\.$' "$tmp/err"
+check "no output for a bad file" test ! -e "$tmp/bad.txt"
+"$cli" export "$data/sample.smpq" --format pdf -o "$tmp/x" 2>/dev/null; rc=$?
+check "unknown format exits 2" test $rc -eq 2
+"$cli" export "$data/sample.smpq" --format txt --unit 5 -o "$tmp/x" 2>/dev/null; rc=$?
+check "unit 5 exits 2" test $rc -eq 2
+"$cli" export "$data/sample.smpq" --format txt -o /nonexistent-dir/x.txt 2>"$tmp/err"; rc=$?
+check "unwritable output exits 1" test $rc -eq 1
+check "unwritable output message" grep -q '^Failed to save document\.$' "$tmp/err"
+check "help" "$cli" export --help >/dev/null
+
+[ $fails -eq 0 ] && echo "all data command checks passed"
+exit $fails
