@@ -335,4 +335,17 @@ std::optional<DialogMessage> SettingsDialogModel::onUploadFinished(UploadEnding 
     return std::nullopt;
 }
 
+std::optional<DialogMessage> SettingsDialogModel::onUploadFinished(const UploadOutcome& outcome) {
+    switch (outcome.result) {
+    case UploadResult::Success:
+        return onUploadFinished(UploadEnding::Success);
+    case UploadResult::ConnectionFault:
+        return onUploadFinished(UploadEnding::ConnectionFault);
+    case UploadResult::WriteFault:
+        return onUploadFinished(outcome.showMessageBox ? UploadEnding::WriteFault
+                                                       : UploadEnding::ReopenFault);
+    }
+    return onUploadFinished(UploadEnding::WriteFault);
+}
+
 } // namespace quillmark

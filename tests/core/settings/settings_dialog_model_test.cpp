@@ -476,6 +476,35 @@ TEST(SettingsDialogUpload, EndingsSetStatusAndMessages) {
     }
 }
 
+TEST(SettingsDialogUpload, LinkOutcomesMapToTheEndings) {
+    struct Case {
+        UploadOutcome outcome;
+        const char* status;
+        bool messageBox;
+    };
+    const Case cases[] = {
+        {{UploadResult::ConnectionFault, false},
+         "Connecting fault. Ensure logger inserted and try again.",
+         false},
+        {{UploadResult::WriteFault, false}, "Failed writing data to the datalogger.", false},
+        {{UploadResult::WriteFault, true}, "Failed writing data to the datalogger.", true},
+    };
+    for (const Case& c : cases) {
+        SettingsDialogModel dlg = openedDialog(710);
+        dlg.onUploadStarted();
+        const auto message = dlg.onUploadFinished(c.outcome);
+        EXPECT_EQ(message.has_value(), c.messageBox) << c.status;
+        EXPECT_EQ(dlg.statusText(), c.status);
+        EXPECT_TRUE(dlg.setupEnabled());
+    }
+    SettingsDialogModel dlg = openedDialog(710);
+    dlg.onStartModeClicked(kStartManual);
+    dlg.onUploadStarted();
+    const auto message = dlg.onUploadFinished(UploadOutcome{UploadResult::Success, false});
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(message->caption, "Status Information");
+}
+
 TEST(SettingsDialogSetup, AcceptedRecordBuildsTheBlock) {
     SettingsDialogModel dlg = openedDialog(710);
     dlg.onDefault();
