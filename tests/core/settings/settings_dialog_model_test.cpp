@@ -162,6 +162,18 @@ TEST(SettingsDialogOpen, StoredFastRateWithFewPointsIsCorrected) {
     EXPECT_EQ(dlg.settings().samplePoints(), 500u);
 }
 
+TEST(SettingsDialogOpen, RecordOutsideTheListsTakesTheDefaultEntries) {
+    LoggerSettings s;
+    s.pointsIndex = 13;
+    s.rateIndex = 14; // not offered to 711
+    s.unitIndex = 2;  // 711 lists one unit
+    SettingsDialogModel dlg(711);
+    EXPECT_FALSE(dlg.open(s));
+    EXPECT_EQ(dlg.pointsSelection(), 0);
+    EXPECT_EQ(dlg.rateSelection(), 1);
+    EXPECT_EQ(dlg.unitSelection(), 0);
+}
+
 TEST(SettingsDialogRates, FastRateMovesFewPointsTo500) {
     SettingsDialogModel dlg = openedDialog(710);
     EXPECT_FALSE(dlg.onPointsChanged(0));
