@@ -1,5 +1,7 @@
 #include "core/settings/ini_store.h"
 
+#include "core/common/atomic_file.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -207,81 +209,20 @@ std::string IniStore::toString() const {
 bool IniStore::save(const std::string& path, std::string* error) const {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::path target(path);
-    // Replace the file a link points to, not the link itself.
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) {
-            target = resolved;
-        }
-    }
-    fs::path dir = target.parent_path();
-    if (dir.empty()) {
-        dir = ".";
-    } else if (!fs::exists(dir, ec)) {
+    const fs::path dir = fs::path(path).parent_path();
+    if (!dir.empty() && !fs::exists(dir, ec)) {
         fs::create_directories(dir, ec);
         if (ec) {
             setError(error, "Cannot create folder " + dir.string() + ": " + ec.message());
             return false;
         }
     }
-
-    std::string tmpl = (dir / (target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-        setError(error, "Cannot create a file in " + dir.string() + ": " + std::strerror(errno));
+    AtomicFile file;
+    if (!file.open(path, error)) {
         return false;
     }
-    auto fail = [&](const std::string& what) {
-        const int saved = errno;
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        setError(error, what + ": " + std::strerror(saved));
-        return false;
-    };
-
-    const std::string text = toString();
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail("Cannot write " + tmpl);
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    // Keep the permissions of the file being replaced; a new file gets the usual 0644.
-    struct stat st {};
-    const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    if (::fchmod(fd, mode) != 0) {
-        return fail("Cannot set permissions of " + tmpl);
-    }
-    if (::fsync(fd) != 0) {
-        return fail("Cannot flush " + tmpl);
-    }
-    if (::close(fd) != 0) {
-        const int saved = errno;
-        ::unlink(tmpl.c_str());
-        setError(error, "Cannot close " + tmpl + ": " + std::strerror(saved));
-        return false;
-    }
-    if (::rename(tmpl.c_str(), target.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(tmpl.c_str());
-        setError(error, "Cannot replace " + target.string() + ": " + std::strerror(saved));
-        return false;
-    }
-    // Make the rename itself durable; failure here does not undo the save.
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    file.write(toString());
+    return file.commit(error);
 }
 
 const IniStore::Line* IniStore::findKey(std::string_view section, std::string_view key) const {
