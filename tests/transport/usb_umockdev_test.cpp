@@ -8,12 +8,14 @@
 #include <sys/ioctl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "core/common/byte_order.h"
@@ -396,6 +398,18 @@ TEST_F(UsbBackend, UnplugInTheMiddleOfADownloadIsAReadFailure) {
     EXPECT_EQ(rec.samples, (std::vector<std::uint16_t>{7, 8, 9}));
     // The vanished device is a status of its own, not a timeout.
     EXPECT_EQ(link.lastTransferStatus(), VendorUsb::kDeviceNotFound);
+}
+
+TEST_F(UsbBackend, DetectorScansAndReportsAnArrival) {
+    UsbDetector detector({{0x10C4, 0xEA61}});
+    EXPECT_TRUE(detector.enumerate()); // the set is obtained even without a logger
+    std::atomic<int> arrivals{0};
+    ASSERT_TRUE(detector.start([&] { ++arrivals; }));
+    plugIn();
+    for (int i = 0; i < 300 && arrivals.load() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    detector.stop();
+    EXPECT_EQ(arrivals.load(), 1);
 }
 
 } // namespace
