@@ -12,7 +12,6 @@
 #include "cli/command.h"
 #include "core/app/logger_model.h"
 #include "core/link/upload.h"
-#include "core/settings/settings_block.h"
 #include "core/settings/settings_dialog_model.h"
 
 namespace quillmark::cli {
@@ -193,9 +192,10 @@ int runSetup(const std::vector<std::string>& args) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     const bool haveLocal = localtime_r(&now, &local) != nullptr;
-    const HeaderBlock block = buildSettingsBlock(settings, haveLocal ? &local : nullptr);
     LoggerLink link(*backend.vendor);
-    const UploadOutcome outcome = uploadSettings(link, block);
+    std::string saveError;
+    const UploadOutcome outcome =
+        uploadAndSaveSettings(link, settings, haveLocal ? &local : nullptr, &saveError);
 
     UploadEnding ending = UploadEnding::Success;
     if (outcome.result == UploadResult::ConnectionFault)
@@ -208,8 +208,8 @@ int runSetup(const std::vector<std::string>& args) {
         explainOpenFailure(link.lastStatus());
         return 1;
     }
-    if (!settings.save(&error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    if (!saveError.empty()) {
+        std::fprintf(stderr, "%s\n", saveError.c_str());
         return 1;
     }
     if (finished)
