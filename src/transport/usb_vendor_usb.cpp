@@ -3,6 +3,7 @@
 #include <libusb.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 
@@ -50,13 +51,16 @@ std::vector<UsbId> parseUsbIds(const std::string& text) {
         if (colon == std::string::npos || colon == 0 || colon + 1 >= item.size() || colon > 4 ||
             item.size() - colon - 1 > 4)
             return {};
-        char* end = nullptr;
-        const unsigned long v = std::strtoul(item.substr(0, colon).c_str(), &end, 16);
-        if (*end != '\0')
+        const std::string vendorText = item.substr(0, colon);
+        const std::string productText = item.substr(colon + 1);
+        const auto hex = [](const std::string& t) {
+            return std::all_of(t.begin(), t.end(),
+                               [](unsigned char c) { return std::isxdigit(c) != 0; });
+        };
+        if (!hex(vendorText) || !hex(productText))
             return {};
-        const unsigned long p = std::strtoul(item.substr(colon + 1).c_str(), &end, 16);
-        if (*end != '\0')
-            return {};
+        const unsigned long v = std::strtoul(vendorText.c_str(), nullptr, 16);
+        const unsigned long p = std::strtoul(productText.c_str(), nullptr, 16);
         ids.push_back({static_cast<std::uint16_t>(v), static_cast<std::uint16_t>(p)});
         pos = comma + 1;
     }

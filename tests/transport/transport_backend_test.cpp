@@ -40,7 +40,8 @@ TEST(UsbIds, ParsesTheConfiguredList) {
     EXPECT_EQ(parseUsbIds("10c4:ea61"), (std::vector<UsbId>{{0x10C4, 0xEA61}}));
     EXPECT_EQ(parseUsbIds("10C4:EA61,1234:0001"),
               (std::vector<UsbId>{{0x10C4, 0xEA61}, {0x1234, 0x0001}}));
-    for (const char* bad : {"", "10c4", "10c4:", ":ea61", "10c4:ea61,", "xyz:1", "10c45:1"})
+    for (const char* bad : {"", "10c4", "10c4:", ":ea61", "10c4:ea61,", "xyz:1", "10c45:1",
+                            "-1:ea61", " 10c4:ea61", "+10c:1"})
         EXPECT_TRUE(parseUsbIds(bad).empty()) << bad;
 }
 
