@@ -42,6 +42,14 @@ check "text data file written" test -s "$tmp/demo.txt"
 check "spreadsheet export written" test -s "$tmp/demo.xls"
 check "recording file names the demo logger" grep -q 'Demo' <("$cli" info "$tmp/demo.smpq")
 
+# On a terminal the download draws a progress bar from a fifth of the range to the full range.
+if command -v script >/dev/null; then
+  script -qec "'$cli' download -o '$tmp/tty.smpq' --backend 'socket:$tmp/demo.sock'" /dev/null \
+    >"$tmp/tty.out" 2>&1
+  check "progress bar starts at 20%" grep -q ' 20%' "$tmp/tty.out"
+  check "progress bar ends at 100%" grep -q '] 100%' "$tmp/tty.out"
+fi
+
 # Faults.
 start_sim empty.sock --empty
 "$cli" download -o "$tmp/empty.smpq" --backend "socket:$tmp/empty.sock" 2>"$tmp/err"; rc=$?
