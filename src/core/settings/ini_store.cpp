@@ -22,8 +22,10 @@ namespace {
 
 constexpr char kIniFileName[] = "SettingConfig.ini";
 
+// A stray carriage return (a CR LF line in an LF file) counts as a blank around names and
+// values, so such lines still read as their text.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
 }
 
 std::string_view trim(std::string_view s) {
@@ -52,14 +54,11 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Only a line feed ends a line when reading; a carriage return inside a value is kept (at the
+// ends it is trimmed like a blank).
 std::string withoutLineBreaks(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        if (c != '\r' && c != '\n') {
-            out.push_back(c);
-        }
-    }
+    std::string out(s);
+    std::erase(out, '\n');
     return out;
 }
 
@@ -120,7 +119,9 @@ void IniStore::loadFromString(std::string_view text) {
     eol_ = "\n";
     sections_.push_back(Section{}); // lines before the first header
 
-    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") {
+    // A byte-order mark is not part of the first line; it is written back as it was.
+    bom_ = text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF";
+    if (bom_) {
         text.remove_prefix(3);
     }
     bool firstLine = true;
@@ -128,13 +129,15 @@ void IniStore::loadFromString(std::string_view text) {
         const std::size_t nl = text.find('\n');
         std::string_view raw = text.substr(0, nl);
         text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
-        if (!raw.empty() && raw.back() == '\r') {
-            raw.remove_suffix(1);
-            if (firstLine) {
-                eol_ = "\r\n";
-            }
+        // The first line decides the line end written back; a CR that does not belong to
+        // that line end stays part of the line, so saving keeps it.
+        if (firstLine && !raw.empty() && raw.back() == '\r' && nl != std::string_view::npos) {
+            eol_ = "\r\n";
         }
         firstLine = false;
+        if (eol_ == "\r\n" && !raw.empty() && raw.back() == '\r') {
+            raw.remove_suffix(1);
+        }
 
         const std::string_view t = trim(raw);
         if (!t.empty() && t.front() == '[') {
@@ -187,7 +190,7 @@ bool IniStore::load(const std::string& path) {
 }
 
 std::string IniStore::toString() const {
-    std::string out;
+    std::string out = bom_ ? "\xEF\xBB\xBF" : "";
     for (const Section& s : sections_) {
         if (s.hasHeader) {
             out += s.headerRaw;
@@ -371,6 +374,11 @@ std::string IniStore::getString(std::string_view section, std::string_view key,
 void IniStore::setString(std::string_view section, std::string_view key, std::string_view value) {
     const std::string sectionName = cleanSectionName(section);
     const std::string keyName = cleanKey(key);
+    // Such a key would read back as a header or a comment, not as the key.
+    if (keyName.empty() || keyName.front() == '[' || keyName.front() == ';' ||
+        keyName.front() == '#') {
+        return;
+    }
     const std::string val(trim(withoutLineBreaks(value)));
 
     Section* target = nullptr;
