@@ -197,13 +197,8 @@ int runSetup(const std::vector<std::string>& args) {
     const UploadOutcome outcome =
         uploadAndSaveSettings(link, settings, haveLocal ? &local : nullptr, &saveError);
 
-    UploadEnding ending = UploadEnding::Success;
-    if (outcome.result == UploadResult::ConnectionFault)
-        ending = UploadEnding::ConnectionFault;
-    else if (outcome.result == UploadResult::WriteFault)
-        ending = outcome.showMessageBox ? UploadEnding::WriteFault : UploadEnding::ReopenFault;
-    const auto finished = model.onUploadFinished(ending);
-    if (ending != UploadEnding::Success) {
+    const auto finished = model.onUploadFinished(outcome);
+    if (outcome.result != UploadResult::Success) {
         std::fprintf(stderr, "%s\n", model.statusText().c_str());
         explainOpenFailure(link.lastStatus());
         return 1;
