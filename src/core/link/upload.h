@@ -35,8 +35,9 @@ struct UploadOptions {
     std::function<std::chrono::steady_clock::time_point()> now;
 };
 
-// Sends the block. The link is closed again in every outcome. Saving the settings after
-// Success is the caller's step (the INI store is not part of the link).
+// Sends the block, blocking the calling thread (up to about 10 s without an acknowledge):
+// a window program calls it from a worker thread. The link is closed again in every outcome. Saving
+// the settings after Success is the caller's step (the INI store is not part of the link).
 UploadOutcome uploadSettings(LoggerLink& link, const HeaderBlock& block,
                              const UploadOptions& options = {});
 
