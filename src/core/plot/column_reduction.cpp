@@ -1,0 +1,272 @@
+#include "core/plot/column_reduction.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/plot/plot_geometry.h"
+
+namespace quillmark {
+
+namespace {
+
+std::uint16_t stepBetween(std::uint16_t a, std::uint16_t b) {
+    return static_cast<std::uint16_t>(a > b ? a - b : b - a);
+}
+
+void merge(SampleSummary::Range& into, const SampleSummary::Range& r) {
+    into.minRaw = std::min(into.minRaw, r.minRaw);
+    into.maxRaw = std::max(into.maxRaw, r.maxRaw);
+    into.maxStep = std::max(into.maxStep, r.maxStep);
+}
+
+// Samples in a column at or below this count are scanned one by one.
+constexpr std::int64_t kScanLimit = 128;
+// Dots further than this outside the plot area are hidden under the margin bands.
+constexpr std::int64_t kDotReach = 8;
+// Points further right than this past the plot area cannot reach it with a 2-pixel pen.
+constexpr std::int64_t kCurveReach = 8;
+
+} // namespace
+
+void SampleSummary::build(const std::uint16_t* samples, std::int64_t count) {
+    samples_ = samples;
+    count_ = samples ? std::max<std::int64_t>(count, 0) : 0;
+    blocks_.clear();
+    const std::int64_t nBlocks = (count_ + kBlock - 1) / kBlock;
+    blocks_.reserve(static_cast<std::size_t>(nBlocks));
+    for (std::int64_t b = 0; b < nBlocks; ++b) {
+        const std::int64_t first = b * kBlock;
+        const std::int64_t last = std::min(count_ - 1, first + kBlock - 1);
+        Range r = scan(first, last);
+        // Include the step into the next block so a run of whole blocks covers every pair.
+        if (last + 1 < count_) {
+            r.maxStep = std::max(r.maxStep, stepBetween(samples_[last], samples_[last + 1]));
+        }
+        blocks_.push_back(r);
+    }
+}
+
+SampleSummary::Range SampleSummary::scan(std::int64_t first, std::int64_t last) const {
+    Range r;
+    r.minRaw = r.maxRaw = samples_[first];
+    for (std::int64_t i = first + 1; i <= last; ++i) {
+        const std::uint16_t v = samples_[i];
+        r.minRaw = std::min(r.minRaw, v);
+        r.maxRaw = std::max(r.maxRaw, v);
+        r.maxStep = std::max(r.maxStep, stepBetween(samples_[i - 1], v));
+    }
+    return r;
+}
+
+SampleSummary::Range SampleSummary::query(std::int64_t first, std::int64_t last) const {
+    if (last - first < 2 * kBlock) {
+        return scan(first, last);
+    }
+    const std::int64_t fullFirst = (first + kBlock - 1) / kBlock;
+    const std::int64_t fullEnd = (last + 1) / kBlock; // exclusive
+    Range r;
+    r.minRaw = r.maxRaw = samples_[first];
+    if (first < fullFirst * kBlock) {
+        merge(r, scan(first, fullFirst * kBlock));
+    }
+    for (std::int64_t b = fullFirst; b < fullEnd; ++b) {
+        merge(r, blocks_[static_cast<std::size_t>(b)]);
+    }
+    if (fullEnd * kBlock <= last) {
+        merge(r, scan(fullEnd * kBlock - 1, last));
+    }
+    return r;
+}
+
+std::int64_t CurveMapping::x(std::int64_t index) const {
+    return sampleToPixelX(static_cast<double>(index), xScale, xOffset, xMin, left);
+}
+
+std::int64_t CurveMapping::y(std::uint16_t raw) const {
+    const double ys = yScale * factor;
+    const double yo = yOffset * factor;
+    const double ym = yMin * factor;
+    return static_cast<std::int64_t>(height + (yo - ym) / ys - (raw * factor / 1000.0 - ym) / ys) +
+           top;
+}
+
+namespace {
+
+class Reducer {
+public:
+    Reducer(const SampleSummary& s, const CurveMapping& m, bool withDots, ReducedCurve& out)
+        : s_(s), m_(m), withDots_(withDots), out_(out), dotTop_(m.top - kDotReach),
+          dotBottom_(m.top + m.height + kDotReach) {}
+
+    void run() {
+        const std::int64_t n = s_.count();
+        const std::int64_t start = static_cast<std::int64_t>(m_.xOffset);
+        const std::int64_t xLimit = m_.left + m_.width + kCurveReach;
+        const std::uint16_t* raw = s_.samples();
+        std::int64_t i = std::max<std::int64_t>(start, 0);
+        while (i < n) {
+            const std::int64_t k = column(i);
+            const std::int64_t end = columnEnd(i, k, n);
+            const std::int64_t px = m_.x(i);
+            if (px > xLimit) {
+                addPoint(px, m_.y(raw[i]));
+                break;
+            }
+            doColumn(px, i, end - 1);
+            i = end;
+        }
+    }
+
+private:
+    std::int64_t column(std::int64_t i) const {
+        return static_cast<std::int64_t>(static_cast<double>(i) / m_.xScale);
+    }
+
+    // First index past the column of sample i (which lies in column k).
+    std::int64_t columnEnd(std::int64_t i, std::int64_t k, std::int64_t n) const {
+        std::int64_t j = static_cast<std::int64_t>(static_cast<double>(k + 1) * m_.xScale);
+        j = std::clamp<std::int64_t>(j, i + 1, n);
+        while (j < n && column(j) <= k) {
+            ++j;
+        }
+        while (j - 1 > i && column(j - 1) > k) {
+            --j;
+        }
+        return j;
+    }
+
+    void addPoint(std::int64_t x, std::int64_t y) {
+        if (!out_.xs.empty() && out_.xs.back() == x && out_.ys.back() == y) {
+            return;
+        }
+        out_.xs.push_back(x);
+        out_.ys.push_back(y);
+    }
+
+    bool dotColumnVisible(std::int64_t px) const {
+        return px >= m_.left - kDotReach && px <= m_.left + m_.width + kDotReach;
+    }
+
+    void addDotRun(std::int64_t px, std::int64_t yTop, std::int64_t yBottom) {
+        yTop = std::max(yTop, dotTop_);
+        yBottom = std::min(yBottom, dotBottom_);
+        if (yTop > yBottom) {
+            return;
+        }
+        out_.dots.push_back({px, yTop, yBottom});
+    }
+
+    void doColumn(std::int64_t px, std::int64_t a, std::int64_t b) {
+        const std::uint16_t* raw = s_.samples();
+        const std::int64_t yFirst = m_.y(raw[a]);
+        const std::int64_t yLast = m_.y(raw[b]);
+        const bool dots = withDots_ && dotColumnVisible(px);
+        if (a == b) {
+            addPoint(px, yFirst);
+            if (dots) {
+                addDotRun(px, yFirst, yFirst);
+            }
+            return;
+        }
+        std::int64_t yTop;
+        std::int64_t yBottom;
+        bool scanDots = false;
+        if (b - a + 1 <= kScanLimit) {
+            yTop = yBottom = yFirst;
+            for (std::int64_t i = a + 1; i <= b; ++i) {
+                const std::int64_t y = m_.y(raw[i]);
+                yTop = std::min(yTop, y);
+                yBottom = std::max(yBottom, y);
+            }
+            scanDots = dots;
+        } else {
+            const SampleSummary::Range r = s_.query(a, b);
+            // y falls as the value rises.
+            yTop = m_.y(r.maxRaw);
+            yBottom = m_.y(r.minRaw);
+            if (dots) {
+                // Steps below one pixel cannot skip a row, so the dots fill the whole run.
+                const double pixelsPerStep =
+                    r.maxStep * m_.factor / 1000.0 / (m_.yScale * m_.factor);
+                if (pixelsPerStep < 0.999) {
+                    addDotRun(px, yTop, yBottom);
+                } else {
+                    scanDots = true;
+                }
+            }
+        }
+        addPoint(px, yFirst);
+        addPoint(px, yTop);
+        addPoint(px, yBottom);
+        addPoint(px, yLast);
+        if (scanDots) {
+            markDots(px, a, b, yTop, yBottom);
+        }
+    }
+
+    // Exact dot rows of a column: mark every visible row that holds a sample, then emit runs.
+    void markDots(std::int64_t px, std::int64_t a, std::int64_t b, std::int64_t yTop,
+                  std::int64_t yBottom) {
+        const std::int64_t lo = std::max(yTop, dotTop_);
+        const std::int64_t hi = std::min(yBottom, dotBottom_);
+        if (lo > hi) {
+            return;
+        }
+        marks_.assign(static_cast<std::size_t>(hi - lo + 1), 0);
+        const std::uint16_t* raw = s_.samples();
+        for (std::int64_t i = a; i <= b; ++i) {
+            const std::int64_t y = rowOf(raw[i]);
+            if (y >= lo && y <= hi) {
+                marks_[static_cast<std::size_t>(y - lo)] = 1;
+            }
+        }
+        std::int64_t runStart = -1;
+        for (std::int64_t y = lo; y <= hi + 1; ++y) {
+            const bool on = y <= hi && marks_[static_cast<std::size_t>(y - lo)];
+            if (on && runStart < 0) {
+                runStart = y;
+            } else if (!on && runStart >= 0) {
+                out_.dots.push_back({px, runStart, y - 1});
+                runStart = -1;
+            }
+        }
+    }
+
+    // Row of a raw value, through a table once a recording is large enough to repay it.
+    std::int64_t rowOf(std::uint16_t raw) {
+        if (s_.count() < 65536) {
+            return m_.y(raw);
+        }
+        if (rows_.empty()) {
+            rows_.resize(65536);
+            for (std::size_t v = 0; v < rows_.size(); ++v) {
+                rows_[v] = m_.y(static_cast<std::uint16_t>(v));
+            }
+        }
+        return rows_[raw];
+    }
+
+    const SampleSummary& s_;
+    const CurveMapping& m_;
+    bool withDots_;
+    ReducedCurve& out_;
+    std::int64_t dotTop_;
+    std::int64_t dotBottom_;
+    std::vector<std::uint8_t> marks_;
+    std::vector<std::int64_t> rows_;
+};
+
+} // namespace
+
+void reduceCurve(const SampleSummary& summary, const CurveMapping& map, bool withDots,
+                 ReducedCurve& out) {
+    out.xs.clear();
+    out.ys.clear();
+    out.dots.clear();
+    if (summary.count() < 1 || summary.samples() == nullptr || !(map.xScale > 0.0)) {
+        return;
+    }
+    Reducer(summary, map, withDots, out).run();
+}
+
+} // namespace quillmark

@@ -1,0 +1,82 @@
+#pragma once
+// Reduction of a dense curve to what can show on screen. All samples that map to one pixel
+// column share one x, so the segments between them only ever cover the vertical run between
+// the column's lowest and highest point; the column's first and last samples carry the
+// segments to the neighbouring columns. Dots likewise only need drawing once per distinct
+// position. Drawing the reduced path and dots gives the same pixels as drawing every sample.
+#include <cstdint>
+#include <vector>
+
+namespace quillmark {
+
+// Per-block minimum, maximum and largest step of the raw samples, built once when a
+// recording is handed to the plot, so a column of thousands of samples is summarised from
+// a few dozen blocks.
+class SampleSummary {
+public:
+    static constexpr std::int64_t kBlock = 64;
+
+    struct Range {
+        std::uint16_t minRaw = 0;
+        std::uint16_t maxRaw = 0;
+        // Largest |s[i+1] - s[i]| over the range (may also count the step just past it).
+        std::uint16_t maxStep = 0;
+    };
+
+    SampleSummary() = default;
+    SampleSummary(const std::uint16_t* samples, std::int64_t count) { build(samples, count); }
+    void build(const std::uint16_t* samples, std::int64_t count);
+
+    const std::uint16_t* samples() const { return samples_; }
+    std::int64_t count() const { return count_; }
+    // Inclusive index range, first <= last < count.
+    Range query(std::int64_t first, std::int64_t last) const;
+
+private:
+    Range scan(std::int64_t first, std::int64_t last) const;
+
+    const std::uint16_t* samples_ = nullptr;
+    std::int64_t count_ = 0;
+    std::vector<Range> blocks_;
+};
+
+// Everything the curve and dot drawing needs to map samples to pixels on one target.
+struct CurveMapping {
+    double xScale = 1.0; // samples per pixel
+    double xOffset = 0.0;
+    double xMin = 0.0;
+    double yScale = 1.0; // base-unit value per pixel (before the unit factor)
+    double yOffset = 0.0;
+    double yMin = 0.0;
+    double factor = 1.0; // display unit factor
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t width = 0;  // plot area width W
+    std::int32_t height = 0; // plot area height H
+
+    std::int64_t x(std::int64_t index) const;
+    std::int64_t y(std::uint16_t raw) const;
+};
+
+// A vertical run of dot positions [yTop, yBottom] in one column.
+struct DotRun {
+    std::int64_t x = 0;
+    std::int64_t yTop = 0;
+    std::int64_t yBottom = 0;
+};
+
+struct ReducedCurve {
+    // Path points in order; a segment joins each point to the next. Consecutive repeats are
+    // dropped.
+    std::vector<std::int64_t> xs;
+    std::vector<std::int64_t> ys;
+    std::vector<DotRun> dots;
+};
+
+// Reduce the curve from sample trunc(xOffset) on to the points and dots that can reach the
+// visible part of the target: everything up to the first sample past the right margin.
+// `withDots` fills `dots`, clipped to the rows and columns a dot can still show in.
+void reduceCurve(const SampleSummary& summary, const CurveMapping& map, bool withDots,
+                 ReducedCurve& out);
+
+} // namespace quillmark

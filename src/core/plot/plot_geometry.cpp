@@ -1,0 +1,190 @@
+#include "core/plot/plot_geometry.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace quillmark {
+
+namespace {
+// A window narrower than its margins still gets a one-pixel plot area, so no scale is ever
+// divided by zero.
+std::int32_t atLeastOne(std::int32_t v) {
+    return v < 1 ? 1 : v;
+}
+} // namespace
+
+void PlotGeometry::resetView(std::int32_t sampleCount) {
+    xMax = sampleCount > 1 ? static_cast<double>(sampleCount) : 20.0;
+    xMin = 0.0;
+    yMax = 35.0;
+    yMin = 0.0;
+    xOffset = 0.0;
+    yOffset = 0.0;
+    xScale = (xMax - xMin) / atLeastOne(plotWidth);
+    yScale = (yMax - yMin) / atLeastOne(plotHeight);
+}
+
+void PlotGeometry::resize(std::int32_t clientWidth, std::int32_t clientHeight) {
+    const std::int32_t oldWidth = plotWidth;
+    const std::int32_t oldHeight = plotHeight;
+    plotHeight = atLeastOne(clientHeight - 80);
+    plotWidth = atLeastOne(clientWidth - 100);
+    // Before the first size is known there is no old window to keep: show the whole range.
+    xScale = oldWidth > 0 ? oldWidth * xScale / plotWidth : (xMax - xMin) / plotWidth;
+    yScale = oldHeight > 0 ? oldHeight * yScale / plotHeight : (yMax - yMin) / plotHeight;
+}
+
+bool PlotGeometry::insidePlotArea(std::int32_t x, std::int32_t y) const {
+    return x > kPlotLeft && x < plotWidth + kPlotLeft && y > kPlotTop && y < plotHeight + kPlotTop;
+}
+
+PlotCursor PlotGeometry::press(std::int32_t x, std::int32_t y) {
+    if (!insidePlotArea(x, y)) {
+        return PlotCursor::Unchanged;
+    }
+    dragStart = dragLast = {x, y};
+    dragging = true;
+    if (mode == ZoomIn) {
+        return PlotCursor::Zoom;
+    }
+    if (mode == MoveView) {
+        return PlotCursor::Hand;
+    }
+    return PlotCursor::Unchanged;
+}
+
+MoveOutcome PlotGeometry::move(std::int32_t x, std::int32_t y) {
+    MoveOutcome out;
+    const std::int32_t right = plotWidth + kPlotLeft;
+    const std::int32_t bottom = plotHeight + kPlotTop;
+    PlotPoint clamped{x, y};
+    if (mode == MoveView) {
+        const bool outside = x < kPlotLeft || x > right || y < kPlotTop || y > bottom;
+        if (outside && dragging) {
+            dragging = false;
+        }
+    } else if (mode == ZoomIn) {
+        const bool nearEdge = x <= 3 || x >= plotWidth + 97 || y <= 3 || y >= plotHeight + 77;
+        if (nearEdge) {
+            dragging = false;
+            out.repaintAll = true;
+        }
+        if (dragging) {
+            dragLast.x = std::clamp(dragLast.x, kPlotLeft, right);
+            dragLast.y = std::clamp(dragLast.y, kPlotTop, bottom);
+            clamped.x = std::clamp(x, kPlotLeft, right);
+            clamped.y = std::clamp(y, kPlotTop, bottom);
+        }
+    }
+
+    if (mode == ZoomIn) {
+        out.cursor = PlotCursor::Zoom;
+        if (dragging && !(dragLast == PlotPoint{x, y})) {
+            out.moveRubberBand = true;
+            out.bandStart = dragStart;
+            out.oldBandEnd = dragLast;
+            out.newBandEnd = clamped;
+        }
+    } else if (mode == MoveView) {
+        out.cursor = PlotCursor::Hand;
+        if (dragging) {
+            dragLast = {x, y};
+            out.repaintAll = true;
+        }
+    } else {
+        out.cursor = PlotCursor::Saved;
+    }
+    mouseX = x;
+    mouseY = y;
+    out.drawCursorLine = !dragging;
+    return out;
+}
+
+ReleaseOutcome PlotGeometry::release(std::int32_t x, std::int32_t y) {
+    ReleaseOutcome out;
+    if (!insidePlotArea(x, y) && mode != ZoomIn) {
+        return out;
+    }
+    out.handled = true;
+    if (mode == MoveView) {
+        out.cursor = PlotCursor::Hand;
+        if (dragging) {
+            dragStart = dragLast = {x, y};
+            dragging = false;
+        }
+    } else if (mode == ZoomIn) {
+        out.cursor = PlotCursor::Zoom;
+        if (dragging) {
+            const PlotPoint start = dragStart;
+            dragLast = start;
+            dragging = false;
+            if (std::abs(x - start.x) >= kMinZoomPixels &&
+                std::abs(y - start.y) >= kMinZoomPixels) {
+                if (xScale > kMinZoomScale) {
+                    const std::int32_t cx = std::clamp(x, kPlotLeft, plotWidth + kPlotLeft);
+                    xOffset += (std::min(start.x, cx) - kPlotLeft) * xScale;
+                    xScale = std::abs(cx - start.x) * xScale / plotWidth;
+                }
+                if (yScale > kMinZoomScale) {
+                    const std::int32_t cy = std::clamp(y, kPlotTop, plotHeight + kPlotTop);
+                    yOffset += (plotHeight + kPlotTop - std::max(start.y, cy)) * yScale;
+                    yScale = std::abs(cy - start.y) * yScale / plotHeight;
+                }
+            }
+            out.repaintAll = true;
+        }
+    }
+    return out;
+}
+
+void PlotGeometry::panStep() {
+    const PlotPoint s = dragStart;
+    const PlotPoint l = dragLast;
+    if (l.y < s.y) {
+        if (yMin < yOffset) {
+            yOffset -= (s.y - l.y) * yScale;
+            if (yOffset < yMin) {
+                yOffset = yMin;
+            }
+        } else {
+            yOffset = yMin;
+        }
+    } else {
+        const double span = plotHeight * yScale;
+        if (yOffset + span < yMax) {
+            yOffset += (l.y - s.y) * yScale;
+            if (yOffset > yMax - span) {
+                yOffset = yMax - span;
+            }
+        } else {
+            yOffset = yMax - span;
+        }
+    }
+    if (l.x > s.x) {
+        if (xMin < xOffset) {
+            xOffset -= (l.x - s.x) * xScale;
+            if (xOffset < xMin) {
+                xOffset = xMin;
+            }
+        } else {
+            xOffset = xMin;
+        }
+    } else {
+        const double span = plotWidth * xScale;
+        if (xOffset + span < xMax) {
+            xOffset += (s.x - l.x) * xScale;
+            if (xOffset > xMax - span) {
+                xOffset = xMax - span;
+            }
+        } else {
+            xOffset = xMax - span;
+        }
+    }
+    dragStart = l;
+}
+
+std::int64_t PlotGeometry::readoutIndex(std::int32_t x) const {
+    return static_cast<std::int64_t>(xOffset - xMin + (x - kPlotLeft) * xScale + 0.5);
+}
+
+} // namespace quillmark

@@ -1,0 +1,113 @@
+#pragma once
+// The plot window's data window and mouse modes without any window: which samples and
+// values are visible, how they map to pixels, and what View All, resize, a rubber-band zoom
+// and a pan drag do to them. The widget only delivers events and draws what this says.
+#include <cstdint>
+
+namespace quillmark {
+
+// The two mouse modes the view ever sets. Other values may be stored; they only restore the
+// saved cursor on a mouse move.
+enum PlotMode : std::int32_t {
+    ZoomIn = 1,
+    MoveView = 4,
+};
+
+// Screen margins of the plot area inside the plot window.
+inline constexpr int kPlotLeft = 50;
+inline constexpr int kPlotTop = 40;
+// Below this many samples (or values) per pixel an axis no longer zooms in.
+inline constexpr double kMinZoomScale = 0.005;
+// A rubber band narrower or lower than this is not a zoom.
+inline constexpr int kMinZoomPixels = 5;
+
+struct PlotPoint {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    friend bool operator==(const PlotPoint&, const PlotPoint&) = default;
+};
+
+// Which cursor the widget should show after an event.
+enum class PlotCursor { Unchanged, Zoom, Hand, Saved };
+
+// What the widget must do after a mouse move.
+struct MoveOutcome {
+    PlotCursor cursor = PlotCursor::Unchanged;
+    bool repaintAll = false; // invalidate the whole window (removes any rubber band)
+    bool moveRubberBand = false;
+    PlotPoint bandStart;         // anchor of the rubber band
+    PlotPoint oldBandEnd;        // previous far corner (erase)
+    PlotPoint newBandEnd;        // new far corner (draw)
+    bool drawCursorLine = false; // false while dragging: the cursor line stays put
+};
+
+struct ReleaseOutcome {
+    bool handled = false;
+    PlotCursor cursor = PlotCursor::Unchanged;
+    bool repaintAll = false;
+};
+
+class PlotGeometry {
+public:
+    // Data window. xMin and yMin stay 0; the spans are plotWidth * xScale and
+    // plotHeight * yScale.
+    double xScale = 0.0;
+    double yScale = 0.0;
+    double xMax = 20.0;
+    double yMax = 35.0;
+    double xMin = 0.0;
+    double yMin = 0.0;
+    std::int32_t plotWidth = 0;
+    std::int32_t plotHeight = 0;
+    double xOffset = 0.0;
+    double yOffset = 0.0;
+
+    bool dragging = false;
+    PlotPoint dragStart;
+    PlotPoint dragLast;
+    std::int32_t mouseX = -1;
+    std::int32_t mouseY = -1;
+    PlotMode mode = ZoomIn;
+
+    // View All over the given number of samples (fewer than 2 give a 0..20 sample axis).
+    void resetView(std::int32_t sampleCount);
+    // The client area changed; the same data window stays visible, stretched.
+    void resize(std::int32_t clientWidth, std::int32_t clientHeight);
+    void setMode(PlotMode m) { mode = m; }
+
+    bool insidePlotArea(std::int32_t x, std::int32_t y) const;
+
+    // Left button pressed; returns the cursor to show, Unchanged when outside the plot area.
+    PlotCursor press(std::int32_t x, std::int32_t y);
+    // Geometry part of a mouse move (rubber band, drag abandon, pan request). Does not
+    // yet record the point as the drag last point; call finishMove afterwards.
+    MoveOutcome move(std::int32_t x, std::int32_t y);
+    // The end of every mouse move: the drag last point becomes the unclamped pointer.
+    void finishMove(std::int32_t x, std::int32_t y) { dragLast = {x, y}; }
+    ReleaseOutcome release(std::int32_t x, std::int32_t y);
+    // One pan step of a Move View drag, applied after a frame has been drawn.
+    void panStep();
+
+    // Sample index under a pointer x (rounded to the nearest sample right of sample 0).
+    std::int64_t readoutIndex(std::int32_t x) const;
+};
+
+// Sample index to pixel x: the two truncations are taken separately. 64-bit because a deep
+// zoom puts far samples billions of pixels away.
+inline std::int64_t sampleToPixelX(double index, double xScale, double xOffset, double xMin,
+                                   std::int32_t left) {
+    return left + static_cast<std::int64_t>(index / xScale) -
+           static_cast<std::int64_t>((xOffset - xMin) / xScale);
+}
+
+// Value v (base unit) to pixel y with the display-unit factor applied to every term, truncated
+// as one expression.
+inline std::int64_t valueToPixelY(double v, double factor, double yScale, double yOffset,
+                                  double yMin, std::int32_t plotHeight, std::int32_t top) {
+    const double ys = yScale * factor;
+    const double yo = yOffset * factor;
+    const double ym = yMin * factor;
+    return top + static_cast<std::int64_t>(plotHeight + (yo - ym) / ys - (v * factor - ym) / ys);
+}
+
+} // namespace quillmark
