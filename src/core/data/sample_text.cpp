@@ -69,15 +69,14 @@ bool ChunkedText::flush() {
     return !failed_;
 }
 
-bool writeRenderedFile(const std::string& path,
-                       const std::function<bool(const TextSink&, std::string*)>& render,
-                       std::string* error) {
+bool writeRenderedFile(const std::string& path, RecordingRenderer render, const Recording& rec,
+                       std::int32_t unitIndex, std::int32_t model, std::string* error) {
     AtomicFile file;
     if (!file.open(path, error))
         return false;
     const TextSink sink = [&file](std::string_view chunk) { return file.write(chunk); };
     std::string renderError;
-    if (!render(sink, &renderError)) {
+    if (!render(rec, unitIndex, model, sink, &renderError)) {
         file.abandon(); // the earlier file at path stays as it was
         if (error)
             *error = renderError.empty() ? "Cannot write " + path : renderError;

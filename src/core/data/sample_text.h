@@ -64,10 +64,12 @@ private:
     bool failed_ = false;
 };
 
+// A renderer of one of the text formats of a recording.
+using RecordingRenderer = bool (*)(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
+                                   const TextSink& sink, std::string* error);
 // Writes what a renderer produces to path through a temporary file.
-bool writeRenderedFile(const std::string& path,
-                       const std::function<bool(const TextSink&, std::string*)>& render,
-                       std::string* error);
+bool writeRenderedFile(const std::string& path, RecordingRenderer render, const Recording& rec,
+                       std::int32_t unitIndex, std::int32_t model, std::string* error);
 
 // The value line of a statistic: "%.2f @ %s  %s" or "OL @ ...", in the given unit;
 // "--" when the index does not name a sample.

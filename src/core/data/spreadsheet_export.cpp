@@ -60,12 +60,7 @@ bool renderSpreadsheetExport(const Recording& rec, std::int32_t unitIndex, std::
 
 bool writeSpreadsheetExport(const std::string& path, const Recording& rec, std::int32_t unitIndex,
                             std::int32_t model, std::string* error) {
-    return writeRenderedFile(
-        path,
-        [&](const TextSink& sink, std::string* err) {
-            return renderSpreadsheetExport(rec, unitIndex, model, sink, err);
-        },
-        error);
+    return writeRenderedFile(path, renderSpreadsheetExport, rec, unitIndex, model, error);
 }
 
 bool renderCsvExport(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
@@ -102,12 +97,7 @@ bool renderCsvExport(const Recording& rec, std::int32_t unitIndex, std::int32_t 
 
 bool writeCsvExport(const std::string& path, const Recording& rec, std::int32_t unitIndex,
                     std::int32_t model, std::string* error) {
-    return writeRenderedFile(
-        path,
-        [&](const TextSink& sink, std::string* err) {
-            return renderCsvExport(rec, unitIndex, model, sink, err);
-        },
-        error);
+    return writeRenderedFile(path, renderCsvExport, rec, unitIndex, model, error);
 }
 
 } // namespace quillmark

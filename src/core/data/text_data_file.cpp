@@ -47,12 +47,7 @@ bool renderTextDataFile(const Recording& rec, std::int32_t unitIndex, std::int32
 
 bool writeTextDataFile(const std::string& path, const Recording& rec, std::int32_t unitIndex,
                        std::int32_t model, std::string* error) {
-    return writeRenderedFile(
-        path,
-        [&](const TextSink& sink, std::string* err) {
-            return renderTextDataFile(rec, unitIndex, model, sink, err);
-        },
-        error);
+    return writeRenderedFile(path, renderTextDataFile, rec, unitIndex, model, error);
 }
 
 } // namespace quillmark

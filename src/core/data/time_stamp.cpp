@@ -1,6 +1,7 @@
 #include "core/data/time_stamp.h"
 
 #include <charconv>
+#include <cmath>
 #include <ctime>
 
 namespace quillmark {
@@ -96,11 +97,25 @@ void appendDayMonthYearTime(std::string& out, const LocalFields& f) {
 }
 
 void appendFraction4(std::string& out, float fraction) {
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(fraction),
-                             std::chars_format::fixed, 4);
-    // Drop the first character, as "%.4f" + 1 does: "0.9975" -> ".9975", "1.0000" -> ".0000".
-    out.append(buf + 1, res.ptr);
+    // "%.4f" of the fraction without its first character: "0.9975" -> ".9975",
+    // "1.0000" -> ".0000". A float times 10000 is exact in double (24 + 14 bits), and
+    // rounding to nearest-even matches the C library on the exact ties (e.g. 1/32).
+    const double scaled = static_cast<double>(fraction) * 10000.0;
+    if (!(scaled >= 0.0 && scaled < 100000.0)) {
+        char buf[400];
+        auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(fraction),
+                                 std::chars_format::fixed, 4);
+        out.append(buf + 1, res.ptr);
+        return;
+    }
+    auto n = static_cast<long>(std::nearbyint(scaled));
+    const long whole = n / 10000;
+    n %= 10000;
+    if (whole >= 10)
+        out.push_back(static_cast<char>('0' + whole % 10)); // "%.4f" of 10 or more keeps digits
+    char digits[5] = {'.', static_cast<char>('0' + n / 1000), static_cast<char>('0' + n / 100 % 10),
+                      static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)};
+    out.append(digits, 5);
 }
 
 void appendIsoLocal(std::string& out, const LocalFields& f) {

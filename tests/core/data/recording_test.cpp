@@ -233,3 +233,28 @@ TEST(LoggerModel, StartsAtVoltageModel) {
 }
 
 } // namespace
+
+namespace {
+TEST(AppendFraction4, MatchesFixedFormattingWithoutItsFirstCharacter) {
+    // The fast path must agree with the C library's "%.4f" everywhere, ties included.
+    std::vector<float> values = {0.0f,     1.0f / 32, 3.0f / 32, 0.99995f, 0.99994f, 0.9999499f,
+                                 0.00005f, 0.9975f,   0.0025f,   0.5f,     0.12345f, 9.99995f};
+    std::uint32_t x = 1;
+    for (int i = 0; i < 200000; ++i) {
+        x = x * 1664525u + 1013904223u;
+        values.push_back(static_cast<float>(x >> 8) / static_cast<float>(1u << 24));
+    }
+    for (int k = 0; k < 32; ++k)
+        values.push_back(static_cast<float>(k) / 32.0f);
+    int mismatches = 0;
+    for (float f : values) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.4f", static_cast<double>(f));
+        std::string got;
+        appendFraction4(got, f);
+        if (got != buf + 1 && ++mismatches < 5)
+            ADD_FAILURE() << f << ": " << got << " vs " << buf + 1;
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+} // namespace

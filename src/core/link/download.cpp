@@ -1,0 +1,139 @@
+#include "core/link/download.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "core/common/byte_order.h"
+#include "core/link/wire_protocol.h"
+
+namespace quillmark {
+
+const char* downloadResultText(DownloadResult result) {
+    switch (result) {
+    case DownloadResult::ReadFailure:
+        return "Failed reading data from the datalogger.";
+    case DownloadResult::EmptyLogger:
+        return "Datalogger internal memory currently empty.";
+    case DownloadResult::Success:
+        break;
+    }
+    return "";
+}
+
+std::string downloadFinishedText(std::int32_t sampleCount) {
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "%d points finished! Press View to show graph, or Cancel to exit.", sampleCount);
+    return text;
+}
+
+int pageWaitFromEnvironment() {
+    const char* value = std::getenv("QUILLMARK_PAGE_WAIT_MS");
+    if (value == nullptr || *value == '\0')
+        return static_cast<int>(wire::kPageWaitMs);
+    char* end = nullptr;
+    const long ms = std::strtol(value, &end, 10);
+    if (*end != '\0' || ms < 0 || ms > 60000)
+        return static_cast<int>(wire::kPageWaitMs);
+    return static_cast<int>(ms);
+}
+
+DownloadPlan downloadPlan(std::uint32_t storedBytes) {
+    DownloadPlan plan;
+    plan.blocks = (storedBytes + wire::kBlockSize - 1) / wire::kBlockSize;
+    plan.pages = (plan.blocks + wire::kBlocksPerPage - 1) / wire::kBlocksPerPage;
+    return plan;
+}
+
+namespace {
+
+bool sendReadRequest(LoggerLink& link, std::uint8_t page, std::uint8_t blocks) {
+    const std::array<std::uint8_t, wire::kReadRequestSize> request{wire::kReadOpcode, page, blocks};
+    return link.write(request.data(), wire::kReadRequestSize);
+}
+
+// The body of the exchange with the link open; the caller closes it.
+DownloadResult exchange(LoggerLink& link, Recording& staged, const DownloadOptions& options) {
+    if (!sendReadRequest(link, wire::kHeaderPage, 1))
+        return DownloadResult::ReadFailure;
+
+    std::array<std::uint8_t, wire::kReplySize> reply{};
+    if (!link.read(reply.data(), wire::kReplySize, wire::kShortReadTimeoutMs))
+        return DownloadResult::ReadFailure;
+    const std::uint32_t storedBytes = getU16LE(reply.data() + 1);
+
+    staged.header.fill(0);
+    if (!link.read(staged.header.data(), wire::kBlockSize, wire::kShortReadTimeoutMs))
+        return DownloadResult::ReadFailure;
+
+    const DownloadPlan plan = downloadPlan(storedBytes);
+    if (plan.blocks == 0)
+        return DownloadResult::EmptyLogger;
+
+    std::vector<std::uint8_t> staging(static_cast<std::size_t>(plan.blocks) * wire::kBlockSize);
+    const int pages = static_cast<int>(plan.pages);
+    const int maximum = pages * wire::kProgressPerPage;
+    if (options.progress)
+        options.progress(pages * wire::kProgressStartPerPage, maximum);
+
+    const int waitMs = options.pageWaitMs >= 0 ? options.pageWaitMs : pageWaitFromEnvironment();
+    std::uint32_t remaining = plan.blocks;
+    for (int page = 0; page < pages; ++page) {
+        const std::uint32_t count = std::min(remaining, wire::kBlocksPerPage);
+        remaining -= count;
+        if (!sendReadRequest(link, static_cast<std::uint8_t>(page),
+                             static_cast<std::uint8_t>(count)))
+            return DownloadResult::ReadFailure;
+        std::array<std::uint8_t, wire::kReplySize> pageReply{};
+        if (!link.read(pageReply.data(), wire::kReplySize, wire::kShortReadTimeoutMs))
+            return DownloadResult::ReadFailure;
+
+        std::uint8_t* place = staging.data() + static_cast<std::size_t>(page) * wire::kPageSize;
+        const std::uint32_t bytes = count * wire::kBlockSize;
+        std::fill(place, place + bytes, std::uint8_t{0});
+        if (options.sleep)
+            options.sleep(std::chrono::milliseconds(waitMs));
+        else if (waitMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+        if (!link.read(place, bytes, wire::kSampleReadTimeoutMs))
+            return DownloadResult::ReadFailure;
+        if (options.progress)
+            options.progress(pages * wire::kProgressStartPerPage +
+                                 wire::kProgressStepPerPage * (page + 1),
+                             maximum);
+    }
+
+    // The logger's count is trusted only within what was actually downloaded.
+    const std::int64_t capacity = static_cast<std::int64_t>(plan.blocks) * wire::kSamplesPerBlock;
+    std::int64_t points = getI32LE(staged.header.data() + block::kRecordedPoints);
+    points = std::clamp<std::int64_t>(points, 0, capacity);
+
+    staged.sampleCount = static_cast<std::int32_t>(points);
+    staged.samples.resize(static_cast<std::size_t>(points));
+    for (std::size_t k = 0; k < staged.samples.size(); ++k)
+        staged.samples[k] = getU16LE(staging.data() + 2 * k);
+    return DownloadResult::Success;
+}
+
+} // namespace
+
+DownloadResult downloadRecording(LoggerLink& link, Recording& target,
+                                 const DownloadOptions& options) {
+    if (!link.open())
+        return DownloadResult::ReadFailure;
+    Recording staged;
+    staged.unitIndex = target.unitIndex;
+    const DownloadResult result = exchange(link, staged, options);
+    link.close();
+    if (result != DownloadResult::Success)
+        return result;
+    computeStatistics(staged);
+    target = std::move(staged);
+    return result;
+}
+
+} // namespace quillmark

@@ -1,0 +1,52 @@
+#pragma once
+// The download exchange: header block (page 16), then the sample pages, into a Recording.
+// Runs without a window; whoever shows progress gets it through a callback.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/data/recording.h"
+#include "core/link/logger_link.h"
+
+namespace quillmark {
+
+enum class DownloadResult {
+    Success,
+    ReadFailure, // "Failed reading data from the datalogger."
+    EmptyLogger, // "Datalogger internal memory currently empty."
+};
+
+// The user's text for a failed outcome; empty for Success (see downloadFinishedText).
+const char* downloadResultText(DownloadResult result);
+// "%d points finished! Press View to show graph, or Cancel to exit."
+std::string downloadFinishedText(std::int32_t sampleCount);
+
+struct DownloadOptions {
+    // Called on the thread that runs the download: first with (pages*10, pages*50) once the
+    // page count is known, then after each page with (pages + 4*(i+1))*10. Never called for
+    // an empty logger or before the header has been read.
+    std::function<void(int position, int maximum)> progress;
+    // Wait before each page; negative takes pageWaitFromEnvironment().
+    int pageWaitMs = -1;
+    // How the wait is spent; defaults to sleeping the calling thread.
+    std::function<void(std::chrono::milliseconds)> sleep;
+};
+
+// 1000 ms, unless QUILLMARK_PAGE_WAIT_MS holds a whole number of milliseconds (tests only).
+int pageWaitFromEnvironment();
+
+// Pages and blocks for N stored sample bytes.
+struct DownloadPlan {
+    std::uint32_t blocks = 0;
+    std::uint32_t pages = 0;
+};
+DownloadPlan downloadPlan(std::uint32_t storedBytes);
+
+// Opens the link, reads the logger's memory and closes the link again in every outcome.
+// The target recording is replaced (header, samples, count, statistics) only on Success;
+// after a failure or an empty logger it is exactly what it was.
+DownloadResult downloadRecording(LoggerLink& link, Recording& target,
+                                 const DownloadOptions& options = {});
+
+} // namespace quillmark

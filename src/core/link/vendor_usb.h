@@ -1,0 +1,45 @@
+#pragma once
+// The six operations the program needs from a logger byte pipe. Every backend (libusb,
+// Unix socket, simulated logger) offers exactly these, so nothing above can tell them apart.
+#include <cstdint>
+
+namespace quillmark {
+
+class VendorUsb {
+public:
+    using Handle = std::uint64_t;
+    using Status = std::uint32_t;
+
+    static constexpr Handle kInvalidHandle = ~Handle{0};
+
+    // Status values. 0 is success; every other value is a failure whose meaning is ours.
+    static constexpr Status kSuccess = 0;
+    static constexpr Status kInvalidHandleStatus = 0x01;
+    static constexpr Status kReadError = 0x02;
+    static constexpr Status kWriteError = 0x04;
+    static constexpr Status kInvalidParameter = 0x06;
+    static constexpr Status kIoFailed = 0x08;
+    static constexpr Status kReadTimedOut = 0x0D;
+    static constexpr Status kWriteTimedOut = 0x0E;
+    // The logger is present but this user may not open it (device permissions).
+    static constexpr Status kAccessDenied = 0x20;
+    // No logger at that index, or it went away (unplugged, peer hung up).
+    static constexpr Status kDeviceNotFound = 0xFF;
+
+    virtual ~VendorUsb() = default;
+
+    // Opens logger number `deviceIndex`; on success `handle` is valid.
+    virtual Status openDevice(std::uint32_t deviceIndex, Handle& handle) = 0;
+    virtual Status closeDevice(Handle handle) = 0;
+    // Waits up to the read timeout in force for `count` bytes; `returned` says how many came.
+    // Fewer bytes with status 0 is allowed; a timeout with bytes missing is kReadTimedOut.
+    virtual Status read(Handle handle, std::uint8_t* buffer, std::uint32_t count,
+                        std::uint32_t& returned) = 0;
+    virtual Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
+                         std::uint32_t& written) = 0;
+    // Timeouts in milliseconds, one setting for the whole process (not per handle).
+    virtual Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) = 0;
+    virtual Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) = 0;
+};
+
+} // namespace quillmark

@@ -1,0 +1,307 @@
+#include "gui/app/cmain_frame.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "core/app/command_ids.h"
+#include "core/app/logger_model.h"
+#include "gui/app/app_resources.h"
+
+namespace quillmark {
+namespace {
+
+const QString kReady = QStringLiteral("Ready");
+
+struct ToolButton {
+    int id;
+    const char* tooltip;
+    const char* prompt;
+};
+
+// Left to right; the picture of button i is image i of the toolbar strip.
+constexpr ToolButton kToolButtons[] = {
+    {ID_DATA_DOWNLOAD, "Download", "download data"},
+    {ID_LOGGER_SETTING, "Setting", "setting"},
+    {ID_FILE_OPEN, "Open", "Open an existing document"},
+    {ID_FILE_SAVE, "Save As", "Save the active document with a new name"},
+    {ID_FILE_PRINT, "Print", "Print the active document"},
+    {ID_VIEW_ALL, "View all", "view all graph"},
+    {ID_ZOOM_IN, "Zoom in", "zoom in"},
+    {ID_MOVE_VIEW, "Move", "move view"},
+    {ID_APP_ABOUT, "About", "Display program information, version number and copyright"},
+};
+
+} // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+    initAppResources();
+    setWindowIcon(applicationIcon());
+    setDocumentTitle(kNewDocumentTitle);
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+    setAcceptDrops(true);
+    deviceScan();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::makeAction(int id, const QString& text) {
+    auto* act = new QAction(text, this);
+    act->setData(id);
+    act->setObjectName(QStringLiteral("command%1").arg(id));
+    connect(act, &QAction::triggered, this, [this, id] { dispatchCommand(id); });
+    actions_[id] = act;
+    return act;
+}
+
+void CMainFrame::buildMenus() {
+    QMenuBar* bar = menuBar();
+
+    fileMenu_ = bar->addMenu(QStringLiteral("&File"));
+    fileMenu_->setObjectName(QStringLiteral("menuFile"));
+    fileMenu_->addAction(makeAction(ID_FILE_OPEN, QStringLiteral("&Open...\tCtrl+O")));
+    fileMenu_->addAction(makeAction(ID_FILE_SAVE, QStringLiteral("&Save")));
+    fileMenu_->addAction(makeAction(ID_EXPORT_EXCEL, QStringLiteral("&Export to Excel")));
+    fileMenu_->addSeparator();
+    fileMenu_->addAction(makeAction(ID_FILE_PRINT, QStringLiteral("&Print...\tCtrl+P")));
+    fileMenu_->addAction(makeAction(ID_FILE_PRINT_PREVIEW, QStringLiteral("Print Pre&view")));
+    fileMenu_->addAction(makeAction(ID_FILE_PRINT_SETUP, QStringLiteral("P&rint Setup...")));
+    fileMenu_->addSeparator();
+    for (int i = 0; i < 4; ++i) {
+        QAction* entry = makeAction(ID_FILE_MRU_FILE1 + i, QStringLiteral("Recent File"));
+        recentActions_.append(entry);
+        fileMenu_->addAction(entry);
+    }
+    recentSeparator_ = fileMenu_->addSeparator();
+    fileMenu_->addAction(makeAction(ID_APP_EXIT, QStringLiteral("E&xit")));
+    rebuildRecentMenu();
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("menuView"));
+    view->addAction(makeAction(ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar")));
+    view->addAction(makeAction(ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar")));
+    view->addAction(makeAction(ID_COLOR_SETTING, QStringLiteral("&ColorSetting")));
+    QMenu* grid = view->addMenu(QStringLiteral("GridLines"));
+    grid->setObjectName(QStringLiteral("menuGridLines"));
+    grid->addAction(makeAction(ID_GRID_X, QStringLiteral("&X Axis")));
+    grid->addAction(makeAction(ID_GRID_Y, QStringLiteral("&Y Axis")));
+    view->addAction(makeAction(ID_MASK_POINTS, QStringLiteral("&Mask Points")));
+    view->addAction(makeAction(ID_ALARM_LINE, QStringLiteral("Alarm Line")));
+    view->addAction(makeAction(ID_VIEW_ALL, QStringLiteral("&View All")));
+    view->addAction(makeAction(ID_MOVE_VIEW, QStringLiteral("Move View")));
+    view->addAction(makeAction(ID_ZOOM_IN, QStringLiteral("Zoom In")));
+
+    QMenu* link = bar->addMenu(QStringLiteral("&Link"));
+    link->setObjectName(QStringLiteral("menuLink"));
+    link->addAction(makeAction(ID_LOGGER_SETTING, QStringLiteral("&Logger Setting")));
+    link->addAction(makeAction(ID_DATA_DOWNLOAD, QStringLiteral("&Data Download")));
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("menuHelp"));
+    help->addAction(makeAction(ID_HELP_CONTENTS, QStringLiteral("&Contents")));
+    help->addAction(makeAction(ID_APP_ABOUT, QStringLiteral("&About Quillmark...")));
+
+    for (int id :
+         {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_GRID_X, ID_GRID_Y, ID_MASK_POINTS, ID_ALARM_LINE})
+        actions_[id]->setCheckable(true);
+
+    // Accelerators. New and the plain save have no menu item; they live on the window.
+    actions_[ID_FILE_OPEN]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    actions_[ID_FILE_PRINT]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    QAction* newDoc = makeAction(ID_FILE_NEW, QStringLiteral("&New"));
+    newDoc->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    addAction(newDoc);
+    QAction* plainSave = makeAction(ID_FILE_SAVE_STANDARD, QStringLiteral("Save"));
+    plainSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    addAction(plainSave);
+
+    for (QMenu* m : {fileMenu_, view, grid, link, help})
+        connect(m, &QMenu::aboutToShow, this, &CMainFrame::updateCommandUi);
+
+    setCommandHandler(ID_VIEW_TOOLBAR, [this] { toolBar_->setVisible(!toolBar_->isVisible()); });
+    setCommandCheck(ID_VIEW_TOOLBAR, [this] { return !toolBar_->isHidden(); });
+    setCommandHandler(ID_VIEW_STATUS_BAR,
+                      [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+    setCommandCheck(ID_VIEW_STATUS_BAR, [this] { return !statusBar()->isHidden(); });
+    setCommandHandler(ID_APP_EXIT, [this] { close(); });
+}
+
+void CMainFrame::buildToolBar() {
+    toolBar_ = new QToolBar(QStringLiteral("Toolbar"), this);
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setIconSize(QSize(32, 32));
+    toolBar_->setMovable(true);
+    toolBar_->setFloatable(true);
+    toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
+    int index = 0;
+    for (const ToolButton& button : kToolButtons) {
+        QAction* act = actions_.at(button.id);
+        act->setIcon(toolbarIcon(index++));
+        act->setToolTip(QString::fromLatin1(button.tooltip));
+        act->setStatusTip(QString::fromLatin1(button.prompt));
+        toolBar_->addAction(act);
+    }
+    setDockNestingEnabled(true);
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+}
+
+void CMainFrame::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    for (const char* key : {"CAP", "NUM", "SCRL"}) {
+        auto* label = new QLabel(QString::fromLatin1(key), bar);
+        label->setObjectName(QStringLiteral("indicator%1").arg(QString::fromLatin1(key)));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12);
+        // The lock-key states cannot be read portably, so the indicators stay greyed out.
+        label->setEnabled(false);
+        bar->addPermanentWidget(label);
+        indicators_.append(label);
+    }
+    // The idle text comes back whenever a command prompt is cleared.
+    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& text) {
+        if (text.isEmpty())
+            bar->showMessage(kReady);
+    });
+    bar->showMessage(kReady);
+}
+
+QAction* CMainFrame::action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QMenu* CMainFrame::menu(const QString& objectName) const {
+    return menuBar()->findChild<QMenu*>(objectName);
+}
+
+QList<QAction*> CMainFrame::toolBarActions() const {
+    return toolBar_->actions();
+}
+
+void CMainFrame::setCommandHandler(int id, Handler handler) {
+    Q_ASSERT_X(handlers_.find(id) == handlers_.end(), "setCommandHandler",
+               "a command id has exactly one handler");
+    handlers_[id] = std::move(handler);
+}
+
+void CMainFrame::setCommandCheck(int id, Predicate checked) {
+    checks_[id] = std::move(checked);
+}
+
+void CMainFrame::setCommandEnabled(int id, Predicate enabled) {
+    enabled_[id] = std::move(enabled);
+}
+
+bool CMainFrame::dispatchCommand(int id) {
+    auto it = handlers_.find(id);
+    if (it == handlers_.end() || !it->second)
+        return false;
+    // Copy: the handler may replace the table entry while it runs.
+    Handler handler = it->second;
+    handler();
+    updateCommandUi();
+    return true;
+}
+
+void CMainFrame::updateCommandUi() {
+    for (auto& [id, act] : actions_) {
+        if (auto c = checks_.find(id); c != checks_.end())
+            act->setChecked(c->second());
+        bool enabled = handlers_.count(id) != 0;
+        if (auto e = enabled_.find(id); e != enabled_.end())
+            enabled = enabled && e->second();
+        if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + 4)
+            enabled = enabled && (id - ID_FILE_MRU_FILE1) < recentFiles_.size();
+        act->setEnabled(enabled);
+    }
+}
+
+void CMainFrame::setDocumentTitle(const QString& title) {
+    setWindowTitle(title + QStringLiteral(" - ") + kAppTitle);
+}
+
+void CMainFrame::setRecentFiles(const QStringList& paths) {
+    recentFiles_ = paths.mid(0, 4);
+    rebuildRecentMenu();
+    updateCommandUi();
+}
+
+void CMainFrame::rebuildRecentMenu() {
+    // With an empty list one greyed "Recent File" item stands in for the entries.
+    for (int i = 0; i < recentActions_.size(); ++i) {
+        QAction* act = recentActions_[i];
+        if (i < recentFiles_.size()) {
+            act->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(
+                QFileInfo(recentFiles_[i])
+                    .fileName()
+                    .replace(QLatin1Char('&'), QStringLiteral("&&"))));
+            act->setStatusTip(recentFiles_[i]);
+            act->setVisible(true);
+        } else {
+            act->setText(QStringLiteral("Recent File"));
+            act->setStatusTip(QString());
+            act->setVisible(i == 0 && recentFiles_.isEmpty());
+        }
+    }
+}
+
+void CMainFrame::deviceScan() {
+    setLoggerModel(kModelVoltage);
+}
+
+void CMainFrame::onLoggerArrival() {
+    deviceScan();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    const int shown = shownSamples_ ? shownSamples_() : 0;
+    if (shown > 0) {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tip"), QStringLiteral("Save Data?"),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName(QStringLiteral("saveDataQuestion"));
+        if (box.exec() == QMessageBox::Yes && saveBeforeClose_ && !saveBeforeClose_()) {
+            // The save was cancelled or failed: closing now would lose the recording.
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        for (const QUrl& url : event->mimeData()->urls()) {
+            if (url.isLocalFile()) {
+                event->acceptProposedAction();
+                return;
+            }
+        }
+    }
+    QMainWindow::dragEnterEvent(event);
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            activateWindow();
+            emit fileDropped(url.toLocalFile());
+            return;
+        }
+    }
+    QMainWindow::dropEvent(event);
+}
+
+} // namespace quillmark

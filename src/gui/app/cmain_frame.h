@@ -1,0 +1,85 @@
+#pragma once
+// The main window: menu bar, toolbar, status bar, the command routing table, dropped files and
+// the close question.
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <map>
+
+class QLabel;
+class QMenu;
+
+namespace quillmark {
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    using Handler = std::function<void()>;
+    using Predicate = std::function<bool()>;
+
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The action carrying command `id` (menu item, toolbar button or accelerator); the recent
+    // file entries are 57616 to 57619. Null when no such action exists.
+    QAction* action(int id) const;
+    QMenu* menu(const QString& objectName) const;
+    QToolBar* toolBar() const { return toolBar_; }
+    QList<QAction*> toolBarActions() const;
+
+    // The routing table: each command id has exactly one handler.
+    void setCommandHandler(int id, Handler handler);
+    void setCommandCheck(int id, Predicate checked);
+    void setCommandEnabled(int id, Predicate enabled);
+    // Runs the handler of `id`; false when none is installed.
+    bool dispatchCommand(int id);
+    // Re-reads the check marks and enabled states of every action.
+    void updateCommandUi();
+
+    // Caption "<document title> - Quillmark".
+    void setDocumentTitle(const QString& title);
+    void setRecentFiles(const QStringList& paths);
+
+    // How many samples the view shows; the close question is asked only when it is above 0.
+    void setShownSampleCount(std::function<int()> count) { shownSamples_ = std::move(count); }
+    // The save that a Yes to "Save Data?" runs; true when the data is safe (saved, or nothing
+    // to save), false when the save was cancelled or failed and the window must stay open.
+    void setSaveBeforeClose(std::function<bool()> save) { saveBeforeClose_ = std::move(save); }
+
+    // The device scan run at creation and on each logger arrival: the model code becomes 710.
+    static void deviceScan();
+
+signals:
+    void fileDropped(const QString& path);
+
+public slots:
+    // A logger arrived (posted from the detection thread).
+    void onLoggerArrival();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QAction* makeAction(int id, const QString& text);
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    void rebuildRecentMenu();
+
+    std::map<int, QAction*> actions_;
+    std::map<int, Handler> handlers_;
+    std::map<int, Predicate> checks_;
+    std::map<int, Predicate> enabled_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
+    QList<QAction*> recentActions_;
+    QStringList recentFiles_;
+    QToolBar* toolBar_ = nullptr;
+    QList<QLabel*> indicators_;
+    std::function<int()> shownSamples_;
+    std::function<bool()> saveBeforeClose_;
+};
+
+} // namespace quillmark

@@ -1,0 +1,32 @@
+#pragma once
+// The desktop program's command line: an optional recording file, the print switches and the
+// choice of logger backend.
+#include <QString>
+#include <QStringList>
+
+namespace quillmark {
+
+struct CommandLine {
+    enum class Action {
+        Run,     // show the main window (with FILE opened when given)
+        Print,   // --print FILE: print FILE on the default printer and end
+        PrintTo, // --print-to FILE PRINTER: print FILE on PRINTER and end
+        Help,    // --help
+        Error,   // the arguments cannot be carried out; `error` says why
+    };
+    Action action = Action::Run;
+    QString file;
+    QString printer;
+    QString backend = QStringLiteral("usb");
+    QString error;
+};
+
+// `arguments` as QCoreApplication::arguments() gives them (program name first).
+CommandLine parseCommandLine(const QStringList& arguments);
+
+// True for "usb", "sim" and "socket:PATH" with a non-empty PATH.
+bool isValidBackendName(const QString& name);
+
+QString commandLineUsage();
+
+} // namespace quillmark

@@ -1,0 +1,192 @@
+#include "gui/app/cskein_app.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QUrl>
+
+#include "core/app/command_ids.h"
+#include "gui/app/app_resources.h"
+#include "gui/app/cabout_dlg.h"
+#include "gui/app/cmain_frame.h"
+#include "gui/app/cskein_doc.h"
+#include "gui/plot/cskein_view.h"
+
+namespace quillmark {
+
+CSkeinApp::CSkeinApp(QObject* parent) : QObject(parent) {}
+
+CSkeinApp::~CSkeinApp() {
+    delete frame_; // owns the view
+}
+
+bool CSkeinApp::initInstance(const CommandLine& cmd) {
+    initAppResources();
+    recent_.load();
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+
+    doc_ = new CSkeinDoc(this);
+    frame_ = new CMainFrame;
+    view_ = new CSkeinView(doc_, frame_);
+    frame_->setCentralWidget(view_);
+    doc_->setView(view_);
+    doc_->setWindow(frame_);
+    frame_->resize(1000, 720);
+    frame_->setRecentFiles(recent_.entries());
+    registerCommands();
+
+    connect(doc_, &CSkeinDoc::titleChanged, frame_, &CMainFrame::setDocumentTitle);
+    connect(doc_, &CSkeinDoc::pathAdopted, this, &CSkeinApp::addRecent);
+    connect(frame_, &CMainFrame::fileDropped, this, &CSkeinApp::openDocumentFile);
+    connect(view_, &CSkeinView::commandIssued, frame_, &CMainFrame::dispatchCommand);
+    frame_->setShownSampleCount([this] { return view_->shownSampleCount(); });
+    frame_->setSaveBeforeClose([this] {
+        const CSkeinDoc::SaveOutcome outcome = doc_->onFileSave();
+        return outcome == CSkeinDoc::SaveOutcome::Saved ||
+               outcome == CSkeinDoc::SaveOutcome::NothingToSave;
+    });
+
+    if (!cmd.file.isEmpty()) {
+        if (!openDocumentFile(cmd.file))
+            return false;
+    } else {
+        onFileNew();
+    }
+
+    if (cmd.action == CommandLine::Action::Print || cmd.action == CommandLine::Action::PrintTo) {
+        // Lay the window out without showing it, so the page shows the View All window.
+        frame_->setAttribute(Qt::WA_DontShowOnScreen);
+        frame_->show();
+        view_->initialUpdate();
+        QPrinter printer(QPrinter::HighResolution);
+        if (cmd.action == CommandLine::Action::PrintTo) {
+            if (cmd.printer.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(cmd.printer);
+            } else {
+                printer.setPrinterName(cmd.printer);
+            }
+        }
+        if (!printer.isValid() || !printDocument(printer))
+            return false;
+        printedAndDone_ = true;
+        frame_->hide();
+        return true;
+    }
+
+    frame_->updateCommandUi();
+    frame_->show();
+    frame_->repaint();
+    return true;
+}
+
+void CSkeinApp::registerCommands() {
+    CMainFrame& f = *frame_;
+    f.setCommandHandler(ID_FILE_NEW, [this] { onFileNew(); });
+    f.setCommandHandler(ID_FILE_OPEN, [this] { onFileOpen(); });
+    f.setCommandHandler(ID_FILE_SAVE, [this] { doc_->onFileSave(); });
+    f.setCommandHandler(ID_FILE_SAVE_STANDARD, [this] { doc_->onFileSaveStandard(); });
+    f.setCommandHandler(ID_EXPORT_EXCEL, [this] { doc_->onExportExcel(); });
+    f.setCommandHandler(ID_FILE_PRINT, [this] { onFilePrint(); });
+    f.setCommandHandler(ID_FILE_PRINT_PREVIEW, [this] { onFilePrintPreview(); });
+    f.setCommandHandler(ID_FILE_PRINT_SETUP, [this] { onFilePrintSetup(); });
+    f.setCommandHandler(ID_APP_ABOUT, [this] { onAppAbout(); });
+    f.setCommandHandler(ID_HELP_CONTENTS, [this] { onHelpContents(); });
+    for (int i = 0; i < RecentFileList::kMaxEntries; ++i) {
+        f.setCommandHandler(ID_FILE_MRU_FILE1 + i, [this, i] {
+            if (i < recent_.entries().size())
+                openDocumentFile(recent_.entries()[i]);
+        });
+    }
+    for (int id : {ID_VIEW_ALL, ID_MOVE_VIEW, ID_ZOOM_IN, ID_GRID_X, ID_GRID_Y, ID_MASK_POINTS,
+                   ID_ALARM_LINE, ID_UNIT_0, ID_UNIT_1, ID_UNIT_2, ID_UNIT_3, ID_UNIT_4}) {
+        f.setCommandHandler(id, [this, id] { view_->onCommand(id); });
+    }
+    for (int id : {ID_GRID_X, ID_GRID_Y, ID_MASK_POINTS, ID_ALARM_LINE, ID_UNIT_0, ID_UNIT_1,
+                   ID_UNIT_2, ID_UNIT_3, ID_UNIT_4}) {
+        f.setCommandCheck(id, [this, id] { return view_->isCommandChecked(id); });
+    }
+}
+
+void CSkeinApp::addRecent(const QString& path) {
+    recent_.add(path);
+    recent_.save();
+    frame_->setRecentFiles(recent_.entries());
+}
+
+bool CSkeinApp::openDocumentFile(const QString& path) {
+    if (!doc_->openDocument(path)) {
+        if (recent_.entries().contains(QFileInfo(path).absoluteFilePath())) {
+            recent_.remove(path);
+            recent_.save();
+            frame_->setRecentFiles(recent_.entries());
+        }
+        return false;
+    }
+    view_->initialUpdate();
+    return true;
+}
+
+void CSkeinApp::onFileNew() {
+    doc_->newDocument();
+    view_->initialUpdate();
+}
+
+void CSkeinApp::onFileOpen() {
+    const QString path = askOpenFileName(frame_);
+    if (!path.isEmpty())
+        openDocumentFile(path);
+}
+
+bool CSkeinApp::printDocument(QPrinter& printer) {
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    view_->printPage(painter, printer);
+    return painter.end();
+}
+
+void CSkeinApp::onFilePrint() {
+    QPrintDialog dialog(printer_.get(), frame_);
+    dialog.setObjectName(QStringLiteral("printDialog"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!printDocument(*printer_)) {
+        QMessageBox::warning(frame_, kAppTitle, QStringLiteral("Failed to print the document."));
+    }
+}
+
+void CSkeinApp::onFilePrintPreview() {
+    QPrintPreviewDialog dialog(printer_.get(), frame_);
+    dialog.setObjectName(QStringLiteral("printPreview"));
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
+        QPainter painter(printer);
+        view_->printPage(painter, *printer);
+    });
+    dialog.resize(900, 700);
+    dialog.exec();
+}
+
+void CSkeinApp::onFilePrintSetup() {
+    QPageSetupDialog dialog(printer_.get(), frame_);
+    dialog.setObjectName(QStringLiteral("printSetup"));
+    dialog.exec();
+}
+
+void CSkeinApp::onAppAbout() {
+    CAboutDlg about(frame_);
+    about.exec();
+}
+
+void CSkeinApp::onHelpContents() {
+    const QString path = manualPath();
+    if (!path.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+} // namespace quillmark

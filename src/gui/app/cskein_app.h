@@ -1,0 +1,62 @@
+#pragma once
+// The application object: creates the one document, the main frame and the view, carries out
+// the command line, and handles New, Open, Print Setup and About (plus printing and help).
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "gui/app/command_line.h"
+#include "gui/app/recent_file_list.h"
+
+class QPrinter;
+
+namespace quillmark {
+
+class CMainFrame;
+class CSkeinDoc;
+class CSkeinView;
+
+class CSkeinApp : public QObject {
+    Q_OBJECT
+public:
+    explicit CSkeinApp(QObject* parent = nullptr);
+    ~CSkeinApp() override;
+
+    // The start-up steps. False when start-up fails (the process then ends). For the print
+    // switches the file is printed here and printedAndDone() becomes true.
+    bool initInstance(const CommandLine& cmd);
+    bool printedAndDone() const { return printedAndDone_; }
+
+    CMainFrame* mainFrame() const { return frame_; }
+    CSkeinDoc* document() const { return doc_; }
+    CSkeinView* view() const { return view_; }
+    QPrinter& printer() { return *printer_; }
+    const RecentFileList& recentFiles() const { return recent_; }
+
+    // Open as by File, Open with a known path (command line, recent list, dropped files).
+    bool openDocumentFile(const QString& path);
+
+    void onFileNew();
+    void onFileOpen();
+    void onFilePrint();
+    void onFilePrintPreview();
+    void onFilePrintSetup();
+    void onAppAbout();
+    void onHelpContents();
+
+    // Prints the view's page on `printer` (no dialog); false when the printer cannot start.
+    bool printDocument(QPrinter& printer);
+
+private:
+    void registerCommands();
+    void addRecent(const QString& path);
+
+    std::unique_ptr<QPrinter> printer_;
+    CSkeinDoc* doc_ = nullptr;
+    CMainFrame* frame_ = nullptr;
+    CSkeinView* view_ = nullptr;
+    RecentFileList recent_;
+    bool printedAndDone_ = false;
+};
+
+} // namespace quillmark

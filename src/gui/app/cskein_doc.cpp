@@ -1,0 +1,155 @@
+#include "gui/app/cskein_doc.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <ctime>
+
+#include "core/app/logger_model.h"
+#include "core/data/recording_file.h"
+#include "core/data/save_paths.h"
+#include "core/data/spreadsheet_export.h"
+#include "core/data/text_data_file.h"
+#include "gui/app/app_resources.h"
+#include "gui/plot/cskein_view.h"
+
+namespace quillmark {
+namespace {
+
+QString suggestedName() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (!localtime_r(&now, &local))
+        return QString();
+    return QString::fromStdString(suggestedFileName(local));
+}
+
+} // namespace
+
+QString askSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                        const QString& suggested) {
+    QFileDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("saveFileDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (!suggested.isEmpty())
+        dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString askOpenFileName(QWidget* parent) {
+    QFileDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("openFileDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({kDocumentFilter, QStringLiteral("All Files (*)")});
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+CSkeinDoc::CSkeinDoc(QObject* parent)
+    : QObject(parent), recording_(newDocumentRecording(std::time(nullptr))),
+      title_(kNewDocumentTitle) {}
+
+void CSkeinDoc::setPathAndTitle(const QString& path) {
+    path_ = path;
+    title_ = path.isEmpty() ? kNewDocumentTitle : QFileInfo(path).fileName();
+    emit titleChanged(title_);
+}
+
+void CSkeinDoc::newDocument() {
+    setPathAndTitle(QString());
+}
+
+bool CSkeinDoc::openDocument(const QString& path) {
+    std::string error;
+    std::optional<LoadedRecording> loaded = readRecordingFile(path.toStdString(), &error);
+    if (!loaded) {
+        QMessageBox box(QMessageBox::Warning, kAppTitle, QStringLiteral("Failed to open document."),
+                        QMessageBox::Ok, window_);
+        box.setObjectName(QStringLiteral("openFailure"));
+        box.setInformativeText(QString::fromStdString(error));
+        box.exec();
+        return false;
+    }
+    recording_ = std::move(loaded->recording);
+    setLoggerModel(loaded->model);
+    setPathAndTitle(QFileInfo(path).absoluteFilePath());
+    emit pathAdopted(path_);
+    return true;
+}
+
+std::int32_t CSkeinDoc::currentUnitIndex() const {
+    return view_ ? view_->unitIndex() : recording_.unitIndex;
+}
+
+void CSkeinDoc::reportSaveFailure(const QString& detail) const {
+    QMessageBox box(QMessageBox::Warning, kAppTitle, QStringLiteral("Failed to save document."),
+                    QMessageBox::Ok, window_);
+    box.setObjectName(QStringLiteral("saveFailure"));
+    box.setInformativeText(detail);
+    box.exec();
+}
+
+CSkeinDoc::SaveOutcome CSkeinDoc::onFileSave() {
+    if (recording_.sampleCount < 1)
+        return SaveOutcome::NothingToSave;
+    const QString chosen = askSaveFileName(window_, QStringLiteral("Data File(*.txt *.smpq)"),
+                                           QStringLiteral("txt"), suggestedName());
+    if (chosen.isEmpty())
+        return SaveOutcome::Cancelled;
+    const SavePaths paths = documentSavePaths(chosen.toStdString());
+    std::string error;
+    if (!writeRecordingFile(paths.recordingPath, recording_, loggerModel(), &error) ||
+        !writeTextDataFile(paths.textPath, recording_, currentUnitIndex(), loggerModel(), &error)) {
+        reportSaveFailure(QString::fromStdString(error));
+        return SaveOutcome::Failed;
+    }
+    return SaveOutcome::Saved;
+}
+
+CSkeinDoc::SaveOutcome CSkeinDoc::onFileSaveStandard() {
+    QString target = path_;
+    const QFileInfo info(target);
+    if (target.isEmpty() || !info.exists() || !info.isWritable()) {
+        target = askSaveFileName(window_, kDocumentFilter, QStringLiteral("smpq"),
+                                 target.isEmpty() ? title_ : info.fileName());
+        if (target.isEmpty())
+            return SaveOutcome::Cancelled;
+    }
+    std::string error;
+    if (!writeRecordingFile(target.toStdString(), recording_, loggerModel(), &error)) {
+        reportSaveFailure(QString::fromStdString(error));
+        return SaveOutcome::Failed;
+    }
+    setPathAndTitle(QFileInfo(target).absoluteFilePath());
+    emit pathAdopted(path_);
+    return SaveOutcome::Saved;
+}
+
+CSkeinDoc::SaveOutcome CSkeinDoc::onExportExcel() {
+    if (recording_.sampleCount < 1)
+        return SaveOutcome::NothingToSave;
+    const QString suggested = suggestedName();
+    const QString chosen =
+        askSaveFileName(window_, QStringLiteral("Data File(*.xls)"), QStringLiteral("xls"),
+                        suggested.isEmpty() ? QString() : suggested + QStringLiteral(".xls"));
+    if (chosen.isEmpty())
+        return SaveOutcome::Cancelled;
+    std::string error;
+    if (!writeSpreadsheetExport(chosen.toStdString(), recording_, currentUnitIndex(), loggerModel(),
+                                &error)) {
+        // The export could not create or complete its file: say so rather than stay silent.
+        reportSaveFailure(QString::fromStdString(error));
+        return SaveOutcome::Failed;
+    }
+    return SaveOutcome::Saved;
+}
+
+} // namespace quillmark

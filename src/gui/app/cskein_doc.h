@@ -1,0 +1,68 @@
+#pragma once
+// The document: owns the one Recording and carries out the file commands on it.
+#include <QObject>
+#include <QString>
+
+#include "core/data/recording.h"
+
+class QWidget;
+
+namespace quillmark {
+
+class CSkeinView;
+
+class CSkeinDoc : public QObject {
+    Q_OBJECT
+public:
+    enum class SaveOutcome { Saved, NothingToSave, Cancelled, Failed };
+
+    explicit CSkeinDoc(QObject* parent = nullptr);
+
+    Recording& recording() { return recording_; }
+    const Recording& recording() const { return recording_; }
+    // Path of the recording file after an Open or a standard Save; empty for a new document.
+    QString path() const { return path_; }
+    QString title() const { return title_; }
+
+    void setView(CSkeinView* view) { view_ = view; }
+    CSkeinView* view() const { return view_; }
+    // Parent of the file dialogs and message boxes.
+    void setWindow(QWidget* window) { window_ = window; }
+
+    // New: forget the path and the title; the Recording stays as it is.
+    void newDocument();
+    // Reads a recording file into a separate Recording and replaces the document's Recording
+    // and the model code only when the whole file was read. Reports failures itself.
+    bool openDocument(const QString& path);
+
+    // File, Save: the recording file and the text data file beside it.
+    SaveOutcome onFileSave();
+    // Ctrl+S: the recording file only, at the document's path (asking for one when needed).
+    SaveOutcome onFileSaveStandard();
+    // File, Export to Excel.
+    SaveOutcome onExportExcel();
+
+signals:
+    void titleChanged(const QString& title);
+    // A standard Save or an Open gave the document this path.
+    void pathAdopted(const QString& path);
+
+private:
+    void setPathAndTitle(const QString& path);
+    void reportSaveFailure(const QString& detail) const;
+    std::int32_t currentUnitIndex() const;
+
+    Recording recording_;
+    QString path_;
+    QString title_;
+    CSkeinView* view_ = nullptr;
+    QWidget* window_ = nullptr;
+};
+
+// A save-file dialog with the given filter and default suffix, preset to `suggestedName` in the
+// current folder; asks before overwriting. Empty when cancelled.
+QString askSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                        const QString& suggestedName);
+QString askOpenFileName(QWidget* parent);
+
+} // namespace quillmark

@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "core/link/download.h"
+#include "core/link/fake_vendor_usb.h"
+#include "core/link/memory_logger.h"
+
+namespace quillmark {
+namespace {
+
+using test::FakeVendorUsb;
+using test::MemoryLogger;
+using Bytes = std::vector<std::uint8_t>;
+
+struct DownloadRun {
+    DownloadResult result;
+    std::vector<std::pair<int, int>> progress;
+    std::vector<long> waits;
+};
+
+DownloadRun runDownload(FakeVendorUsb& usb, Recording& rec, int pageWaitMs = 1000) {
+    DownloadRun run{};
+    DownloadOptions options;
+    options.pageWaitMs = pageWaitMs;
+    options.progress = [&](int pos, int max) { run.progress.emplace_back(pos, max); };
+    options.sleep = [&](std::chrono::milliseconds ms) { run.waits.push_back(ms.count()); };
+    LoggerLink link(usb);
+    run.result = downloadRecording(link, rec, options);
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(usb.openHandles, 0);
+    return run;
+}
+
+Recording previousRecording() {
+    Recording rec;
+    rec.header.fill(0x77);
+    rec.samples = {1000, 2000, 3000};
+    rec.sampleCount = 3;
+    rec.maxIndex = 2;
+    rec.minIndex = 0;
+    rec.average = 2.0;
+    rec.unitIndex = 0;
+    return rec;
+}
+
+void expectSameRecording(const Recording& a, const Recording& b) {
+    EXPECT_EQ(a.header, b.header);
+    EXPECT_EQ(a.samples, b.samples);
+    EXPECT_EQ(a.sampleCount, b.sampleCount);
+    EXPECT_EQ(a.maxIndex, b.maxIndex);
+    EXPECT_EQ(a.minIndex, b.minIndex);
+    EXPECT_EQ(a.average, b.average);
+}
+
+struct PlanCase {
+    std::uint16_t n;
+    std::vector<Bytes> requests; // after the header request
+    std::vector<int> progress;
+    int maximum;
+};
+
+class DownloadPages : public ::testing::TestWithParam<PlanCase> {};
+
+TEST_P(DownloadPages, RequestsPagesAndProgressFollowN) {
+    const PlanCase& c = GetParam();
+    FakeVendorUsb usb;
+    MemoryLogger logger;
+    logger.attach(usb);
+    logger.storedBytes = c.n;
+    const std::int32_t points = c.n / 2;
+    logger.setRecordedPoints(points);
+    logger.header[block::kLoggerName] = 'Q';
+    for (std::int32_t k = 0; k < points; ++k)
+        logger.setSample(static_cast<std::size_t>(k), static_cast<std::uint16_t>(k % 30000));
+
+    Recording rec = previousRecording();
+    const DownloadRun run = runDownload(usb, rec);
+    ASSERT_EQ(run.result, DownloadResult::Success);
+
+    std::vector<Bytes> expected{{0x00, 0x10, 0x01}};
+    expected.insert(expected.end(), c.requests.begin(), c.requests.end());
+    EXPECT_EQ(usb.writes(), expected);
+
+    // Reads: 3-byte reply and 64-byte header, then per page a reply and the blocks.
+    std::vector<std::uint32_t> readSizes;
+    for (const auto& e : usb.transfers())
+        if (e.op == FakeVendorUsb::Op::Read)
+            readSizes.push_back(e.count);
+    std::vector<std::uint32_t> expectedReads{3, 64};
+    for (const Bytes& r : c.requests) {
+        expectedReads.push_back(3);
+        expectedReads.push_back(r[2] * 64u);
+    }
+    EXPECT_EQ(readSizes, expectedReads);
+
+    std::vector<int> positions;
+    for (const auto& [pos, max] : run.progress) {
+        positions.push_back(pos);
+        EXPECT_EQ(max, c.maximum);
+    }
+    EXPECT_EQ(positions, c.progress);
+    EXPECT_EQ(run.waits, std::vector<long>(c.requests.size(), 1000));
+
+    EXPECT_EQ(rec.header, logger.header);
+    EXPECT_EQ(rec.sampleCount, points);
+    ASSERT_EQ(rec.samples.size(), static_cast<std::size_t>(points));
+    for (std::int32_t k = 0; k < points; ++k)
+        ASSERT_EQ(rec.samples[static_cast<std::size_t>(k)], k % 30000) << k;
+}
+
+std::vector<int> steps(int from, int to, int step) {
+    std::vector<int> v;
+    for (int p = from; p <= to; p += step)
+        v.push_back(p);
+    return v;
+}
+
+std::vector<Bytes> fullPages(int pages) {
+    std::vector<Bytes> v;
+    for (int i = 0; i < pages; ++i)
+        v.push_back({0x00, static_cast<std::uint8_t>(i), 0x40});
+    return v;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, DownloadPages,
+    ::testing::Values(PlanCase{1, {{0x00, 0x00, 0x01}}, {10, 50}, 50},
+                      PlanCase{4096, {{0x00, 0x00, 0x40}}, {10, 50}, 50},
+                      PlanCase{4097, {{0x00, 0x00, 0x40}, {0x00, 0x01, 0x01}}, {20, 60, 100}, 100},
+                      PlanCase{65535, fullPages(16), steps(160, 800, 40), 800}));
+
+TEST(Download, PlanCountsBlocksAndPages) {
+    EXPECT_EQ(downloadPlan(0).blocks, 0u);
+    EXPECT_EQ(downloadPlan(64).blocks, 1u);
+    EXPECT_EQ(downloadPlan(65).blocks, 2u);
+    EXPECT_EQ(downloadPlan(65535).blocks, 1024u);
+    EXPECT_EQ(downloadPlan(65535).pages, 16u);
+    EXPECT_EQ(downloadPlan(4097).pages, 2u);
+}
+
+TEST(Download, StatisticsRunOnTheDownloadedSamples) {
+    FakeVendorUsb usb;
+    MemoryLogger logger;
+    logger.attach(usb);
+    logger.storedBytes = 8;
+    logger.setRecordedPoints(4);
+    logger.setSample(0, 5000);
+    logger.setSample(1, 32000); // over range
+    logger.setSample(2, 100);
+    logger.setSample(3, 2000);
+    Recording rec;
+    ASSERT_EQ(runDownload(usb, rec).result, DownloadResult::Success);
+    EXPECT_EQ(rec.samples, (std::vector<std::uint16_t>{5000, 45000, 100, 2000}));
+    EXPECT_EQ(rec.maxIndex, 1);
+    EXPECT_EQ(rec.minIndex, 2);
+}
+
+TEST(Download, EmptyLoggerLeavesRecordingUnchanged) {
+    FakeVendorUsb usb;
+    MemoryLogger logger;
+    logger.attach(usb);
+    logger.storedBytes = 0;
+    logger.header.fill(0x42);
+    Recording rec = previousRecording();
+    const Recording before = rec;
+    const DownloadRun run = runDownload(usb, rec);
+    EXPECT_EQ(run.result, DownloadResult::EmptyLogger);
+    EXPECT_STREQ(downloadResultText(run.result), "Datalogger internal memory currently empty.");
+    expectSameRecording(rec, before);
+    EXPECT_EQ(usb.writes(), (std::vector<Bytes>{{0x00, 0x10, 0x01}}));
+    EXPECT_TRUE(run.progress.empty());
+}
+
+TEST(Download, LoggerVanishingDuringPageThreeOfFiveKeepsRecording) {
+    FakeVendorUsb usb;
+    MemoryLogger logger;
+    logger.attach(usb);
+    logger.storedBytes = 5 * 4096;
+    logger.setRecordedPoints(5 * 2048);
+    // Header exchange, two full pages, the third page's reply and half its data.
+    usb.vanishAfterReadBytes = (3 + 64) + 2 * (3 + 4096) + 3 + 2048;
+    Recording rec = previousRecording();
+    const Recording before = rec;
+    const DownloadRun run = runDownload(usb, rec);
+    EXPECT_EQ(run.result, DownloadResult::ReadFailure);
+    EXPECT_STREQ(downloadResultText(run.result), "Failed reading data from the datalogger.");
+    expectSameRecording(rec, before);
+    EXPECT_EQ(usb.writes().back(), (Bytes{0x00, 0x02, 0x40}));
+    EXPECT_EQ(usb.count(FakeVendorUsb::Op::Close), 1);
+    EXPECT_EQ(run.progress.size(), 3u); // start, page 0, page 1
+}
+
+TEST(Download, RecordedPointsZeroGivesAnEmptyRecording) {
+    FakeVendorUsb usb;
+    MemoryLogger logger;
+    logger.attach(usb);
+    logger.storedBytes = 640;
+    logger.setRecordedPoints(0);
+    Recording rec = previousRecording();
+    ASSERT_EQ(runDownload(usb, rec).result, DownloadResult::Success);
+    EXPECT_EQ(rec.sampleCount, 0);
+    EXPECT_TRUE(rec.samples.empty());
+    EXPECT_EQ(rec.header, logger.header);
+    EXPECT_EQ(downloadFinishedText(rec.sampleCount),
+              "0 points finished! Press View to show graph, or Cancel to exit.");
+}
+
+TEST(Download, RecordedPointsOutsideTheDownloadedBlocksIsBounded) {
+    const struct {
+        std::int32_t reported;
+        std::int32_t expected;
+    } cases[] = {{-5, 0},  {std::numeric_limits<std::int32_t>::min(), 0}, {33, 33}, {64, 64},
+                 {65, 64}, {std::numeric_limits<std::int32_t>::max(), 64}};
+    for (const auto& c : cases) {
+        FakeVendorUsb usb;
+        MemoryLogger logger;
+        logger.attach(usb);
+        logger.storedBytes = 100; // two blocks: room for 64 samples
+        logger.setRecordedPoints(c.reported);
+        Recording rec;
+        ASSERT_EQ(runDownload(usb, rec).result, DownloadResult::Success) << c.reported;
+        EXPECT_EQ(rec.sampleCount, c.expected) << c.reported;
+        EXPECT_EQ(rec.samples.size(), static_cast<std::size_t>(c.expected)) << c.reported;
+    }
+}
+
+TEST(Download, FailuresBeforeTheDataAreReadFailures) {
+    // Open fails; header request not answered; header block cut short.
+    {
+        FakeVendorUsb usb;
+        usb.present = false;
+        Recording rec = previousRecording();
+        EXPECT_EQ(runDownload(usb, rec).result, DownloadResult::ReadFailure);
+        EXPECT_TRUE(usb.writes().empty());
+        expectSameRecording(rec, previousRecording());
+    }
+    {
+        FakeVendorUsb usb; // nothing answers
+        Recording rec = previousRecording();
+        EXPECT_EQ(runDownload(usb, rec).result, DownloadResult::ReadFailure);
+        EXPECT_EQ(usb.count(FakeVendorUsb::Op::Close), 1);
+        expectSameRecording(rec, previousRecording());
+    }
+    {
+        FakeVendorUsb usb;
+        MemoryLogger logger;
+        logger.attach(usb);
+        logger.storedBytes = 64;
+        usb.vanishAfterReadBytes = 3 + 10;
+        Recording rec = previousRecording();
+        EXPECT_EQ(runDownload(usb, rec).result, DownloadResult::ReadFailure);
+        expectSameRecording(rec, previousRecording());
+    }
+}
+
+TEST(Download, TimeoutsAreRestoredAfterEveryTransfer) {
+    FakeVendorUsb usb;
+    MemoryLogger logger;
+    logger.attach(usb);
+    logger.storedBytes = 4097;
+    logger.setRecordedPoints(2048);
+    Recording rec;
+    ASSERT_EQ(runDownload(usb, rec).result, DownloadResult::Success);
+    const auto& ev = usb.events;
+    int transfers = 0;
+    int reads = 0;
+    for (std::size_t i = 0; i < ev.size(); ++i) {
+        if (ev[i].op != FakeVendorUsb::Op::Read && ev[i].op != FakeVendorUsb::Op::Write)
+            continue;
+        ++transfers;
+        ASSERT_GE(i, 2u);
+        EXPECT_EQ(ev[i - 2].op, FakeVendorUsb::Op::GetTimeouts);
+        EXPECT_EQ(ev[i - 1].op, FakeVendorUsb::Op::SetTimeouts);
+        ASSERT_LT(i + 1, ev.size());
+        EXPECT_EQ(ev[i + 1].op, FakeVendorUsb::Op::SetTimeouts);
+        EXPECT_EQ(ev[i + 1].readTimeout, FakeVendorUsb::kInitialReadTimeout);
+        EXPECT_EQ(ev[i + 1].writeTimeout, FakeVendorUsb::kInitialWriteTimeout);
+        if (ev[i].op == FakeVendorUsb::Op::Read) {
+            // reply, header, then per page a reply (3 s) and the sample data (60 s)
+            const bool sampleData = reads >= 2 && reads % 2 == 1;
+            EXPECT_EQ(ev[i].readTimeout, sampleData ? 60000u : 3000u) << reads;
+            ++reads;
+        } else
+            EXPECT_EQ(ev[i].writeTimeout, 1000u);
+    }
+    EXPECT_EQ(transfers, 3 + 3 * 2);
+}
+
+TEST(Download, PageWaitComesFromTheEnvironmentOnlyWhenAsked) {
+    ::setenv("QUILLMARK_PAGE_WAIT_MS", "7", 1);
+    EXPECT_EQ(pageWaitFromEnvironment(), 7);
+    ::setenv("QUILLMARK_PAGE_WAIT_MS", "junk", 1);
+    EXPECT_EQ(pageWaitFromEnvironment(), 1000);
+    ::unsetenv("QUILLMARK_PAGE_WAIT_MS");
+    EXPECT_EQ(pageWaitFromEnvironment(), 1000);
+}
+
+} // namespace
+} // namespace quillmark

@@ -1,0 +1,434 @@
+// The main window as a person meets it: caption, menus, toolbar, status bar, command line,
+// recent files, dropped files, the view's inset and the display commands.
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app_test_support.h"
+#include "core/app/command_ids.h"
+#include "core/app/logger_model.h"
+#include "gui/app/cabout_dlg.h"
+#include "gui/app/cmain_frame.h"
+#include "gui/app/command_line.h"
+#include "gui/app/cskein_app.h"
+#include "gui/app/cskein_doc.h"
+#include "gui/app/recent_file_list.h"
+#include "gui/plot/cskein_view.h"
+
+using namespace quillmark;
+using namespace quillmark::test;
+
+namespace {
+
+struct MenuEntry {
+    int id; // 0 for a separator, -1 for a popup
+    QString text;
+};
+
+QList<MenuEntry> entriesOf(QMenu* menu) {
+    QList<MenuEntry> out;
+    for (QAction* a : menu->actions()) {
+        if (!a->isVisible())
+            continue;
+        if (a->isSeparator())
+            out.append({0, QString()});
+        else if (a->menu())
+            out.append({-1, a->text()});
+        else
+            out.append({a->data().toInt(), a->text()});
+    }
+    return out;
+}
+
+bool sameEntries(const QList<MenuEntry>& got, const QList<MenuEntry>& want) {
+    if (got.size() != want.size())
+        return false;
+    for (qsizetype i = 0; i < got.size(); ++i)
+        if (got[i].id != want[i].id || got[i].text != want[i].text)
+            return false;
+    return true;
+}
+
+QString describe(const QList<MenuEntry>& entries) {
+    QStringList parts;
+    for (const MenuEntry& e : entries)
+        parts << QStringLiteral("%1:%2").arg(e.id).arg(e.text);
+    return parts.join(QStringLiteral(" | "));
+}
+
+CommandLine noArguments() {
+    return parseCommandLine({QStringLiteral("quillmark")});
+}
+
+} // namespace
+
+class AppShellTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir dir_;
+    QString file(const QString& name) const { return dir_.filePath(name); }
+
+private slots:
+    void init() { setLoggerModel(kModelVoltage); }
+
+    void parsesTheCommandLine_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<QString>("backend");
+        using A = CommandLine::Action;
+        QTest::newRow("nothing") << QStringList{} << int(A::Run) << ""
+                                 << ""
+                                 << "usb";
+        QTest::newRow("file") << QStringList{"run.smpq"} << int(A::Run) << "run.smpq"
+                              << ""
+                              << "usb";
+        QTest::newRow("print") << QStringList{"--print", "a.smpq"} << int(A::Print) << "a.smpq"
+                               << ""
+                               << "usb";
+        QTest::newRow("print-to") << QStringList{"--print-to", "a.smpq", "Office"}
+                                  << int(A::PrintTo) << "a.smpq"
+                                  << "Office"
+                                  << "usb";
+        QTest::newRow("simulate") << QStringList{"--simulate"} << int(A::Run) << ""
+                                  << ""
+                                  << "sim";
+        QTest::newRow("socket") << QStringList{"--backend", "socket:/tmp/l.sock", "x.smpq"}
+                                << int(A::Run) << "x.smpq"
+                                << ""
+                                << "socket:/tmp/l.sock";
+        QTest::newRow("backend=") << QStringList{"--backend=sim"} << int(A::Run) << ""
+                                  << ""
+                                  << "sim";
+        QTest::newRow("bad backend") << QStringList{"--backend", "serial"} << int(A::Error) << ""
+                                     << ""
+                                     << "usb";
+        QTest::newRow("empty socket") << QStringList{"--backend", "socket:"} << int(A::Error) << ""
+                                      << ""
+                                      << "usb";
+        QTest::newRow("missing value") << QStringList{"--backend"} << int(A::Error) << ""
+                                       << ""
+                                       << "usb";
+        QTest::newRow("two files") << QStringList{"a.smpq", "b.smpq"} << int(A::Error) << "a.smpq"
+                                   << ""
+                                   << "usb";
+        QTest::newRow("print-to short")
+            << QStringList{"--print-to", "a.smpq"} << int(A::Error) << ""
+            << ""
+            << "usb";
+        QTest::newRow("unknown") << QStringList{"--frobnicate"} << int(A::Error) << ""
+                                 << ""
+                                 << "usb";
+        QTest::newRow("help") << QStringList{"--help"} << int(A::Help) << ""
+                              << ""
+                              << "usb";
+    }
+    void parsesTheCommandLine() {
+        QFETCH(QStringList, args);
+        QFETCH(int, action);
+        QFETCH(QString, file);
+        QFETCH(QString, printer);
+        QFETCH(QString, backend);
+        args.prepend(QStringLiteral("quillmark"));
+        const CommandLine cmd = parseCommandLine(args);
+        QCOMPARE(int(cmd.action), action);
+        if (action != int(CommandLine::Action::Error)) {
+            QCOMPARE(cmd.file, file);
+            QCOMPARE(cmd.printer, printer);
+            QCOMPARE(cmd.backend, backend);
+        } else {
+            QVERIFY(!cmd.error.isEmpty());
+        }
+    }
+
+    void startsWithCaptionStatusAndModel() {
+        setLoggerModel(kModelCurrent);
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        CMainFrame* frame = app.mainFrame();
+        QVERIFY(frame->isVisible());
+        QCOMPARE(frame->windowTitle(), QStringLiteral("DataLogger - Quillmark"));
+        QCOMPARE(frame->statusBar()->currentMessage(), QStringLiteral("Ready"));
+        QStringList indicators;
+        for (QLabel* l : frame->statusBar()->findChildren<QLabel*>())
+            if (l->objectName().startsWith(QLatin1String("indicator")))
+                indicators << l->text();
+        QCOMPARE(indicators, (QStringList{"CAP", "NUM", "SCRL"}));
+        // The device scan at frame creation sets the voltage model.
+        QCOMPARE(loggerModel(), kModelVoltage);
+        QCOMPARE(app.view()->shownSampleCount(), 0);
+        QVERIFY(!app.view()->plotWindow()->isVisible());
+    }
+
+    void menusCarryExactLabelsIdsAndSeparators() {
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        CMainFrame* f = app.mainFrame();
+        QStringList tops;
+        for (QAction* a : f->menuBar()->actions())
+            tops << a->text();
+        QCOMPARE(tops, (QStringList{"&File", "&View", "&Link", "&Help"}));
+
+        const QList<MenuEntry> file = {{ID_FILE_OPEN, "&Open...\tCtrl+O"},
+                                       {ID_FILE_SAVE, "&Save"},
+                                       {ID_EXPORT_EXCEL, "&Export to Excel"},
+                                       {0, ""},
+                                       {ID_FILE_PRINT, "&Print...\tCtrl+P"},
+                                       {ID_FILE_PRINT_PREVIEW, "Print Pre&view"},
+                                       {ID_FILE_PRINT_SETUP, "P&rint Setup..."},
+                                       {0, ""},
+                                       {ID_FILE_MRU_FILE1, "Recent File"},
+                                       {0, ""},
+                                       {ID_APP_EXIT, "E&xit"}};
+        const QList<MenuEntry> view = {{ID_VIEW_TOOLBAR, "&Toolbar"},
+                                       {ID_VIEW_STATUS_BAR, "&Status Bar"},
+                                       {ID_COLOR_SETTING, "&ColorSetting"},
+                                       {-1, "GridLines"},
+                                       {ID_MASK_POINTS, "&Mask Points"},
+                                       {ID_ALARM_LINE, "Alarm Line"},
+                                       {ID_VIEW_ALL, "&View All"},
+                                       {ID_MOVE_VIEW, "Move View"},
+                                       {ID_ZOOM_IN, "Zoom In"}};
+        const QList<MenuEntry> grid = {{ID_GRID_X, "&X Axis"}, {ID_GRID_Y, "&Y Axis"}};
+        const QList<MenuEntry> link = {{ID_LOGGER_SETTING, "&Logger Setting"},
+                                       {ID_DATA_DOWNLOAD, "&Data Download"}};
+        const QList<MenuEntry> help = {{ID_HELP_CONTENTS, "&Contents"},
+                                       {ID_APP_ABOUT, "&About Quillmark..."}};
+        const std::pair<const char*, const QList<MenuEntry>*> menus[] = {{"menuFile", &file},
+                                                                         {"menuView", &view},
+                                                                         {"menuGridLines", &grid},
+                                                                         {"menuLink", &link},
+                                                                         {"menuHelp", &help}};
+        for (const auto& [name, want] : menus) {
+            QMenu* m = f->menu(QString::fromLatin1(name));
+            QVERIFY2(m, name);
+            const QList<MenuEntry> got = entriesOf(m);
+            QVERIFY2(sameEntries(got, *want), qPrintable(describe(got)));
+        }
+
+        QCOMPARE(f->action(ID_FILE_OPEN)->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(f->action(ID_FILE_PRINT)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+        QCOMPARE(f->action(ID_FILE_NEW)->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(f->action(ID_FILE_SAVE_STANDARD)->shortcut(),
+                 QKeySequence(QStringLiteral("Ctrl+S")));
+        // Every action reaches a handler through its id.
+        for (QAction* a : f->findChildren<QAction*>()) {
+            const int id = a->data().toInt();
+            if (id == 0 || (id > ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE1 + 3))
+                continue;
+            QVERIFY2(a->objectName() == QStringLiteral("command%1").arg(id), qPrintable(a->text()));
+        }
+    }
+
+    void toolbarHasNineButtonsInOrder() {
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        CMainFrame* f = app.mainFrame();
+        QCOMPARE(f->toolBar()->iconSize(), QSize(32, 32));
+        struct Want {
+            int id;
+            const char* tip;
+            const char* prompt;
+        };
+        const Want want[] = {{ID_DATA_DOWNLOAD, "Download", "download data"},
+                             {ID_LOGGER_SETTING, "Setting", "setting"},
+                             {ID_FILE_OPEN, "Open", "Open an existing document"},
+                             {ID_FILE_SAVE, "Save As", "Save the active document with a new name"},
+                             {ID_FILE_PRINT, "Print", "Print the active document"},
+                             {ID_VIEW_ALL, "View all", "view all graph"},
+                             {ID_ZOOM_IN, "Zoom in", "zoom in"},
+                             {ID_MOVE_VIEW, "Move", "move view"},
+                             {ID_APP_ABOUT, "About", nullptr}};
+        const QList<QAction*> acts = f->toolBarActions();
+        QCOMPARE(acts.size(), qsizetype(9));
+        QSet<qint64> pictures;
+        for (int i = 0; i < 9; ++i) {
+            QCOMPARE(acts[i]->data().toInt(), want[i].id);
+            QCOMPARE(acts[i]->toolTip(), QString::fromLatin1(want[i].tip));
+            if (want[i].prompt)
+                QCOMPARE(acts[i]->statusTip(), QString::fromLatin1(want[i].prompt));
+            QVERIFY(!acts[i]->statusTip().isEmpty());
+            const QImage img = acts[i]->icon().pixmap(32, 32).toImage();
+            QCOMPARE(img.size(), QSize(32, 32));
+            pictures.insert(img.cacheKey() ^
+                            qHash(QByteArray(reinterpret_cast<const char*>(img.constBits()),
+                                             img.sizeInBytes())));
+        }
+        QCOMPARE(pictures.size(), qsizetype(9)); // nine different pictures
+        // The status bar shows a button's prompt while it is hovered, then "Ready" again.
+        QStatusTipEvent tip(QStringLiteral("download data"));
+        QApplication::sendEvent(f, &tip);
+        QCOMPARE(f->statusBar()->currentMessage(), QStringLiteral("download data"));
+        QStatusTipEvent clear{QString()};
+        QApplication::sendEvent(f, &clear);
+        QCOMPARE(f->statusBar()->currentMessage(), QStringLiteral("Ready"));
+    }
+
+    void toolbarAndStatusBarToggle() {
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        CMainFrame* f = app.mainFrame();
+        QVERIFY(f->action(ID_VIEW_TOOLBAR)->isChecked());
+        f->action(ID_VIEW_TOOLBAR)->trigger();
+        QVERIFY(f->toolBar()->isHidden());
+        QVERIFY(!f->action(ID_VIEW_TOOLBAR)->isChecked());
+        f->action(ID_VIEW_STATUS_BAR)->trigger();
+        QVERIFY(f->statusBar()->isHidden());
+        QVERIFY(!f->action(ID_VIEW_STATUS_BAR)->isChecked());
+        f->action(ID_VIEW_STATUS_BAR)->trigger();
+        QVERIFY(!f->statusBar()->isHidden());
+    }
+
+    void opensTheFileNamedOnTheCommandLine() {
+        const QString path =
+            writeRecording(file(QStringLiteral("cmd.smpq")), {1000, 2000, 1500}, kModelCurrent);
+        QVERIFY(!path.isEmpty());
+        CSkeinApp app;
+        QVERIFY(app.initInstance(parseCommandLine({QStringLiteral("quillmark"), path})));
+        QCOMPARE(app.mainFrame()->windowTitle(), QStringLiteral("cmd.smpq - Quillmark"));
+        QCOMPARE(app.document()->recording().sampleCount, 3);
+        QCOMPARE(app.view()->shownSampleCount(), 3);
+        QCOMPARE(loggerModel(), kModelCurrent); // the file's model code
+        QCOMPARE(app.recentFiles().entries().value(0), QFileInfo(path).absoluteFilePath());
+        QTRY_VERIFY(app.view()->plotWindow()->isVisible());
+    }
+
+    void unreadableCommandLineFileEndsStartUp() {
+        const QString bad = file(QStringLiteral("short.smpq"));
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\x05\x00\x00\x00", 4); // promises 5 samples, holds nothing
+        f.close();
+        auto box = answerNextBox(QMessageBox::Ok);
+        CSkeinApp app;
+        QVERIFY(!app.initInstance(parseCommandLine({QStringLiteral("quillmark"), bad})));
+        QVERIFY(box->shown);
+        QCOMPARE(box->text, QStringLiteral("Failed to open document."));
+    }
+
+    void recentListKeepsFourNewestFirst() {
+        RecentFileList list;
+        for (int i = 1; i <= 6; ++i)
+            list.add(QStringLiteral("/nowhere/f%1.smpq").arg(i));
+        QCOMPARE(list.entries(), (QStringList{"/nowhere/f6.smpq", "/nowhere/f5.smpq",
+                                              "/nowhere/f4.smpq", "/nowhere/f3.smpq"}));
+        list.add(QStringLiteral("/nowhere/f4.smpq"));
+        QCOMPARE(list.entries().first(), QStringLiteral("/nowhere/f4.smpq"));
+        QCOMPARE(list.entries().size(), qsizetype(4));
+        list.save();
+        RecentFileList again;
+        again.load();
+        QCOMPARE(again.entries(), list.entries());
+    }
+
+    void recentMenuOpensItsEntries() {
+        const QString a =
+            writeRecording(file(QStringLiteral("ra.smpq")), {100, 200}, kModelVoltage);
+        const QString b =
+            writeRecording(file(QStringLiteral("rb.smpq")), {1, 2, 3, 4}, kModelVoltage);
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        QVERIFY(app.openDocumentFile(a));
+        QVERIFY(app.openDocumentFile(b));
+        CMainFrame* f = app.mainFrame();
+        QCOMPARE(f->action(ID_FILE_MRU_FILE1)->text(), QStringLiteral("&1 rb.smpq"));
+        QCOMPARE(f->action(ID_FILE_MRU_FILE1 + 1)->text(), QStringLiteral("&2 ra.smpq"));
+        f->action(ID_FILE_MRU_FILE1 + 1)->trigger();
+        QCOMPARE(app.document()->recording().sampleCount, 2);
+        QCOMPARE(f->windowTitle(), QStringLiteral("ra.smpq - Quillmark"));
+    }
+
+    void droppedFileIsOpened() {
+        const QString path =
+            writeRecording(file(QStringLiteral("drop.smpq")), {5, 6, 7, 8, 9}, kModelVoltage);
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        CMainFrame* f = app.mainFrame();
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(f, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f, &drop);
+        QCOMPARE(app.document()->recording().sampleCount, 5);
+        QCOMPARE(f->windowTitle(), QStringLiteral("drop.smpq - Quillmark"));
+    }
+
+    void newKeepsTheRecordingButForgetsThePath() {
+        const QString path = writeRecording(file(QStringLiteral("n.smpq")), {7, 8}, kModelVoltage);
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        QVERIFY(app.openDocumentFile(path));
+        app.mainFrame()->action(ID_FILE_NEW)->trigger();
+        QCOMPARE(app.mainFrame()->windowTitle(), QStringLiteral("DataLogger - Quillmark"));
+        QVERIFY(app.document()->path().isEmpty());
+        QCOMPARE(app.document()->recording().sampleCount, 2);
+        QCOMPARE(app.view()->shownSampleCount(), 2);
+    }
+
+    void viewKeepsThePlotInsetAndAtLeast720x440() {
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        CSkeinView* view = app.view();
+        view->setMinimumSize(0, 0);
+        view->resize(1000, 700);
+        QTRY_COMPARE(view->plotWindow()->geometry(), QRect(30, 30, 940, 640));
+        view->resize(400, 300);
+        QTRY_COMPARE(view->plotWindow()->geometry(), QRect(30, 30, 720, 440));
+        view->resize(900, 300);
+        QTRY_COMPARE(view->plotWindow()->geometry(), QRect(30, 30, 840, 440));
+    }
+
+    void displayTogglesFlipTheirCheckMarks() {
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        CMainFrame* f = app.mainFrame();
+        for (int id : {ID_GRID_X, ID_GRID_Y, ID_MASK_POINTS, ID_ALARM_LINE}) {
+            QVERIFY(f->action(id)->isChecked());
+            f->action(id)->trigger();
+            QVERIFY2(!f->action(id)->isChecked(), qPrintable(QString::number(id)));
+            QVERIFY(!app.view()->isCommandChecked(id));
+            f->action(id)->trigger();
+            QVERIFY(f->action(id)->isChecked());
+        }
+    }
+
+    void unitCommandsSetPlotAndRecordingUnit() {
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        for (int unit : {2, 4, 0, 3}) {
+            QVERIFY(app.mainFrame()->dispatchCommand(ID_UNIT_0 + unit));
+            QCOMPARE(app.view()->unitIndex(), unit);
+            QCOMPARE(app.document()->recording().unitIndex, unit);
+            for (int other = 0; other < 5; ++other)
+                QCOMPARE(app.view()->isCommandChecked(ID_UNIT_0 + other), other == unit);
+        }
+    }
+
+    void aboutBoxShowsVersion() {
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        QString title, line;
+        bool seen = false;
+        whenModal<CAboutDlg>(
+            [&](CAboutDlg* dlg) {
+                title = dlg->windowTitle();
+                line = dlg->findChild<QLabel*>(QStringLiteral("versionLine"))->text();
+                dlg->accept();
+            },
+            &seen);
+        app.mainFrame()->action(ID_APP_ABOUT)->trigger();
+        QVERIFY(seen);
+        QCOMPARE(title, QStringLiteral("About Quillmark"));
+        QCOMPARE(line, QStringLiteral("Quillmark Version 2.2"));
+    }
+};
+
+QUILLMARK_GUI_TEST_MAIN(AppShellTest)
+#include "app_shell_test.moc"

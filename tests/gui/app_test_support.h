@@ -1,0 +1,143 @@
+#pragma once
+// Helpers shared by the application's Qt tests: a private settings folder, answering modal
+// windows that a command opens, and building recordings.
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/data/recording.h"
+#include "core/data/recording_file.h"
+
+namespace quillmark::test {
+
+// Runs `act` on the first modal window of type T that appears within `timeoutMs`, from inside
+// the event loop of whatever call opens it. `seen` (optional) records whether it came.
+template <typename T>
+void whenModal(std::function<void(T*)> act, bool* seen = nullptr, int timeoutMs = 5000) {
+    if (seen)
+        *seen = false;
+    auto* timer = new QTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, act, seen, timeoutMs] {
+        if (T* w = qobject_cast<T*>(QApplication::activeModalWidget()); w && w->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            if (seen)
+                *seen = true;
+            act(w);
+            return;
+        }
+        if (clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
+
+// Answers the next message box with `button` and hands back its text and caption.
+struct BoxSeen {
+    bool shown = false;
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QList<QMessageBox::StandardButton> buttons;
+};
+
+inline std::shared_ptr<BoxSeen> answerNextBox(QMessageBox::StandardButton button,
+                                              int timeoutMs = 5000) {
+    auto seen = std::make_shared<BoxSeen>();
+    whenModal<QMessageBox>(
+        [seen, button](QMessageBox* box) {
+            seen->shown = true;
+            seen->text = box->text();
+            seen->title = box->windowTitle();
+            seen->icon = box->icon();
+            for (QAbstractButton* b : box->buttons())
+                seen->buttons.append(box->standardButton(b));
+            if (QAbstractButton* b = box->button(button))
+                b->click();
+            else
+                box->reject();
+        },
+        nullptr, timeoutMs);
+    return seen;
+}
+
+// Accepts the next file dialog with `path`, or cancels it when `path` is empty.
+struct FileDialogSeen {
+    bool shown = false;
+    QStringList filters;
+    QString defaultSuffix;
+    QString suggested;
+};
+
+inline std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString& path) {
+    auto seen = std::make_shared<FileDialogSeen>();
+    whenModal<QFileDialog>([seen, path](QFileDialog* dialog) {
+        seen->shown = true;
+        seen->filters = dialog->nameFilters();
+        seen->defaultSuffix = dialog->defaultSuffix();
+        const QStringList selected = dialog->selectedFiles();
+        seen->suggested = selected.isEmpty() ? QString() : QFileInfo(selected.first()).fileName();
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    return seen;
+}
+
+// A whole-second recording with the given raw samples and statistics filled in.
+inline Recording makeRecording(const std::vector<std::uint16_t>& raw) {
+    Recording rec = newDocumentRecording(std::time_t{1796620503}); // a fixed local time
+    rec.samples = raw;
+    rec.sampleCount = static_cast<std::int32_t>(raw.size());
+    computeStatistics(rec);
+    return rec;
+}
+
+inline QString writeRecording(const QString& path, const std::vector<std::uint16_t>& raw,
+                              std::int32_t model) {
+    if (!writeRecordingFile(path.toStdString(), makeRecording(raw), model))
+        return QString();
+    return path;
+}
+
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace quillmark::test
+
+// A test main that points the per-user settings folders into a fresh temporary folder, so no
+// test reads or writes the real user's files.
+#define QUILLMARK_GUI_TEST_MAIN(TestClass)                                                         \
+    int main(int argc, char** argv) {                                                              \
+        QTemporaryDir home;                                                                        \
+        qputenv("HOME", home.path().toLocal8Bit());                                                \
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());                       \
+        qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toLocal8Bit());                         \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                        \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        QApplication app(argc, argv);                                                              \
+        TestClass tc;                                                                              \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }
