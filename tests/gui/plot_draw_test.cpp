@@ -339,7 +339,9 @@ private slots:
                 // Plot areas odd and even; narrow for the densest, as the full drawing is slow.
                 const int width = (d >= 1000 ? 60 : 300) + row % 2;
                 const double offset = (row % 3 == 1) ? 12.37 : (row % 3 == 2 ? 3.5 : 0.0);
-                const double ys = (row % 4 == 3) ? 0.013 : 35.0 / 200;
+                // Base-unit view, a moderate value zoom (steps of one to three rows) and a
+                // deep one.
+                const double ys = row % 4 == 3 ? 0.013 : (row % 4 == 1 ? 0.06 : 35.0 / 200);
                 const double yo = (row % 4 == 3) ? 9.1 : 0.0;
                 const int unit = row % 5 == 4 ? 2 : 0;
                 QTest::addRow("%s-%g-%d", qPrintable(kind), d, width)

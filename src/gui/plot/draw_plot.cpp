@@ -77,8 +77,9 @@ void addSegment(QVector<QLine>& lines, std::int64_t x1, std::int64_t y1, std::in
               int(std::lround(double(x1) + t1 * dx)), int(std::lround(double(y1) + t1 * dy))));
 }
 
+// Square caps: round caps are flattened from curves on every segment, many times slower.
 QPen curvePen(const QColor& c) {
-    return QPen(c, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    return QPen(c, 2, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
 }
 QPen dotPen(const QColor& c) {
     return QPen(c, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -105,6 +106,9 @@ public:
         p.end();
         findSpans();
     }
+
+    // Rows of dot positions may be this far apart and still draw as one filled run.
+    int runGap() const { return nested_ ? wideLast_ - wideFirst_ + 1 : 1; }
 
     void stamp(QPainter& p, int x, int y) const { p.drawImage(x - kHalf, y - kHalf, image_); }
 
@@ -227,8 +231,11 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
         local.build(s.samples, s.sampleCount);
         summary = &local;
     }
+    const DotStamp dot(colour);
+    CurveMapping mapping = m;
+    mapping.dotRunGap = dot.runGap();
     ReducedCurve r;
-    reduceCurve(*summary, m, s.showMaskPoints, r);
+    reduceCurve(*summary, mapping, s.showMaskPoints, r);
     if (s.sampleCount > 1 && r.xs.size() > 1) {
         QVector<QLine> lines;
         lines.reserve(static_cast<qsizetype>(r.xs.size()));
@@ -239,7 +246,6 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
         p.drawLines(lines);
     }
     if (s.showMaskPoints && !r.dots.empty()) {
-        const DotStamp dot(colour);
         for (const DotRun& d : r.dots) {
             dot.stampRun(p, clampCoord(d.x), clampCoord(d.yTop), clampCoord(d.yBottom), colour);
         }
