@@ -100,7 +100,12 @@ CColorSetting::CColorSetting(const CGraphics& mainPlot, const Recording& rec, QW
     };
     for (const Row& row : rows) {
         auto* label = new QLabel(QString::fromLatin1(row.label), this);
-        label->setGeometry(row.labelRect.adjusted(0, -2, 8, 2));
+        // The label ends just left of its swatch, however wide this font makes it.
+        const int labelWidth = std::max(row.labelRect.width(), label->sizeHint().width());
+        const int labelRight = row.swatchRect.left() - 4;
+        label->setGeometry(labelRight - labelWidth, row.labelRect.top() - 2, labelWidth,
+                           std::max(row.labelRect.height() + 4, label->sizeHint().height()));
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         auto* sw = new QLabel(QString(14, QLatin1Char(' ')), this);
         sw->setObjectName(QStringLiteral("swatch%1").arg(int(row.swatch)));
         sw->setGeometry(row.swatchRect);
