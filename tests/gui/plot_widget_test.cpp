@@ -2,6 +2,7 @@
 // plot, the Zoom In drag, and the right-click menu per logger model.
 #include <QMenu>
 #include <QSignalSpy>
+#include <QWheelEvent>
 #include <QtTest>
 #include <vector>
 
@@ -127,6 +128,64 @@ private slots:
         QCOMPARE(g.geometry().yOffset, 280 * ys);
         QCOMPARE(g.geometry().yScale, 100 * ys / 440);
         QCOMPARE(shown(g), g.renderPlot()); // band gone after the repaint
+    }
+
+    void moveViewDragShowsThePannedWindow() {
+        std::vector<std::uint16_t> v(1000, 12000);
+        CGraphics g;
+        g.resize(1000, 520);
+        g.setSamples(v.data(), 1000);
+        g.ResetView();
+        g.geometry().xScale = 0.5; // 450 samples visible
+        g.geometry().xOffset = 200;
+        g.refresh();
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        g.SetMode(MoveView);
+        QTest::mousePress(&g, Qt::LeftButton, Qt::NoModifier, QPoint(500, 300));
+        QTest::mouseMove(&g, QPoint(460, 300)); // 40 pixels left: 20 samples later
+        QTRY_COMPARE(g.geometry().xOffset, 220.0);
+        // The window shows the panned offsets without waiting for another event.
+        // (Below the readout strip, which the move has filled.)
+        QTRY_COMPARE(shown(g).copy(0, 40, 1000, 480), g.renderPlot().copy(0, 40, 1000, 480));
+        QTest::mouseRelease(&g, Qt::LeftButton, Qt::NoModifier, QPoint(460, 300));
+        QVERIFY(!g.geometry().dragging);
+        QCOMPARE(g.geometry().xOffset, 220.0);
+    }
+
+    void extrasWheelDoubleClickEscapeAndUndo() {
+        std::vector<std::uint16_t> v(9000, 12000);
+        CGraphics g;
+        g.resize(1000, 520);
+        g.setSamples(v.data(), 9000);
+        g.ResetView();
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        QWheelEvent wheel(QPointF(500, 300), g.mapToGlobal(QPointF(500, 300)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&g, &wheel);
+        QCOMPARE(g.geometry().xScale, 8.0);
+        QCOMPARE(g.geometry().xOffset + 450 * 8.0, 4500.0);
+        // A rubber-band zoom on top, then undo twice back to View All.
+        QTest::mousePress(&g, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        QTest::mouseMove(&g, QPoint(300, 200));
+        QTest::mouseRelease(&g, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+        const double zoomed = g.geometry().xScale;
+        QVERIFY(zoomed < 8.0);
+        QVERIFY(g.undoZoom());
+        QCOMPARE(g.geometry().xScale, 8.0);
+        QTest::keyClick(&g, Qt::Key_Backspace);
+        QCOMPARE(g.geometry().xScale, 10.0);
+        QCOMPARE(g.geometry().xOffset, 0.0);
+        QVERIFY(!g.undoZoom());
+        // Escape and double-click give View All.
+        QApplication::sendEvent(&g, &wheel);
+        QTest::keyClick(&g, Qt::Key_Escape);
+        QCOMPARE(g.geometry().xScale, 10.0);
+        QApplication::sendEvent(&g, &wheel);
+        QTest::mouseDClick(&g, Qt::LeftButton, Qt::NoModifier, QPoint(400, 300));
+        QCOMPARE(g.geometry().xScale, 10.0);
+        QCOMPARE(g.geometry().yScale, 35.0 / 440);
     }
 
     void contextMenuByModel() {

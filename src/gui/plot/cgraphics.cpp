@@ -1,14 +1,17 @@
 #include "gui/plot/cgraphics.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QResizeEvent>
+#include <QWheelEvent>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <ctime>
 
 #include "core/app/command_ids.h"
@@ -61,6 +64,7 @@ CGraphics::CGraphics(QWidget* parent) : QWidget(parent) {
     scene_.startTime = static_cast<std::int64_t>(std::time(nullptr));
     setAttribute(Qt::WA_OpaquePaintEvent); // every pixel comes from the cached image
     setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void CGraphics::setRecording(const Recording& rec, std::int64_t startTime) {
@@ -77,6 +81,7 @@ void CGraphics::setSamples(const std::uint16_t* samples, std::int32_t count) {
     scene_.samples = samples;
     scene_.sampleCount = samples ? std::max(count, 0) : 0;
     summary_.build(scene_.samples, scene_.sampleCount);
+    zoomHistory_.clear(); // windows of an earlier recording mean nothing now
     refresh();
 }
 
@@ -111,6 +116,75 @@ void CGraphics::ResetView() {
     }
     geometry_.resetView(scene_.sampleCount);
     refresh();
+}
+
+void CGraphics::rememberWindow(const DataWindow& before) {
+    if (before == geometry_.window() || !(before.xSpan > 0.0) || !(before.ySpan > 0.0)) {
+        return;
+    }
+    constexpr std::size_t kMaxHistory = 64;
+    if (zoomHistory_.size() == kMaxHistory) {
+        zoomHistory_.erase(zoomHistory_.begin());
+    }
+    zoomHistory_.push_back(before);
+}
+
+bool CGraphics::undoZoom() {
+    if (zoomHistory_.empty()) {
+        return false;
+    }
+    geometry_.setWindow(zoomHistory_.back());
+    zoomHistory_.pop_back();
+    refresh();
+    return true;
+}
+
+void CGraphics::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / 120;
+    if (steps == 0 || geometry_.dragging) {
+        event->ignore();
+        return;
+    }
+    const DataWindow before = geometry_.window();
+    // One notch in shows 80 % of the samples, one notch out 125 %.
+    const double factor = std::pow(0.8, steps);
+    if (geometry_.wheelZoom(static_cast<int>(event->position().x()), factor)) {
+        rememberWindow(before);
+        refresh();
+    }
+    event->accept();
+}
+
+void CGraphics::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton &&
+        geometry_.insidePlotArea(event->position().toPoint().x(),
+                                 event->position().toPoint().y())) {
+        geometry_.dragging = false;
+        const DataWindow before = geometry_.window();
+        ResetView();
+        rememberWindow(before);
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void CGraphics::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        if (geometry_.dragging) {
+            geometry_.dragging = false; // drop the rubber band or pan
+            refresh();
+        } else {
+            const DataWindow before = geometry_.window();
+            ResetView();
+            rememberWindow(before);
+        }
+        return;
+    }
+    if (event->key() == Qt::Key_Backspace || event->matches(QKeySequence::Undo)) {
+        undoZoom();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CGraphics::setShowGridX(bool on) {
@@ -364,7 +438,9 @@ void CGraphics::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     const QPoint pt = event->position().toPoint();
+    const DataWindow before = geometry_.window();
     const ReleaseOutcome r = geometry_.release(pt.x(), pt.y());
+    rememberWindow(before);
     if (!r.handled) {
         return;
     }

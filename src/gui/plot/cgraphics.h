@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "core/plot/column_reduction.h"
 #include "core/plot/plot_colours.h"
@@ -37,6 +38,9 @@ public:
 
     // View All and repaint.
     void ResetView();
+    // Back to the data window before the last zoom, wheel zoom, double-click or Escape of
+    // this window; false when there is none. A new recording clears the history.
+    bool undoZoom();
     void SetMode(PlotMode mode) { geometry_.setMode(mode); }
     PlotMode mode() const { return geometry_.mode; }
 
@@ -85,9 +89,15 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Additions for convenience: wheel zoom about the pointer, double-click and Escape for
+    // View All, Backspace or Ctrl+Z to undo the last zoom.
+    void wheelEvent(QWheelEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void applyCursor(PlotCursor c);
+    void rememberWindow(const DataWindow& before);
     void renderCache();
     QRect readoutStrip() const;
     int readoutLineHeight() const;
@@ -109,6 +119,7 @@ private:
     QCursor zoomCursor_;
     QCursor handCursor_;
     std::optional<QCursor> savedCursor_;
+    std::vector<DataWindow> zoomHistory_;
 };
 
 } // namespace quillmark
