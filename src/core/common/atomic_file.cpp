@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +21,14 @@ AtomicFile::~AtomicFile() {
 bool AtomicFile::open(const std::string& target, std::string* error) {
     abandon();
     target_ = target;
-    temp_ = target + ".tmp-XXXXXX";
+    // Replace the file a link points to, not the link itself.
+    std::error_code ec;
+    if (std::filesystem::is_symlink(target, ec)) {
+        const auto resolved = std::filesystem::weakly_canonical(target, ec);
+        if (!ec)
+            target_ = resolved.string();
+    }
+    temp_ = target_ + ".tmp-XXXXXX";
     fd_ = ::mkstemp(temp_.data());
     if (fd_ < 0) {
         if (error)
@@ -32,7 +40,7 @@ bool AtomicFile::open(const std::string& target, std::string* error) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0)
+    if (::stat(target_.c_str(), &st) == 0)
         ::fchmod(fd_, st.st_mode & 07777);
     else
         ::fchmod(fd_, 0666 & ~mask);
@@ -80,6 +88,13 @@ bool AtomicFile::commit(std::string* error) {
         return false;
     }
     temp_.clear();
+    // Make the rename itself durable; a failure here does not undo the write.
+    const std::filesystem::path parent = std::filesystem::path(target_).parent_path();
+    const int dirFd = ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
     return true;
 }
 

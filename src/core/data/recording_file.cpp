@@ -73,8 +73,9 @@ std::optional<LoadedRecording> parseRecordingFile(const std::uint8_t* data, std:
         return std::nullopt;
     }
     out.recording.samples.resize(static_cast<std::size_t>(*count));
-    std::memcpy(out.recording.samples.data(), data + kRecordingFileHeaderSize,
-                2 * static_cast<std::size_t>(*count));
+    if (*count > 0)
+        std::memcpy(out.recording.samples.data(), data + kRecordingFileHeaderSize,
+                    2 * static_cast<std::size_t>(*count));
     samplesFromLittleEndian(out.recording.samples);
     sanitizeIndices(out.recording);
     return out;

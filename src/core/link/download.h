@@ -44,6 +44,9 @@ struct DownloadPlan {
 DownloadPlan downloadPlan(std::uint32_t storedBytes);
 
 // Opens the link, reads the logger's memory and closes the link again in every outcome.
+// It blocks the calling thread for the whole exchange (each page costs the page wait plus
+// the read): a window program runs it on a worker thread, downloads into a Recording of its
+// own and hands that to the document on the GUI thread; `progress` runs on the worker.
 // The target recording is replaced (header, samples, count, statistics) only on Success;
 // after a failure or an empty logger it is exactly what it was.
 DownloadResult downloadRecording(LoggerLink& link, Recording& target,

@@ -1,6 +1,7 @@
 #include "core/link/upload.h"
 
 #include "core/link/wire_protocol.h"
+#include "core/settings/settings_block.h"
 
 namespace quillmark {
 
@@ -56,6 +57,21 @@ UploadOutcome uploadSettings(LoggerLink& link, const HeaderBlock& block,
     if (!ok)
         return {UploadResult::WriteFault, true};
     return {UploadResult::Success, false};
+}
+
+UploadOutcome uploadAndSaveSettings(LoggerLink& link, const LoggerSettings& settings,
+                                    const std::tm* localOrNull, std::string* saveError,
+                                    const UploadOptions& options) {
+    if (saveError)
+        saveError->clear();
+    const UploadOutcome outcome =
+        uploadSettings(link, buildSettingsBlock(settings, localOrNull), options);
+    if (outcome.result != UploadResult::Success)
+        return outcome; // the INI file stays as it was
+    std::string error;
+    if (!settings.save(&error) && saveError)
+        *saveError = error.empty() ? "The settings could not be saved." : error;
+    return outcome;
 }
 
 } // namespace quillmark

@@ -2,10 +2,13 @@
 // The settings upload exchange: open, close, open; write command; the 64-byte block; then
 // wait for the logger's acknowledge byte.
 #include <chrono>
+#include <ctime>
 #include <functional>
+#include <string>
 
 #include "core/data/recording.h"
 #include "core/link/logger_link.h"
+#include "core/settings/logger_settings.h"
 
 namespace quillmark {
 
@@ -32,9 +35,18 @@ struct UploadOptions {
     std::function<std::chrono::steady_clock::time_point()> now;
 };
 
-// Sends the block. The link is closed again in every outcome. Saving the settings after
-// Success is the caller's step (the INI store is not part of the link).
+// Sends the block, blocking the calling thread (up to about 10 s without an acknowledge):
+// a window program calls it from a worker thread. The link is closed again in every outcome. Saving
+// the settings after Success is the caller's step (the INI store is not part of the link).
 UploadOutcome uploadSettings(LoggerLink& link, const HeaderBlock& block,
                              const UploadOptions& options = {});
+
+// The whole Setup exchange for a record that passed the dialog's checks: builds the block
+// for the given local time, uploads it and, only after the acknowledge, saves the record to
+// the INI file. The logger has the settings even when the save fails: the result stays
+// Success and `saveError` (when given) receives the reason; it is left empty otherwise.
+UploadOutcome uploadAndSaveSettings(LoggerLink& link, const LoggerSettings& settings,
+                                    const std::tm* localOrNull, std::string* saveError = nullptr,
+                                    const UploadOptions& options = {});
 
 } // namespace quillmark

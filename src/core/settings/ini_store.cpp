@@ -1,5 +1,7 @@
 #include "core/settings/ini_store.h"
 
+#include "core/common/atomic_file.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -22,8 +24,10 @@ namespace {
 
 constexpr char kIniFileName[] = "SettingConfig.ini";
 
+// A stray carriage return (a CR LF line in an LF file) counts as a blank around names and
+// values, so such lines still read as their text.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
 }
 
 std::string_view trim(std::string_view s) {
@@ -52,14 +56,11 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Only a line feed ends a line when reading; a carriage return inside a value is kept (at the
+// ends it is trimmed like a blank).
 std::string withoutLineBreaks(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        if (c != '\r' && c != '\n') {
-            out.push_back(c);
-        }
-    }
+    std::string out(s);
+    std::erase(out, '\n');
     return out;
 }
 
@@ -120,7 +121,9 @@ void IniStore::loadFromString(std::string_view text) {
     eol_ = "\n";
     sections_.push_back(Section{}); // lines before the first header
 
-    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") {
+    // A byte-order mark is not part of the first line; it is written back as it was.
+    bom_ = text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF";
+    if (bom_) {
         text.remove_prefix(3);
     }
     bool firstLine = true;
@@ -128,13 +131,15 @@ void IniStore::loadFromString(std::string_view text) {
         const std::size_t nl = text.find('\n');
         std::string_view raw = text.substr(0, nl);
         text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
-        if (!raw.empty() && raw.back() == '\r') {
-            raw.remove_suffix(1);
-            if (firstLine) {
-                eol_ = "\r\n";
-            }
+        // The first line decides the line end written back; a CR that does not belong to
+        // that line end stays part of the line, so saving keeps it.
+        if (firstLine && !raw.empty() && raw.back() == '\r' && nl != std::string_view::npos) {
+            eol_ = "\r\n";
         }
         firstLine = false;
+        if (eol_ == "\r\n" && !raw.empty() && raw.back() == '\r') {
+            raw.remove_suffix(1);
+        }
 
         const std::string_view t = trim(raw);
         if (!t.empty() && t.front() == '[') {
@@ -187,7 +192,7 @@ bool IniStore::load(const std::string& path) {
 }
 
 std::string IniStore::toString() const {
-    std::string out;
+    std::string out = bom_ ? "\xEF\xBB\xBF" : "";
     for (const Section& s : sections_) {
         if (s.hasHeader) {
             out += s.headerRaw;
@@ -204,81 +209,20 @@ std::string IniStore::toString() const {
 bool IniStore::save(const std::string& path, std::string* error) const {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::path target(path);
-    // Replace the file a link points to, not the link itself.
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) {
-            target = resolved;
-        }
-    }
-    fs::path dir = target.parent_path();
-    if (dir.empty()) {
-        dir = ".";
-    } else if (!fs::exists(dir, ec)) {
+    const fs::path dir = fs::path(path).parent_path();
+    if (!dir.empty() && !fs::exists(dir, ec)) {
         fs::create_directories(dir, ec);
         if (ec) {
             setError(error, "Cannot create folder " + dir.string() + ": " + ec.message());
             return false;
         }
     }
-
-    std::string tmpl = (dir / (target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-        setError(error, "Cannot create a file in " + dir.string() + ": " + std::strerror(errno));
+    AtomicFile file;
+    if (!file.open(path, error)) {
         return false;
     }
-    auto fail = [&](const std::string& what) {
-        const int saved = errno;
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        setError(error, what + ": " + std::strerror(saved));
-        return false;
-    };
-
-    const std::string text = toString();
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail("Cannot write " + tmpl);
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    // Keep the permissions of the file being replaced; a new file gets the usual 0644.
-    struct stat st {};
-    const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    if (::fchmod(fd, mode) != 0) {
-        return fail("Cannot set permissions of " + tmpl);
-    }
-    if (::fsync(fd) != 0) {
-        return fail("Cannot flush " + tmpl);
-    }
-    if (::close(fd) != 0) {
-        const int saved = errno;
-        ::unlink(tmpl.c_str());
-        setError(error, "Cannot close " + tmpl + ": " + std::strerror(saved));
-        return false;
-    }
-    if (::rename(tmpl.c_str(), target.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(tmpl.c_str());
-        setError(error, "Cannot replace " + target.string() + ": " + std::strerror(saved));
-        return false;
-    }
-    // Make the rename itself durable; failure here does not undo the save.
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    file.write(toString());
+    return file.commit(error);
 }
 
 const IniStore::Line* IniStore::findKey(std::string_view section, std::string_view key) const {
@@ -371,6 +315,11 @@ std::string IniStore::getString(std::string_view section, std::string_view key,
 void IniStore::setString(std::string_view section, std::string_view key, std::string_view value) {
     const std::string sectionName = cleanSectionName(section);
     const std::string keyName = cleanKey(key);
+    // Such a key would read back as a header or a comment, not as the key.
+    if (keyName.empty() || keyName.front() == '[' || keyName.front() == ';' ||
+        keyName.front() == '#') {
+        return;
+    }
     const std::string val(trim(withoutLineBreaks(value)));
 
     Section* target = nullptr;

@@ -38,8 +38,9 @@ public:
     std::string getString(std::string_view section, std::string_view key,
                           std::string_view def) const;
 
-    // Line breaks cannot be stored in a line-based file; they are dropped from key and value.
-    // Blanks around the value are not kept (they are trimmed when read back).
+    // Line feeds cannot be stored in a line-based file; they are dropped from names and
+    // value. Blanks around the value are not kept (they are trimmed when read back). A key
+    // that is empty or starts with '[', ';' or '#' cannot be stored; the call does nothing.
     void setString(std::string_view section, std::string_view key, std::string_view value);
     void setInt(std::string_view section, std::string_view key, std::int32_t value);
 
@@ -61,6 +62,7 @@ private:
 
     std::vector<Section> sections_ = std::vector<Section>(1); // [0]: lines before any header
     std::string eol_ = "\n";
+    bool bom_ = false;
 };
 
 // Reads a leading decimal integer as the private-profile functions do. Exposed for the rules

@@ -121,19 +121,20 @@ SettingsDialogModel::SettingsDialogModel(std::int32_t model) : model_(model) {
 
 std::optional<DialogMessage> SettingsDialogModel::open(const LoggerSettings& loaded) {
     settings_ = loaded;
-    // The controls can only select what their lists hold; anything else selects the first
-    // entry (a record read by LoggerSettings::load() is always in range).
+    // The lists can only select what they hold; anything else takes the Default button's
+    // entry, as LoggerSettings::load() does (a record it read is always in range).
+    const LoggerSettings fallback = LoggerSettings::defaults();
     if (settings_.pointsIndex < 0 ||
         static_cast<std::size_t>(settings_.pointsIndex) >= pointsList_.size()) {
-        settings_.pointsIndex = 0;
+        settings_.pointsIndex = fallback.pointsIndex;
     }
     if (settings_.rateIndex < 0 ||
         static_cast<std::size_t>(settings_.rateIndex) >= rateList_.size()) {
-        settings_.rateIndex = 0;
+        settings_.rateIndex = fallback.rateIndex;
     }
     if (settings_.unitIndex < 0 ||
         static_cast<std::size_t>(settings_.unitIndex) >= unitList_.size()) {
-        settings_.unitIndex = 0;
+        settings_.unitIndex = fallback.unitIndex;
     }
     lowText_ = alarmText(settings_.alarmLow, settings_.unitIndex);
     highText_ = alarmText(settings_.alarmHigh, settings_.unitIndex);
@@ -333,6 +334,19 @@ std::optional<DialogMessage> SettingsDialogModel::onUploadFinished(UploadEnding 
         return DialogMessage{kWriteFaultText, kAppTitle, MessageIcon::None};
     }
     return std::nullopt;
+}
+
+std::optional<DialogMessage> SettingsDialogModel::onUploadFinished(const UploadOutcome& outcome) {
+    switch (outcome.result) {
+    case UploadResult::Success:
+        return onUploadFinished(UploadEnding::Success);
+    case UploadResult::ConnectionFault:
+        return onUploadFinished(UploadEnding::ConnectionFault);
+    case UploadResult::WriteFault:
+        return onUploadFinished(outcome.showMessageBox ? UploadEnding::WriteFault
+                                                       : UploadEnding::ReopenFault);
+    }
+    return onUploadFinished(UploadEnding::WriteFault);
 }
 
 } // namespace quillmark

@@ -24,8 +24,8 @@
 //   "Default"                        -> onDefault()
 //   "Setup"                          -> onSetup(current edit texts); on LoggerSettings:
 //                                       onUploadStarted(), build the block with
-//                                       buildSettingsBlock(), upload it, then
-//                                       onUploadFinished(ending)
+//                                       buildSettingsBlock(), uploadSettings() it, then
+//                                       onUploadFinished(outcome)
 //   "Cancel"                         -> close; nothing is saved
 // The connection caption and the one-shot probe are not part of this model.
 #include <cstdint>
@@ -36,6 +36,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/link/upload.h"
 #include "core/settings/logger_settings.h"
 
 namespace quillmark {
@@ -161,6 +162,8 @@ public:
     // Calibration); the caller then saves settings() with LoggerSettings::save(), hides the
     // dialog, shows the box and closes the dialog with OK.
     std::optional<DialogMessage> onUploadFinished(UploadEnding ending);
+    // The same for the outcome uploadSettings() returns.
+    std::optional<DialogMessage> onUploadFinished(const UploadOutcome& outcome);
 
 private:
     std::optional<DialogMessage> applyPointsAndRate(std::int32_t pointsIndex,

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
 #include <vector>
 
 #include "core/link/fake_vendor_usb.h"
 #include "core/link/upload.h"
+#include "core/settings/settings_block.h"
 
 namespace quillmark {
 namespace {
@@ -124,6 +130,69 @@ TEST(Upload, IncompleteWriteCommandIsTheWriteFault) {
     EXPECT_EQ(out.result, UploadResult::WriteFault);
     EXPECT_TRUE(out.showMessageBox);
     EXPECT_EQ(usb.writes().size(), 1u); // the block is not sent after a failed command
+}
+
+// Runs with XDG_CONFIG_HOME in a fresh folder, so the INI file is the test's own.
+class UploadAndSave : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("quillmark-upload-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+        settings_.pointsIndex = 3;
+        settings_.rateIndex = 8;
+        settings_.loggerName = "Bench";
+        settings_.alarmHigh = 20.0f;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::filesystem::path ini() const { return dir_ / "Quillmark" / "SettingConfig.ini"; }
+
+    std::filesystem::path dir_;
+    LoggerSettings settings_;
+    std::tm local_{0, 3, 15, 7, 11, 126, 0, 0, 0, 0, nullptr};
+};
+
+TEST_F(UploadAndSave, SendsTheBuiltBlockAndSavesOnlyAfterTheAcknowledge) {
+    FakeVendorUsb usb;
+    answerBlockWith(usb, {0xFF});
+    LoggerLink link(usb);
+    std::string saveError = "stale";
+    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_, &saveError);
+    EXPECT_EQ(out.result, UploadResult::Success);
+    EXPECT_TRUE(saveError.empty());
+    const HeaderBlock block = buildSettingsBlock(settings_, &local_);
+    ASSERT_EQ(usb.writes().size(), 2u);
+    EXPECT_EQ(usb.writes()[1], Bytes(block.begin(), block.end()));
+    std::ifstream in(ini());
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("SAMPLEPOINTS=3"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("LOGGERNAME=Bench"), std::string::npos) << text.str();
+}
+
+TEST_F(UploadAndSave, FailedUploadLeavesTheSettingsFileAlone) {
+    FakeVendorUsb usb;
+    answerBlockWith(usb, {0x00}); // never the acknowledge
+    LoggerLink link(usb);
+    UploadOptions options;
+    options.now = [&usb] { return usb.now(); };
+    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_, nullptr, options);
+    EXPECT_EQ(out.result, UploadResult::WriteFault);
+    EXPECT_FALSE(std::filesystem::exists(ini()));
+}
+
+TEST_F(UploadAndSave, FailedSaveAfterASuccessfulUploadIsReported) {
+    // The configuration folder cannot be created: a file stands in its way.
+    std::ofstream(dir_ / "Quillmark") << "not a folder";
+    FakeVendorUsb usb;
+    answerBlockWith(usb, {0xFF});
+    LoggerLink link(usb);
+    std::string saveError;
+    EXPECT_EQ(uploadAndSaveSettings(link, settings_, &local_, &saveError).result,
+              UploadResult::Success);
+    EXPECT_FALSE(saveError.empty());
 }
 
 } // namespace

@@ -22,7 +22,7 @@ LoggerSettings loadFrom(const std::string& text, std::int32_t model) {
     return s;
 }
 
-TEST(LoggerSettingsTables, DerivedValuesFollowTheTables) {
+TEST(LoggerSettingsTables, DerivedValuesFallBackOutsideTheTables) {
     struct Case {
         std::int32_t pointsIndex;
         std::int32_t rateIndex;
@@ -31,20 +31,8 @@ TEST(LoggerSettingsTables, DerivedValuesFollowTheTables) {
     };
     const Case cases[] = {
         {0, 0, 50, 2},
-        {1, 1, 100, 5},
-        {2, 2, 500, 10},
-        {3, 3, 1000, 30},
-        {4, 4, 2000, 60},
-        {5, 5, 4000, 300},
-        {6, 6, 6000, 600},
-        {7, 7, 8000, 1800},
-        {8, 8, 10000, 3600},
-        {9, 9, 12000, 7200},
-        {10, 10, 14000, 10800},
-        {11, 11, 16000, 21600},
-        {12, 12, 32000, 43200},
         {12, 13, 32000, 86400},
-        {12, 14, 32000, 0},
+        {3, 14, 1000, 0},
         // Indices outside the tables give the Default button's entries.
         {13, 15, 50, 5},
         {-1, -1, 50, 5},
@@ -57,22 +45,6 @@ TEST(LoggerSettingsTables, DerivedValuesFollowTheTables) {
         EXPECT_EQ(s.intervalSeconds(), c.interval) << c.rateIndex;
         EXPECT_EQ(s.fastSampling(), c.interval == 0);
     }
-}
-
-TEST(LoggerSettingsTables, ListsDependOnTheModel) {
-    EXPECT_EQ(sampleRateCount(710), 15);
-    EXPECT_EQ(sampleRateCount(86), 14);
-    EXPECT_EQ(sampleRateCount(711), 14);
-    EXPECT_EQ(sampleRateCount(5), 14);
-    EXPECT_EQ(settingsUnitList(86),
-              (std::vector<std::string>{"m/s", "ft/min", "knots", "km/h", "MPH"}));
-    EXPECT_EQ(settingsUnitList(710), (std::vector<std::string>{"V"}));
-    EXPECT_EQ(settingsUnitList(711), (std::vector<std::string>{"mA"}));
-    EXPECT_TRUE(settingsUnitList(0).empty());
-    EXPECT_EQ(alarmUnitName(86, 3), "km/h");
-    EXPECT_EQ(alarmUnitName(710, 0), "V");
-    EXPECT_EQ(alarmUnitName(711, 0), "mA");
-    EXPECT_EQ(alarmUnitName(12, 0), "m/s");
 }
 
 TEST(LoggerSettingsTables, AlarmRangeUpperEndsAsPrinted) {

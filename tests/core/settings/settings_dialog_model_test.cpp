@@ -162,6 +162,18 @@ TEST(SettingsDialogOpen, StoredFastRateWithFewPointsIsCorrected) {
     EXPECT_EQ(dlg.settings().samplePoints(), 500u);
 }
 
+TEST(SettingsDialogOpen, RecordOutsideTheListsTakesTheDefaultEntries) {
+    LoggerSettings s;
+    s.pointsIndex = 13;
+    s.rateIndex = 14; // not offered to 711
+    s.unitIndex = 2;  // 711 lists one unit
+    SettingsDialogModel dlg(711);
+    EXPECT_FALSE(dlg.open(s));
+    EXPECT_EQ(dlg.pointsSelection(), 0);
+    EXPECT_EQ(dlg.rateSelection(), 1);
+    EXPECT_EQ(dlg.unitSelection(), 0);
+}
+
 TEST(SettingsDialogRates, FastRateMovesFewPointsTo500) {
     SettingsDialogModel dlg = openedDialog(710);
     EXPECT_FALSE(dlg.onPointsChanged(0));
@@ -474,6 +486,35 @@ TEST(SettingsDialogUpload, EndingsSetStatusAndMessages) {
         EXPECT_EQ(dlg.statusText(), c.status);
         EXPECT_EQ(dlg.setupEnabled(), c.setupEnabled);
     }
+}
+
+TEST(SettingsDialogUpload, LinkOutcomesMapToTheEndings) {
+    struct Case {
+        UploadOutcome outcome;
+        const char* status;
+        bool messageBox;
+    };
+    const Case cases[] = {
+        {{UploadResult::ConnectionFault, false},
+         "Connecting fault. Ensure logger inserted and try again.",
+         false},
+        {{UploadResult::WriteFault, false}, "Failed writing data to the datalogger.", false},
+        {{UploadResult::WriteFault, true}, "Failed writing data to the datalogger.", true},
+    };
+    for (const Case& c : cases) {
+        SettingsDialogModel dlg = openedDialog(710);
+        dlg.onUploadStarted();
+        const auto message = dlg.onUploadFinished(c.outcome);
+        EXPECT_EQ(message.has_value(), c.messageBox) << c.status;
+        EXPECT_EQ(dlg.statusText(), c.status);
+        EXPECT_TRUE(dlg.setupEnabled());
+    }
+    SettingsDialogModel dlg = openedDialog(710);
+    dlg.onStartModeClicked(kStartManual);
+    dlg.onUploadStarted();
+    const auto message = dlg.onUploadFinished(UploadOutcome{UploadResult::Success, false});
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(message->caption, "Status Information");
 }
 
 TEST(SettingsDialogSetup, AcceptedRecordBuildsTheBlock) {

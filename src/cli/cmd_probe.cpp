@@ -1,0 +1,37 @@
+// quillmark-cli probe: opens and closes the logger once, as the logger dialogs do.
+#include <cstdio>
+
+#include "cli/backend_select.h"
+#include "cli/command.h"
+#include "core/link/logger_link.h"
+
+namespace quillmark::cli {
+namespace {
+
+int runProbe(const std::vector<std::string>& args) {
+    if (hasFlag(args, "--help")) {
+        std::printf("Usage: quillmark-cli probe [--backend B]\n\n"
+                    "Prints \"Connected\" (exit 0) or \"Not Connected\" (exit 1).\n\n%s",
+                    kBackendHelp);
+        return 0;
+    }
+    CliBackend backend;
+    std::string error;
+    if (!selectBackend(args, backend, &error)) {
+        std::fprintf(stderr, "quillmark-cli probe: %s\n", error.c_str());
+        return 2;
+    }
+    LoggerLink link(*backend.vendor);
+    if (link.probe()) {
+        std::printf("Connected\n");
+        return 0;
+    }
+    std::printf("Not Connected\n");
+    explainOpenFailure(link.lastStatus());
+    return 1;
+}
+
+const CommandRegistrar registrar({"probe", "tell whether a logger is connected", runProbe});
+
+} // namespace
+} // namespace quillmark::cli
