@@ -207,9 +207,8 @@ private slots:
         s.samples = v.data();
         s.sampleCount = 100;
         const QImage img = render(s, 100.0 / kW, 35.0 / kH);
-        for (QPoint pt :
-             {QPoint(5, 5), QPoint(kClientW - 5, kClientH / 2), QPoint(25, kClientH / 2),
-              QPoint(kClientW / 2, kClientH - 3), QPoint(kClientW / 2 + 40, 2)}) {
+        for (QPoint pt : {QPoint(5, 5), QPoint(kClientW - 5, kClientH / 2), QPoint(4, kClientH / 2),
+                          QPoint(kClientW / 2, kClientH - 3), QPoint(kClientW / 2 + 40, 2)}) {
             QCOMPARE(img.pixelColor(pt), kBorder);
         }
         // The two-pixel strip right of the plot area stays uncovered (background).
@@ -310,6 +309,13 @@ private slots:
             QCOMPARE(timeTickSample(k, 900, 1000.0 / 900, 0.0), std::int64_t(k * 200));
         }
         QCOMPARE(timeTickSample(1, 900, 1.0, 10.5), std::int64_t(190));
+    }
+
+    void fontHeightIsTheCellHeight() {
+        for (int h : {16, 25, 50}) {
+            const QFontMetrics fm(plotFont(h));
+            QVERIFY2(std::abs(fm.ascent() + fm.descent() - h) <= 1, qPrintable(QString::number(h)));
+        }
     }
 
     void midnightTickShowsTheNextDate() {

@@ -311,8 +311,16 @@ QFont plotFont(int height) {
     QFont f(QStringLiteral("Arial"));
     f.setStyleHint(QFont::SansSerif);
     f.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    f.setPixelSize(std::max(1, height));
     f.setWeight(QFont::ExtraLight);
+    // The height is the character cell (ascent + descent), not the em size: scale the em so
+    // the cell comes out at the requested height.
+    const int wanted = std::max(1, height);
+    f.setPixelSize(wanted);
+    const QFontMetricsF fm(f);
+    const double cell = fm.ascent() + fm.descent();
+    if (cell > 0.0) {
+        f.setPixelSize(std::max(1, static_cast<int>(std::lround(wanted * wanted / cell))));
+    }
     return f;
 }
 
