@@ -149,6 +149,16 @@ void BM_ZoomStep(benchmark::State& state) {
 }
 BENCHMARK(BM_ZoomStep)->Arg(32000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
+// The hand-over cost: the block summary of a recording, built once per hand-over.
+void BM_HandOverSummary(benchmark::State& state) {
+    const auto& v = recording(std::size_t(state.range(0)));
+    for (auto _ : state) {
+        SampleSummary s(v.data(), std::int64_t(v.size()));
+        benchmark::DoNotOptimize(&s);
+    }
+}
+BENCHMARK(BM_HandOverSummary)->Arg(32000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
 // One pointer move over a shown plot window: readout, cursor line and the repaint of the
 // regions they touch.
 void BM_ReadoutUpdate(benchmark::State& state) {

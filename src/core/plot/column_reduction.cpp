@@ -20,7 +20,7 @@ void merge(SampleSummary::Range& into, const SampleSummary::Range& r) {
 }
 
 // Samples in a column at or below this count are scanned one by one.
-constexpr std::int64_t kScanLimit = 128;
+constexpr std::int64_t kScanLimit = 32;
 // Dots further than this outside the plot area are hidden under the margin bands.
 constexpr std::int64_t kDotReach = 8;
 // Points further right than this past the plot area cannot reach it with a 2-pixel pen.
