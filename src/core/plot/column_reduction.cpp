@@ -20,11 +20,13 @@ void merge(SampleSummary::Range& into, const SampleSummary::Range& r) {
 }
 
 // Samples in a column at or below this count are scanned one by one.
-constexpr std::int64_t kScanLimit = 128;
+constexpr std::int64_t kScanLimit = 32;
 // Dots further than this outside the plot area are hidden under the margin bands.
 constexpr std::int64_t kDotReach = 8;
 // Points further right than this past the plot area cannot reach it with a 2-pixel pen.
 constexpr std::int64_t kCurveReach = 8;
+// Columns longer than this look their rows up in a table of all 65536 raw values.
+constexpr std::int64_t kTableWorth = 4096;
 
 } // namespace
 
@@ -185,10 +187,11 @@ private:
             yTop = m_.y(r.maxRaw);
             yBottom = m_.y(r.minRaw);
             if (dots) {
-                // Steps below one pixel cannot skip a row, so the dots fill the whole run.
+                // A path whose steps stay below the run gap visits every gap-wide band of
+                // rows between its extremes, so its dots draw as one run.
                 const double pixelsPerStep =
                     r.maxStep * m_.factor / 1000.0 / (m_.yScale * m_.factor);
-                if (pixelsPerStep < 0.999) {
+                if (pixelsPerStep < m_.dotRunGap - 0.001) {
                     addDotRun(px, yTop, yBottom);
                 } else {
                     scanDots = true;
@@ -214,8 +217,9 @@ private:
         }
         marks_.assign(static_cast<std::size_t>(hi - lo + 1), 0);
         const std::uint16_t* raw = s_.samples();
+        const bool useTable = b - a + 1 > kTableWorth;
         for (std::int64_t i = a; i <= b; ++i) {
-            const std::int64_t y = rowOf(raw[i]);
+            const std::int64_t y = useTable ? tableRow(raw[i]) : m_.y(raw[i]);
             if (y >= lo && y <= hi) {
                 marks_[static_cast<std::size_t>(y - lo)] = 1;
             }
@@ -232,11 +236,8 @@ private:
         }
     }
 
-    // Row of a raw value, through a table once a recording is large enough to repay it.
-    std::int64_t rowOf(std::uint16_t raw) {
-        if (s_.count() < 65536) {
-            return m_.y(raw);
-        }
+    // Row of a raw value through a table of all raw values, built on first use in a frame.
+    std::int64_t tableRow(std::uint16_t raw) {
         if (rows_.empty()) {
             rows_.resize(65536);
             for (std::size_t v = 0; v < rows_.size(); ++v) {

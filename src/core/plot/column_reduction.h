@@ -53,12 +53,16 @@ struct CurveMapping {
     std::int32_t top = 0;
     std::int32_t width = 0;  // plot area width W
     std::int32_t height = 0; // plot area height H
+    // Largest row gap within a dot run that still draws as one run: the height of the dot's
+    // widest band when the drawing fills runs as a rectangle between two dots, else 1.
+    std::int32_t dotRunGap = 1;
 
     std::int64_t x(std::int64_t index) const;
     std::int64_t y(std::uint16_t raw) const;
 };
 
-// A vertical run of dot positions [yTop, yBottom] in one column.
+// A vertical run of dot positions in one column: yTop, yBottom and rows between them no
+// more than CurveMapping::dotRunGap apart (every row when the gap is 1).
 struct DotRun {
     std::int64_t x = 0;
     std::int64_t yTop = 0;

@@ -2,6 +2,7 @@
 // The four plot colours as 24-bit values: red in the low byte, then green, then blue, top
 // byte zero.
 #include <cstdint>
+#include <string_view>
 
 namespace quillmark {
 
@@ -29,5 +30,46 @@ struct PlotColours {
     ColourRef border = rgbColour(208, 207, 199);
     friend bool operator==(const PlotColours&, const PlotColours&) = default;
 };
+
+// INI sections of the four colours, each with the keys RVALUE, GVALUE and BVALUE.
+inline constexpr std::string_view kBackgroundColourSection = "K52R_BKCOLOR";
+inline constexpr std::string_view kGridColourSection = "K52R_GRIDCOLOR";
+inline constexpr std::string_view kLineColourSection = "K52R_LINECOLOR";
+inline constexpr std::string_view kBorderColourSection = "K52R_BOARDERCOLOR";
+
+namespace detail {
+template <class Store>
+ColourRef readColour(const Store& ini, std::string_view section, ColourRef def) {
+    return rgbColour(ini.getInt(section, "RVALUE", redOf(def)),
+                     ini.getInt(section, "GVALUE", greenOf(def)),
+                     ini.getInt(section, "BVALUE", blueOf(def)));
+}
+template <class Store> void writeColour(Store& ini, std::string_view section, ColourRef c) {
+    ini.setInt(section, "RVALUE", redOf(c));
+    ini.setInt(section, "GVALUE", greenOf(c));
+    ini.setInt(section, "BVALUE", blueOf(c));
+}
+} // namespace detail
+
+// Reads the four colours (background, grid, line, border) from an INI store with
+// getInt(section, key, default); a missing key gives the default component, and only the
+// low 8 bits of a value count.
+template <class Store> PlotColours readPlotColours(const Store& ini) {
+    const PlotColours def;
+    PlotColours c;
+    c.background = detail::readColour(ini, kBackgroundColourSection, def.background);
+    c.grid = detail::readColour(ini, kGridColourSection, def.grid);
+    c.line = detail::readColour(ini, kLineColourSection, def.line);
+    c.border = detail::readColour(ini, kBorderColourSection, def.border);
+    return c;
+}
+
+// Writes the four colours in the order background, grid, line, border with setInt.
+template <class Store> void writePlotColours(const PlotColours& c, Store& ini) {
+    detail::writeColour(ini, kBackgroundColourSection, c.background);
+    detail::writeColour(ini, kGridColourSection, c.grid);
+    detail::writeColour(ini, kLineColourSection, c.line);
+    detail::writeColour(ini, kBorderColourSection, c.border);
+}
 
 } // namespace quillmark

@@ -183,6 +183,41 @@ void PlotGeometry::panStep() {
     dragStart = l;
 }
 
+DataWindow PlotGeometry::window() const {
+    return {xOffset, plotWidth * xScale, yOffset, plotHeight * yScale};
+}
+
+void PlotGeometry::setWindow(const DataWindow& w) {
+    xOffset = w.xOffset;
+    yOffset = w.yOffset;
+    xScale = w.xSpan / atLeastOne(plotWidth);
+    yScale = w.ySpan / atLeastOne(plotHeight);
+}
+
+bool PlotGeometry::wheelZoom(std::int32_t x, double factor) {
+    if (!(factor > 0.0) || factor == 1.0) {
+        return false;
+    }
+    const double range = xMax - xMin;
+    double newScale = xScale * factor;
+    if (factor < 1.0 && newScale <= kMinZoomScale) {
+        newScale = std::min(xScale, kMinZoomScale);
+    }
+    if (newScale * plotWidth > range) {
+        newScale = range / atLeastOne(plotWidth);
+    }
+    if (newScale == xScale) {
+        return false;
+    }
+    const std::int32_t px = std::clamp(x, kPlotLeft, plotWidth + kPlotLeft);
+    const double anchor = xOffset + (px - kPlotLeft) * xScale;
+    double offset = anchor - (px - kPlotLeft) * newScale;
+    offset = std::clamp(offset, xMin, std::max(xMin, xMax - newScale * plotWidth));
+    xScale = newScale;
+    xOffset = offset;
+    return true;
+}
+
 std::int64_t PlotGeometry::readoutIndex(std::int32_t x) const {
     return static_cast<std::int64_t>(xOffset - xMin + (x - kPlotLeft) * xScale + 0.5);
 }

@@ -27,6 +27,15 @@ struct PlotPoint {
     friend bool operator==(const PlotPoint&, const PlotPoint&) = default;
 };
 
+// A visible data window in data terms, independent of the window size.
+struct DataWindow {
+    double xOffset = 0.0;
+    double xSpan = 0.0;
+    double yOffset = 0.0;
+    double ySpan = 0.0;
+    friend bool operator==(const DataWindow&, const DataWindow&) = default;
+};
+
 // Which cursor the widget should show after an event.
 enum class PlotCursor { Unchanged, Zoom, Hand, Saved };
 
@@ -87,6 +96,12 @@ public:
     ReleaseOutcome release(std::int32_t x, std::int32_t y);
     // One pan step of a Move View drag, applied after a frame has been drawn.
     void panStep();
+
+    DataWindow window() const;
+    void setWindow(const DataWindow& w);
+    // Zooms the sample axis by `factor` (below 1 zooms in) keeping the sample under pointer x
+    // in place. Stops at the zoom floor and at the whole range; returns whether it changed.
+    bool wheelZoom(std::int32_t x, double factor);
 
     // Sample index under a pointer x (rounded to the nearest sample right of sample 0).
     std::int64_t readoutIndex(std::int32_t x) const;

@@ -333,3 +333,44 @@ TEST(PlotGeometry, ReadoutIndex) {
 
 } // namespace
 } // namespace quillmark
+
+namespace quillmark {
+namespace {
+
+TEST(PlotGeometryExtras, WheelZoomKeepsTheSampleUnderThePointer) {
+    PlotGeometry g;
+    g.resize(1000, 520);
+    g.resetView(9000); // 10 samples per pixel
+    ASSERT_TRUE(g.wheelZoom(500, 0.5));
+    EXPECT_DOUBLE_EQ(g.xScale, 5.0);
+    EXPECT_DOUBLE_EQ(g.xOffset + 450 * g.xScale, 4500.0); // sample 4500 stays at x = 500
+    // Zooming out past the whole range stops at View All, offset clamped to the start.
+    ASSERT_TRUE(g.wheelZoom(900, 4.0));
+    EXPECT_DOUBLE_EQ(g.xScale, 10.0);
+    EXPECT_DOUBLE_EQ(g.xOffset, 0.0);
+    EXPECT_FALSE(g.wheelZoom(300, 2.0));
+    // Zooming in stops at the floor.
+    g.xScale = 0.006;
+    ASSERT_TRUE(g.wheelZoom(500, 0.5));
+    EXPECT_DOUBLE_EQ(g.xScale, 0.005);
+    EXPECT_FALSE(g.wheelZoom(500, 0.5));
+}
+
+TEST(PlotGeometryExtras, DataWindowSurvivesAResize) {
+    PlotGeometry g;
+    g.resize(1000, 520);
+    g.resetView(1000);
+    g.press(100, 100);
+    g.release(300, 200);
+    const DataWindow w = g.window();
+    g.resize(700, 400);
+    g.resetView(1000);
+    g.setWindow(w);
+    EXPECT_DOUBLE_EQ(g.window().xSpan, w.xSpan);
+    EXPECT_DOUBLE_EQ(g.window().ySpan, w.ySpan);
+    EXPECT_EQ(g.xOffset, w.xOffset);
+    EXPECT_EQ(g.yOffset, w.yOffset);
+}
+
+} // namespace
+} // namespace quillmark

@@ -1,0 +1,282 @@
+// Frame times of the plot at 1280x800: View All over 32,000 and 10,000,000 samples, narrow
+// windows, pan and zoom steps at several zoom levels, and one cursor-readout update. With
+// QCustomPlot installed the same data is drawn through it and the ratio printed at the end.
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/app/logger_model.h"
+#include "core/plot/column_reduction.h"
+#include "core/plot/plot_geometry.h"
+#include "gui/plot/cgraphics.h"
+#include "gui/plot/draw_plot.h"
+
+#ifdef QUILLMARK_HAVE_QCUSTOMPLOT
+#include <qcustomplot.h>
+#endif
+
+using namespace quillmark;
+
+namespace {
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 800;
+
+// A logger-like signal: a slow random walk with a little noise, in 0..30 V.
+const std::vector<std::uint16_t>& recording(std::size_t n) {
+    static std::map<std::size_t, std::vector<std::uint16_t>> cache;
+    auto& v = cache[n];
+    if (v.empty()) {
+        v.resize(n);
+        std::mt19937 rng(42);
+        std::normal_distribution<double> step(0.0, 8.0);
+        double x = 12000;
+        for (auto& s : v) {
+            x = std::clamp(x + step(rng), 0.0, 30000.0);
+            s = static_cast<std::uint16_t>(x);
+        }
+    }
+    return v;
+}
+
+const SampleSummary& summaryOf(const std::vector<std::uint16_t>& v) {
+    static std::map<const std::uint16_t*, SampleSummary> cache;
+    auto it = cache.find(v.data());
+    if (it == cache.end()) {
+        it = cache.emplace(v.data(), SampleSummary(v.data(), std::int64_t(v.size()))).first;
+    }
+    return it->second;
+}
+
+struct Frame {
+    PlotGeometry g;
+    PlotScene s;
+    QImage image{kWidth, kHeight, QImage::Format_RGB32};
+
+    explicit Frame(const std::vector<std::uint16_t>& v) {
+        g.resize(kWidth, kHeight);
+        g.resetView(std::int32_t(v.size()));
+        s.samples = v.data();
+        s.sampleCount = std::int32_t(v.size());
+        s.summary = &summaryOf(v);
+        s.maxIndex = std::int32_t(std::max_element(v.begin(), v.end()) - v.begin());
+        s.minIndex = std::int32_t(std::min_element(v.begin(), v.end()) - v.begin());
+        s.average = 12.0;
+        s.alarmLow = 5.0f;
+        s.alarmHigh = 25.0f;
+        s.startTime = 1700000000;
+        s.model = 710;
+    }
+
+    void render() {
+        s.xOffset = g.xOffset;
+        s.yOffset = g.yOffset;
+        image.fill(QColor(208, 207, 204));
+        QPainter p(&image);
+        DrawPlot(s, 16, false, 0, 0, kWidth, kHeight, g.xScale, g.yScale, p, kPlotLeft, kPlotTop);
+    }
+
+    // A window of `span` samples starting at `first`.
+    void window(double first, double span) {
+        g.xOffset = first;
+        g.xScale = span / g.plotWidth;
+    }
+};
+
+void BM_ViewAll(benchmark::State& state) {
+    Frame f(recording(std::size_t(state.range(0))));
+    for (auto _ : state) {
+        f.render();
+        benchmark::DoNotOptimize(f.image.constBits());
+    }
+}
+BENCHMARK(BM_ViewAll)->Arg(32000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+// Windows of 2000 samples or fewer, deep inside the 10M recording.
+void BM_Window(benchmark::State& state) {
+    Frame f(recording(10000000));
+    f.window(5000000.25, double(state.range(0)));
+    for (auto _ : state) {
+        f.render();
+        benchmark::DoNotOptimize(f.image.constBits());
+    }
+}
+BENCHMARK(BM_Window)->Arg(2000)->Arg(500)->Arg(20)->Unit(benchmark::kMillisecond);
+
+// One Move View step of 7 pixels (back and forth) and its frame, at a window of 10M / 10^k.
+void BM_PanStep(benchmark::State& state) {
+    Frame f(recording(10000000));
+    double span = 10000000.0;
+    for (int k = 0; k < state.range(0); ++k) {
+        span /= 10;
+    }
+    f.window(4000000, span);
+    f.g.yScale = 10.0 / f.g.plotHeight; // also zoomed on the value axis
+    f.g.yOffset = 8.0;
+    f.g.dragging = true;
+    int dir = 1;
+    for (auto _ : state) {
+        f.g.dragStart = {600, 400};
+        f.g.dragLast = {600 + 7 * dir, 400 + 3 * dir};
+        f.g.panStep();
+        dir = -dir;
+        f.render();
+        benchmark::DoNotOptimize(f.image.constBits());
+    }
+}
+BENCHMARK(BM_PanStep)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
+
+// A rubber-band zoom of the middle fifth from View All, then View All again: each step
+// (zoom or reset) with its frame, per iteration two steps.
+void BM_ZoomStep(benchmark::State& state) {
+    Frame f(recording(std::size_t(state.range(0))));
+    for (auto _ : state) {
+        f.g.press(600, 300);
+        f.g.release(600 + f.g.plotWidth / 5, 300 + f.g.plotHeight / 5);
+        f.render();
+        f.g.resetView(f.s.sampleCount);
+        f.render();
+        benchmark::DoNotOptimize(f.image.constBits());
+    }
+}
+BENCHMARK(BM_ZoomStep)->Arg(32000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+// The hand-over cost: the block summary of a recording, built once per hand-over.
+void BM_HandOverSummary(benchmark::State& state) {
+    const auto& v = recording(std::size_t(state.range(0)));
+    for (auto _ : state) {
+        SampleSummary s(v.data(), std::int64_t(v.size()));
+        benchmark::DoNotOptimize(&s);
+    }
+}
+BENCHMARK(BM_HandOverSummary)->Arg(32000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+// One pointer move over a shown plot window: readout, cursor line and the repaint of the
+// regions they touch.
+void BM_ReadoutUpdate(benchmark::State& state) {
+    const auto& v = recording(std::size_t(state.range(0)));
+    CGraphics w;
+    w.resize(kWidth, kHeight);
+    w.setSamples(v.data(), std::int32_t(v.size()));
+    w.ResetView();
+    w.show();
+    QApplication::processEvents();
+    int x = 100;
+    for (auto _ : state) {
+        x = x >= 1200 ? 100 : x + 3;
+        QMouseEvent ev(QEvent::MouseMove, QPointF(x, 300), w.mapToGlobal(QPointF(x, 300)),
+                       Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &ev);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ReadoutUpdate)->Arg(32000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+#ifdef QUILLMARK_HAVE_QCUSTOMPLOT
+// The same data through QCustomPlot: a line of width 2 with 5-pixel discs, its adaptive
+// sampling on (the default), drawn into a 1280x800 widget buffer.
+struct PeerPlot {
+    QCustomPlot plot;
+    explicit PeerPlot(const std::vector<std::uint16_t>& v) {
+        plot.resize(kWidth, kHeight);
+        QVector<double> xs(qsizetype(v.size()));
+        QVector<double> ys(qsizetype(v.size()));
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            xs[qsizetype(i)] = double(i);
+            ys[qsizetype(i)] = v[i] / 1000.0;
+        }
+        QCPGraph* g = plot.addGraph();
+        g->setData(xs, ys, true);
+        g->setPen(QPen(Qt::blue, 2));
+        g->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 5));
+        plot.xAxis->setRange(0, double(v.size()));
+        plot.yAxis->setRange(0, 35);
+    }
+};
+
+void BM_Peer_ViewAll(benchmark::State& state) {
+    PeerPlot peer(recording(std::size_t(state.range(0))));
+    for (auto _ : state) {
+        peer.plot.replot(QCustomPlot::rpImmediateRefresh);
+    }
+}
+BENCHMARK(BM_Peer_ViewAll)->Arg(32000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+void BM_Peer_Window(benchmark::State& state) {
+    PeerPlot peer(recording(10000000));
+    peer.plot.xAxis->setRange(5000000.25, 5000000.25 + double(state.range(0)));
+    for (auto _ : state) {
+        peer.plot.replot(QCustomPlot::rpImmediateRefresh);
+    }
+}
+BENCHMARK(BM_Peer_Window)->Arg(2000)->Arg(500)->Arg(20)->Unit(benchmark::kMillisecond);
+#endif
+
+// Remembers the medians so the peer ratios can be printed after the table.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> medianMs;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs) {
+            const std::string name = r.benchmark_name();
+            const std::string suffix = "_median";
+            if (name.size() > suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+                medianMs[name.substr(0, name.size() - suffix.size())] =
+                    r.GetAdjustedRealTime(); // already in the benchmark's unit (ms)
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication app(argc, argv);
+    setLoggerModel(710);
+    std::vector<char*> args(argv, argv + argc);
+    std::string reps = "--benchmark_repetitions=5";
+    std::string agg = "--benchmark_report_aggregates_only=true";
+    bool hasReps = false;
+    for (char* a : args) {
+        hasReps = hasReps || std::string(a).rfind("--benchmark_repetitions", 0) == 0;
+    }
+    if (!hasReps) {
+        args.push_back(reps.data());
+        args.push_back(agg.data());
+    }
+    int n = int(args.size());
+    benchmark::Initialize(&n, args.data());
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::printf("\nMedians (ms) and ratio to QCustomPlot (ours / theirs):\n");
+    for (const auto& [name, ms] : reporter.medianMs) {
+        std::string peer;
+        if (name.rfind("BM_ViewAll/", 0) == 0) {
+            peer = "BM_Peer_ViewAll/" + name.substr(11);
+        } else if (name.rfind("BM_Window/", 0) == 0) {
+            peer = "BM_Peer_Window/" + name.substr(10);
+        }
+        const auto it = peer.empty() ? reporter.medianMs.end() : reporter.medianMs.find(peer);
+        if (it != reporter.medianMs.end() && it->second > 0) {
+            std::printf("  %-28s %8.3f   ratio %.3f\n", name.c_str(), ms, ms / it->second);
+        } else {
+            std::printf("  %-28s %8.3f\n", name.c_str(), ms);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,209 @@
+#include "gui/plot/ccolor_setting.h"
+
+#include <QColorDialog>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "core/data/recording.h"
+#include "core/settings/ini_store.h"
+#include "gui/plot/cgraphics.h"
+
+namespace quillmark {
+
+namespace {
+
+QColor toQColor(ColourRef c) {
+    return QColor(redOf(c), greenOf(c), blueOf(c));
+}
+ColourRef fromQColor(const QColor& c) {
+    return rgbColour(c.red(), c.green(), c.blue());
+}
+
+} // namespace
+
+void LoadColours(CGraphics& plot, const IniStore& ini) {
+    plot.setColours(readPlotColours(ini));
+}
+
+void SaveColours(const CGraphics& plot, IniStore& ini) {
+    writePlotColours(plot.colours(), ini);
+}
+
+void LoadColours(CGraphics& plot, const std::string& iniPath) {
+    IniStore ini;
+    ini.load(iniPath);
+    LoadColours(plot, ini);
+}
+
+bool SaveColours(const CGraphics& plot, const std::string& iniPath, std::string* error) {
+    IniStore ini;
+    ini.load(iniPath); // keep the logger settings and anything else in the file
+    SaveColours(plot, ini);
+    return ini.save(iniPath, error);
+}
+
+CColorSetting::CColorSetting(const CGraphics& mainPlot, const Recording& rec, QWidget* parent)
+    : QDialog(parent), colours_(mainPlot.colours()) {
+    setWindowTitle(QStringLiteral("Color Setting"));
+    picker = [](QWidget* owner) { return QColorDialog::getColor(QColor(0, 0, 0), owner); };
+
+    // Dialog units to pixels from the dialog font, as dialog templates are laid out.
+    const QFontMetrics fm(font());
+    const int bx = std::max(1, fm.averageCharWidth());
+    const int by = std::max(1, fm.height());
+    const auto r = [&](int x, int y, int w, int h) {
+        return QRect(x * bx / 4, y * by / 8, w * bx / 4, h * by / 8);
+    };
+    setFixedSize(r(0, 0, 333, 234).size());
+
+    preview_ = new CGraphics(this);
+    preview_->setObjectName(QStringLiteral("preview"));
+    preview_->setShowGridX(mainPlot.showGridX());
+    preview_->setShowGridY(mainPlot.showGridY());
+    preview_->setShowMaskPoints(mainPlot.showMaskPoints());
+    const auto count = static_cast<std::int32_t>(std::min<std::size_t>(
+        static_cast<std::size_t>(std::max(rec.sampleCount, 0)), rec.samples.size()));
+    preview_->setSamples(rec.samples.empty() ? nullptr : rec.samples.data(), count);
+    preview_->setStatistics(rec.maxIndex, rec.minIndex, rec.average);
+    preview_->setAlarmLevels(rec.alarmLow(), rec.alarmHigh());
+    // The header's whole seconds, not the effective interval.
+    preview_->setSampleInterval(static_cast<float>(rec.intervalSeconds()));
+    preview_->copyViewFrom(mainPlot);
+    preview_->setHideStatistics(true);
+    preview_->setEnabled(false);
+    preview_->setGeometry(r(14, 2, 304, 141));
+
+    auto* group = new QGroupBox(QStringLiteral("Color Setting"), this);
+    group->setGeometry(r(14, 147, 303, 45));
+    group->lower();
+
+    struct Row {
+        const char* label;
+        QRect labelRect;
+        ControlId swatch;
+        QRect swatchRect;
+        ControlId button;
+        QRect buttonRect;
+        int slot;
+    };
+    const Row rows[4] = {
+        {"Background Color", r(24, 158, 57, 8), IDC_SWATCH_BACKGROUND, r(86, 158, 31, 8),
+         IDC_PICK_BACKGROUND, r(128, 155, 29, 15), 0},
+        {"Border Color", r(40, 175, 41, 8), IDC_SWATCH_BORDER, r(85, 175, 31, 8), IDC_PICK_BORDER,
+         r(128, 172, 29, 14), 1},
+        {"Grid Color", r(190, 158, 32, 8), IDC_SWATCH_GRID, r(226, 158, 31, 8), IDC_PICK_GRID,
+         r(263, 155, 29, 15), 2},
+        {"Line Color", r(190, 176, 32, 8), IDC_SWATCH_LINE, r(226, 176, 31, 8), IDC_PICK_LINE,
+         r(263, 172, 30, 15), 3},
+    };
+    for (const Row& row : rows) {
+        auto* label = new QLabel(QString::fromLatin1(row.label), this);
+        // The label ends just left of its swatch, however wide this font makes it.
+        const int labelWidth = std::max(row.labelRect.width(), label->sizeHint().width());
+        const int labelRight = row.swatchRect.left() - 4;
+        label->setGeometry(labelRight - labelWidth, row.labelRect.top() - 2, labelWidth,
+                           std::max(row.labelRect.height() + 4, label->sizeHint().height()));
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* sw = new QLabel(QString(14, QLatin1Char(' ')), this);
+        sw->setObjectName(QStringLiteral("swatch%1").arg(int(row.swatch)));
+        sw->setGeometry(row.swatchRect);
+        sw->setAutoFillBackground(true);
+        swatches_[row.slot] = sw;
+        auto* button = new QPushButton(QStringLiteral("..."), this);
+        button->setObjectName(QStringLiteral("pick%1").arg(int(row.button)));
+        button->setGeometry(row.buttonRect);
+        button->setAutoDefault(false);
+        const int id = row.button;
+        connect(button, &QPushButton::clicked, this, [this, id] { pickColour(id); });
+    }
+
+    auto* defaults = new QPushButton(QStringLiteral("Default"), this);
+    defaults->setObjectName(QStringLiteral("defaultButton"));
+    defaults->setGeometry(r(84, 202, 50, 17));
+    defaults->setAutoDefault(false);
+    connect(defaults, &QPushButton::clicked, this, &CColorSetting::restoreDefaults);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setGeometry(r(144, 202, 50, 17));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    cancel->setGeometry(r(203, 202, 50, 17));
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    applyColours();
+}
+
+QLabel* CColorSetting::swatch(ControlId id) const {
+    switch (id) {
+    case IDC_SWATCH_BACKGROUND:
+        return swatches_[0];
+    case IDC_SWATCH_BORDER:
+        return swatches_[1];
+    case IDC_SWATCH_GRID:
+        return swatches_[2];
+    case IDC_SWATCH_LINE:
+        return swatches_[3];
+    default:
+        return nullptr;
+    }
+}
+
+void CColorSetting::applyColours() {
+    const ColourRef values[4] = {colours_.background, colours_.border, colours_.grid,
+                                 colours_.line};
+    for (int i = 0; i < 4; ++i) {
+        QPalette pal = swatches_[i]->palette();
+        pal.setColor(QPalette::Window, toQColor(values[i]));
+        swatches_[i]->setPalette(pal);
+        swatches_[i]->update();
+    }
+    preview_->setColours(colours_);
+}
+
+void CColorSetting::pickColour(int controlId) {
+    const QColor chosen = picker ? picker(this) : QColor();
+    if (!chosen.isValid()) {
+        return; // a cancelled picker changes nothing
+    }
+    const ColourRef c = fromQColor(chosen);
+    switch (controlId) {
+    case IDC_PICK_BACKGROUND:
+        colours_.background = c;
+        break;
+    case IDC_PICK_BORDER:
+        colours_.border = c;
+        break;
+    case IDC_PICK_GRID:
+        colours_.grid = c;
+        break;
+    case IDC_PICK_LINE:
+        colours_.line = c;
+        break;
+    default:
+        return;
+    }
+    applyColours();
+}
+
+void CColorSetting::restoreDefaults() {
+    colours_ = PlotColours{};
+    applyColours();
+}
+
+bool runColourSetting(CGraphics& plot, const Recording& rec, const std::string& iniPath,
+                      QWidget* parent) {
+    CColorSetting dlg(plot, rec, parent);
+    if (dlg.exec() != QDialog::Accepted) {
+        return false;
+    }
+    plot.setColours(dlg.colours());
+    SaveColours(plot, iniPath);
+    return true;
+}
+
+} // namespace quillmark

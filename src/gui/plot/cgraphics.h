@@ -1,0 +1,125 @@
+#pragma once
+// The plot window: draws a recording's data window (cached as an image), shows the cursor
+// readout, cursor line and rubber band over it, handles the Zoom In and Move View drags and
+// offers the right-click menu. Commands of the menu are emitted, not carried out here.
+#include <QCursor>
+#include <QImage>
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/plot/column_reduction.h"
+#include "core/plot/plot_colours.h"
+#include "core/plot/plot_geometry.h"
+#include "gui/plot/draw_plot.h"
+
+class QMenu;
+
+namespace quillmark {
+
+struct Recording;
+
+class CGraphics : public QWidget {
+    Q_OBJECT
+public:
+    explicit CGraphics(QWidget* parent = nullptr);
+
+    // Hand-over: refers to the recording's samples (not owned: keep the Recording alive and
+    // unchanged, or hand over again) and copies its scalars, the effective interval and the
+    // given start time. Does not reset the view; call ResetView afterwards.
+    void setRecording(const Recording& rec, std::int64_t startTime);
+    // The same pieces one by one (the colour preview takes the header's whole seconds).
+    void setSamples(const std::uint16_t* samples, std::int32_t count);
+    void setStatistics(std::int32_t maxIndex, std::int32_t minIndex, double average);
+    void setAlarmLevels(float low, float high);
+    void setSampleInterval(float seconds);
+    void setStartTime(std::int64_t t);
+
+    // View All and repaint.
+    void ResetView();
+    // Back to the data window before the last zoom, wheel zoom, double-click or Escape of
+    // this window; false when there is none. A new recording clears the history.
+    bool undoZoom();
+    void SetMode(PlotMode mode) { geometry_.setMode(mode); }
+    PlotMode mode() const { return geometry_.mode; }
+
+    bool showGridX() const { return scene_.showGridX; }
+    bool showGridY() const { return scene_.showGridY; }
+    bool showMaskPoints() const { return scene_.showMaskPoints; }
+    bool showAlarmLines() const { return scene_.showAlarmLines; }
+    void setShowGridX(bool on);
+    void setShowGridY(bool on);
+    void setShowMaskPoints(bool on);
+    void setShowAlarmLines(bool on);
+    std::int32_t unitIndex() const { return scene_.unitIndex; }
+    void setUnitIndex(std::int32_t unit);
+    bool hideStatistics() const { return scene_.hideStatistics; }
+    void setHideStatistics(bool hide);
+
+    PlotColours colours() const { return scene_.colours; }
+    void setColours(const PlotColours& c);
+
+    // The data window and drag state; after changing it call refresh().
+    PlotGeometry& geometry() { return geometry_; }
+    const PlotGeometry& geometry() const { return geometry_; }
+    // Copies another plot's data window, colours and display flags (the colour preview).
+    void copyViewFrom(const CGraphics& other);
+
+    // What DrawPlot draws for this window, with the current logger model code.
+    PlotScene scene() const;
+    // Redraw the cached plot and repaint the window (the invalidate of the designed window).
+    void refresh();
+
+    // The right-click menu for the current logger model code (empty for unknown codes);
+    // each action carries its command id as data. The caller owns the menu.
+    QMenu* createContextMenu(QWidget* parent = nullptr) const;
+
+    // The plot as the window shows it without pointer overlays (for tests and screenshots).
+    QImage renderPlot() const;
+
+signals:
+    // A context-menu command for the view to carry out.
+    void commandIssued(int id);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    // Additions for convenience: wheel zoom about the pointer, double-click and Escape for
+    // View All, Backspace or Ctrl+Z to undo the last zoom.
+    void wheelEvent(QWheelEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void applyCursor(PlotCursor c);
+    void rememberWindow(const DataWindow& before);
+    void renderCache();
+    QRect readoutStrip() const;
+    int readoutLineHeight() const;
+    QRect cursorLineRect(int x) const;
+    QRect bandRect(PlotPoint a, PlotPoint b) const;
+
+    PlotGeometry geometry_;
+    PlotScene scene_;
+    SampleSummary summary_;
+
+    QImage cache_;
+    bool cacheValid_ = false;
+    // Overlays drawn over the cache; cleared by every full repaint.
+    std::optional<int> cursorX_;
+    std::optional<std::int64_t> readoutIndex_;
+    bool readoutShown_ = false;
+    std::optional<QRect> band_;
+
+    QCursor zoomCursor_;
+    QCursor handCursor_;
+    std::optional<QCursor> savedCursor_;
+    std::vector<DataWindow> zoomHistory_;
+};
+
+} // namespace quillmark

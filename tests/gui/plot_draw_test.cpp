@@ -1,0 +1,414 @@
+// Offscreen checks of the plot drawing: the pixels that matter on screen and paper, the
+// model variants, the texts, and that the reduced curve drawing equals the full one.
+#include <QImage>
+#include <QPainter>
+#include <QtTest>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "core/app/logger_model.h"
+#include "core/plot/plot_geometry.h"
+#include "gui/plot/draw_plot.h"
+
+using namespace quillmark;
+
+namespace {
+
+constexpr int kW = 900; // plot area
+constexpr int kH = 440;
+constexpr int kClientW = kW + 100;
+constexpr int kClientH = kH + 80;
+
+const QColor kGrid(0, 200, 0);
+const QColor kLine(0, 0, 255);
+const QColor kBack(208, 207, 204);
+const QColor kBorder(208, 207, 199);
+const QColor kRed(255, 0, 0);
+
+PlotScene baseScene() {
+    PlotScene s;
+    s.colours.grid = rgbColour(0, 200, 0);
+    s.colours.line = rgbColour(0, 0, 255);
+    s.model = 710;
+    s.startTime = 1700000000;
+    return s;
+}
+
+QImage render(const PlotScene& s, double xs, double ys, int w = kClientW, int h = kClientH,
+              CurveDrawing curve = CurveDrawing::Reduced) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(QColor(redOf(s.colours.background), greenOf(s.colours.background),
+                    blueOf(s.colours.background)));
+    QPainter p(&img);
+    DrawPlot(s, 16, false, 0, 0, w, h, xs, ys, p, kPlotLeft, kPlotTop, curve);
+    p.end();
+    return img;
+}
+
+int countInRow(const QImage& img, int y, int x1, int x2, const QColor& c) {
+    int n = 0;
+    for (int x = x1; x <= x2; ++x) {
+        n += img.pixelColor(x, y) == c;
+    }
+    return n;
+}
+
+int countInColumn(const QImage& img, int x, int y1, int y2, const QColor& c) {
+    int n = 0;
+    for (int y = y1; y <= y2; ++y) {
+        n += img.pixelColor(x, y) == c;
+    }
+    return n;
+}
+
+std::vector<std::uint16_t> makeSignal(const QString& kind, std::size_t n, unsigned seed) {
+    std::vector<std::uint16_t> v(n);
+    std::mt19937 rng(seed);
+    if (kind == "walk") {
+        std::uniform_int_distribution<int> d(-150, 150);
+        int x = 12000;
+        for (auto& s : v) {
+            x = std::clamp(x + d(rng), 0, 34000);
+            s = static_cast<std::uint16_t>(x);
+        }
+    } else if (kind == "spikes") {
+        std::uniform_int_distribution<std::size_t> pos(0, n - 1);
+        std::fill(v.begin(), v.end(), 5000);
+        for (int k = 0; k < 40; ++k) {
+            v[pos(rng)] = k % 2 ? 30000 : 0;
+        }
+    } else if (kind == "square") {
+        for (std::size_t i = 0; i < n; ++i) {
+            v[i] = (i / 37) % 2 ? 25000 : 3000;
+        }
+    } else if (kind == "flat") {
+        for (std::size_t i = 0; i < n; ++i) {
+            v[i] = static_cast<std::uint16_t>(10000 + (i / 500) * 1000);
+        }
+    } else if (kind == "overrange") {
+        std::uniform_int_distribution<int> d(0, 31000);
+        for (std::size_t i = 0; i < n; ++i) {
+            v[i] = i % 97 == 0 ? 45000 : static_cast<std::uint16_t>(d(rng));
+        }
+    } else { // noise over the full range
+        std::uniform_int_distribution<int> d(0, 35000);
+        for (auto& s : v) {
+            s = static_cast<std::uint16_t>(d(rng));
+        }
+    }
+    return v;
+}
+
+} // namespace
+
+class PlotDrawTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { setLoggerModel(710); }
+
+    void gridRowsAndColumns() {
+        PlotScene s = baseScene();
+        s.showAlarmLines = false;
+        const QImage img = render(s, 20.0 / kW, 35.0 / kH);
+        for (int k = 0; k <= 10; ++k) {
+            const int y = kPlotTop + kH - (k * kH) / 10;
+            QVERIFY2(countInRow(img, y, kPlotLeft + 1, kPlotLeft + kW - 1, kGrid) > kW / 4,
+                     qPrintable(QString("grid row %1").arg(y)));
+            // Half-way between grid rows only the four inner vertical grid lines cross.
+            if (k < 10) {
+                QVERIFY(countInRow(img, y - kH / 20, kPlotLeft + 1, kPlotLeft + kW - 1, kGrid) <=
+                        4);
+            }
+        }
+        for (int k = 0; k <= 5; ++k) {
+            const int x = static_cast<int>(k * kW / 5.0 + kPlotLeft);
+            QVERIFY(countInColumn(img, x, kPlotTop + 1, kPlotTop + kH - 1, kGrid) > kH / 4);
+        }
+        // Only the nine inner horizontal grid lines cross a column between ticks.
+        QVERIFY(countInColumn(img, kPlotLeft + kW / 10, kPlotTop + 1, kPlotTop + kH - 1, kGrid) <=
+                9);
+    }
+
+    void axesStayWithoutGrid() {
+        PlotScene s = baseScene();
+        s.showGridX = false;
+        s.showGridY = false;
+        s.showAlarmLines = false;
+        const QImage img = render(s, 20.0 / kW, 35.0 / kH);
+        QVERIFY(countInColumn(img, kPlotLeft, kPlotTop + 1, kPlotTop + kH - 1, kGrid) > kH / 4);
+        QVERIFY(countInRow(img, kPlotTop + kH, kPlotLeft + 1, kPlotLeft + kW - 1, kGrid) > kW / 4);
+        const int midRow = kPlotTop + kH / 2;
+        QCOMPARE(countInRow(img, midRow, kPlotLeft + 1, kPlotLeft + kW - 1, kGrid), 0);
+        QCOMPARE(countInColumn(img, kPlotLeft + kW / 5, kPlotTop + 1, kPlotTop + kH - 1, kGrid), 0);
+    }
+
+    void alarmLineRows() {
+        PlotScene s = baseScene();
+        s.showGridX = s.showGridY = false;
+        s.alarmLow = 5.0f;
+        s.alarmHigh = 25.0f;
+        const double ys = 35.0 / kH;
+        const QImage img = render(s, 20.0 / kW, ys);
+        // 5 V: 40 + trunc(440 - 62.86) = 417; 25 V: 40 + trunc(440 - 314.29) = 165.
+        for (int y : {417, 165}) {
+            QVERIFY2(countInRow(img, y, kPlotLeft + 1, kPlotLeft + kW - 1, kRed) > kW / 4,
+                     qPrintable(QString::number(y)));
+            QCOMPARE(countInRow(img, y + 1, kPlotLeft + 1, kPlotLeft + kW - 1, kRed), 0);
+            QCOMPARE(countInRow(img, y - 1, kPlotLeft + 1, kPlotLeft + kW - 1, kRed), 0);
+        }
+        // In another unit the line stays at the same height.
+        s.unitIndex = 1;
+        const QImage ft = render(s, 20.0 / kW, ys);
+        QVERIFY(countInRow(ft, 417, kPlotLeft + 1, kPlotLeft + kW - 1, kRed) > kW / 4);
+        s.showAlarmLines = false;
+        QCOMPARE(countInRow(render(s, 20.0 / kW, ys), 417, kPlotLeft, kPlotLeft + kW, kRed), 0);
+    }
+
+    void curveThroughKnownSamples() {
+        // 10 samples over 900 pixels: sample i at x = 50 + trunc(i * 90).
+        std::vector<std::uint16_t> v = {0,     3500,  7000,  10500, 14000,
+                                        17500, 21000, 24500, 28000, 31500};
+        PlotScene s = baseScene();
+        s.showGridX = s.showGridY = s.showAlarmLines = false;
+        s.samples = v.data();
+        s.sampleCount = 10;
+        s.showMaskPoints = false;
+        const double xs = 10.0 / kW;
+        const double ys = 35.0 / kH;
+        const QImage img = render(s, xs, ys);
+        for (int i = 1; i < 10; ++i) {
+            const int x = kPlotLeft + static_cast<int>(i / xs);
+            const int y =
+                static_cast<int>(valueToPixelY(v[i] / 1000.0, 1.0, ys, 0, 0, kH, kPlotTop));
+            QCOMPARE(img.pixelColor(x, y), kLine);
+        }
+        // Half way between samples 4 and 5 the segment passes the mean height.
+        const int xm = kPlotLeft + 405;
+        const int ym = static_cast<int>(valueToPixelY(15.75, 1.0, ys, 0, 0, kH, kPlotTop));
+        QVERIFY(countInColumn(img, xm, ym - 2, ym + 2, kLine) >= 2);
+        // Far from the curve, background.
+        QCOMPARE(img.pixelColor(kPlotLeft + 100, kPlotTop + 20), kBack);
+
+        // Mask points: a dot wider than the 2-pixel line around each sample.
+        s.showMaskPoints = true;
+        const QImage dots = render(s, xs, ys);
+        const int x5 = kPlotLeft + 450;
+        const int y5 = static_cast<int>(valueToPixelY(17.5, 1.0, ys, 0, 0, kH, kPlotTop));
+        QVERIFY(countInRow(dots, y5, x5 - 3, x5 + 3, kLine) >= 5);
+        // Up and left of a sample the line does not pass, but its dot does.
+        QCOMPARE(img.pixelColor(x5 - 2, y5 - 2), kBack);
+        QCOMPARE(dots.pixelColor(x5 - 2, y5 - 2), kLine);
+    }
+
+    void marginBands() {
+        PlotScene s = baseScene();
+        std::vector<std::uint16_t> v(100, 40000); // far above the window: covered by the top band
+        s.samples = v.data();
+        s.sampleCount = 100;
+        const QImage img = render(s, 100.0 / kW, 35.0 / kH);
+        for (QPoint pt : {QPoint(5, 5), QPoint(kClientW - 5, kClientH / 2), QPoint(4, kClientH / 2),
+                          QPoint(kClientW / 2, kClientH - 3), QPoint(kClientW / 2 + 40, 2)}) {
+            QCOMPARE(img.pixelColor(pt), kBorder);
+        }
+        // The two-pixel strip right of the plot area stays uncovered (background).
+        QCOMPARE(img.pixelColor(kPlotLeft + kW + 1, kPlotTop + kH / 2 + 7), kBack);
+        QCOMPARE(img.pixelColor(kPlotLeft + kW + 2, kPlotTop + kH / 2 + 7), kBorder);
+        QCOMPARE(img.pixelColor(kPlotLeft + kW / 2 + 7, kPlotTop + kH + 1), kBack);
+        QCOMPARE(img.pixelColor(kPlotLeft + kW / 2 + 7, kPlotTop + kH + 2), kBorder);
+        // Values above 35 never show inside the plot area.
+        QCOMPARE(countInRow(img, kPlotTop + 1, kPlotLeft + 1, kPlotLeft + kW - 1, kLine), 0);
+    }
+
+    void otherModelDrawsNothing() {
+        PlotScene s = baseScene();
+        std::vector<std::uint16_t> v = makeSignal("walk", 500, 1);
+        s.samples = v.data();
+        s.sampleCount = 500;
+        s.maxIndex = 3;
+        s.minIndex = 4;
+        s.model = 42;
+        const QImage img = render(s, 500.0 / kW, 35.0 / kH);
+        QImage plain(kClientW, kClientH, QImage::Format_RGB32);
+        plain.fill(kBack);
+        QCOMPARE(img, plain);
+        for (std::int32_t m : {86, 710, 711}) {
+            s.model = m;
+            QVERIFY(render(s, 500.0 / kW, 35.0 / kH) != plain);
+        }
+    }
+
+    void printingUsesWhiteMarginsAndTheUpperHalf() {
+        PlotScene s = baseScene();
+        std::vector<std::uint16_t> v = makeSignal("walk", 1000, 2);
+        s.samples = v.data();
+        s.sampleCount = 1000;
+        PlotGeometry g;
+        g.resize(kClientW, kClientH);
+        g.resetView(1000);
+        const int horz = 1600;
+        const int vert = 2000;
+        const PrintLayout l = printLayout(horz, vert, g);
+        QCOMPARE(l.leftMargin, 160);
+        QCOMPARE(l.topMargin, 100);
+        QCOMPARE(l.fontHeight, 25);
+        QCOMPARE(l.bottom, 1000);
+        // Same data window: 1000 samples over the page's plot width, 35 V over its height.
+        QVERIFY(std::abs(l.xScale * (horz - 2 * l.leftMargin) - 1000.0) < 1e-9);
+        QVERIFY(std::abs(l.yScale * (vert / 2 - 2 * l.topMargin) - 35.0) < 1e-9);
+
+        const QColor page(255, 0, 255);
+        QImage img(horz, vert, QImage::Format_RGB32);
+        img.fill(page);
+        QPainter p(&img);
+        DrawPlot(s, l.fontHeight, true, 0, 0, l.right, l.bottom, l.xScale, l.yScale, p,
+                 l.leftMargin, l.topMargin);
+        p.end();
+        const QColor white(255, 255, 255);
+        QCOMPARE(img.pixelColor(5, 5), white);
+        QCOMPARE(img.pixelColor(horz - 5, 500), white);
+        QCOMPARE(img.pixelColor(80, 500), white);
+        // No fill of the plot area: the page shows through away from the curve.
+        int pageInside = 0;
+        for (int y = 150; y < 850; y += 7) {
+            pageInside += img.pixelColor(1000, y) == page;
+        }
+        QVERIFY(pageInside > 50);
+        // Nothing in the lower half.
+        for (int y = 1000; y < vert; y += 3) {
+            QCOMPARE(countInRow(img, y, 0, horz - 1, page), horz);
+        }
+    }
+
+    void texts() {
+        PlotScene s = baseScene();
+        s.average = 31.5;
+        s.model = 710;
+        QCOMPARE(averageText(s), QString("OL"));
+        s.model = 86;
+        QCOMPARE(averageText(s), QString("31.50"));
+        s.model = 711;
+        QCOMPARE(averageText(s), QString("31.50"));
+        QCOMPARE(readoutValueText(2000, 196.87, false), QString("393.74"));
+        QCOMPARE(readoutValueText(2000, 196.87, true), QString("OL"));
+        QCOMPARE(readoutValueText(31000, 1.0, true), QString("31.00"));
+        QCOMPARE(readoutValueText(31001, 1.0, true), QString("OL"));
+        QCOMPARE(readoutValueText(45000, 1.0, true), QString("OL"));
+        struct U {
+            std::int32_t model, unit;
+            const char* text;
+        };
+        for (U u : {U{86, 0, "Unit(m/s)"}, U{710, 0, "Unit(V)"}, U{711, 0, "Unit(mA)"},
+                    U{711, 1, "Unit(ft/min)"}, U{86, 4, "Unit(MPH)"}, U{710, 2, "Unit(knots)"}}) {
+            s.model = u.model;
+            s.unitIndex = u.unit;
+            QCOMPARE(unitLabel(s), QString(u.text));
+        }
+        // Time ticks: 1000 samples over 900 pixels, tick k at sample k * 200.
+        for (int k = 0; k <= 5; ++k) {
+            QCOMPARE(timeTickSample(k, 900, 1000.0 / 900, 0.0), std::int64_t(k * 200));
+        }
+        QCOMPARE(timeTickSample(1, 900, 1.0, 10.5), std::int64_t(190));
+    }
+
+    void fontHeightIsTheCellHeight() {
+        for (int h : {16, 25, 50}) {
+            const QFontMetrics fm(plotFont(h));
+            QVERIFY2(std::abs(fm.ascent() + fm.descent() - h) <= 1, qPrintable(QString::number(h)));
+        }
+    }
+
+    void midnightTickShowsTheNextDate() {
+        qputenv("TZ", "UTC");
+        tzset();
+        // Start 2023-11-14 23:59:50 UTC; ten seconds later is the 15th.
+        const std::int64_t start = 1700006390;
+        QCOMPARE(clockText(start), QString("23:59:50"));
+        QCOMPARE(dateText(start), QString("14-11-2023"));
+        QCOMPARE(clockText(start + 10), QString("00:00:00"));
+        QCOMPARE(dateText(start + 10), QString("15-11-2023"));
+    }
+
+    void reducedDrawingEqualsFullDrawing_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("samplesPerPixel");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<double>("xOffset");
+        QTest::addColumn<double>("yScale");
+        QTest::addColumn<double>("yOffset");
+        QTest::addColumn<int>("unit");
+        const QStringList kinds = {"walk", "spikes", "square", "flat", "overrange", "noise"};
+        const double densities[] = {0.1, 0.7, 1.0, 3.0, 17.3, 150.0, 1000.0, 10000.0};
+        int row = 0;
+        for (const QString& kind : kinds) {
+            for (double d : densities) {
+                // Plot areas odd and even; narrow for the densest, as the full drawing is slow.
+                const int width = (d >= 1000 ? 60 : 300) + row % 2;
+                const double offset = (row % 3 == 1) ? 12.37 : (row % 3 == 2 ? 3.5 : 0.0);
+                // Base-unit view, a moderate value zoom (steps of one to three rows) and a
+                // deep one.
+                const double ys = row % 4 == 3 ? 0.013 : (row % 4 == 1 ? 0.06 : 35.0 / 200);
+                const double yo = (row % 4 == 3) ? 9.1 : 0.0;
+                const int unit = row % 5 == 4 ? 2 : 0;
+                QTest::addRow("%s-%g-%d", qPrintable(kind), d, width)
+                    << kind << d << width << offset << ys << yo << unit;
+                ++row;
+            }
+        }
+    }
+
+    void reducedDrawingEqualsFullDrawing() {
+        QFETCH(QString, kind);
+        QFETCH(double, samplesPerPixel);
+        QFETCH(int, width);
+        QFETCH(double, xOffset);
+        QFETCH(double, yScale);
+        QFETCH(double, yOffset);
+        QFETCH(int, unit);
+        // Enough samples to run past the right edge (the full drawing draws them all).
+        const auto n = static_cast<std::size_t>(std::max(40.0, (width + 40) * samplesPerPixel));
+        const std::vector<std::uint16_t> v = makeSignal(kind, n, static_cast<unsigned>(n));
+        PlotScene s = baseScene();
+        s.samples = v.data();
+        s.sampleCount = static_cast<std::int32_t>(n);
+        s.xOffset = xOffset;
+        // A zoomed value window is placed where the data passes.
+        s.yOffset = yScale < 0.1 ? v[n / 4] / 1000.0 - yOffset / 10 : yOffset;
+        s.unitIndex = unit;
+        s.hideStatistics = true;
+        const int clientW = width + 100;
+        const int clientH = 280;
+        const QImage full =
+            render(s, samplesPerPixel, yScale, clientW, clientH, CurveDrawing::Full);
+        const QImage reduced =
+            render(s, samplesPerPixel, yScale, clientW, clientH, CurveDrawing::Reduced);
+        if (full != reduced) {
+            int diffs = 0;
+            QPoint first;
+            for (int y = 0; y < full.height(); ++y) {
+                for (int x = 0; x < full.width(); ++x) {
+                    if (full.pixel(x, y) != reduced.pixel(x, y)) {
+                        if (diffs++ == 0) {
+                            first = QPoint(x, y);
+                        }
+                    }
+                }
+            }
+            full.save(QString("/tmp/full-%1.png").arg(QTest::currentDataTag()));
+            reduced.save(QString("/tmp/reduced-%1.png").arg(QTest::currentDataTag()));
+            QFAIL(qPrintable(QString("%1 pixels differ, first at %2,%3")
+                                 .arg(diffs)
+                                 .arg(first.x())
+                                 .arg(first.y())));
+        }
+        // The drawing is not trivially empty: some line colour shows.
+        int line = 0;
+        for (int y = kPlotTop; y < kPlotTop + 200; ++y) {
+            line += countInRow(full, y, kPlotLeft, kPlotLeft + width, kLine);
+        }
+        QVERIFY(line > 0);
+    }
+};
+
+QTEST_MAIN(PlotDrawTest)
+#include "plot_draw_test.moc"

@@ -1,0 +1,269 @@
+// The plot window: hand-over and View All, the cursor line and readout over the cached
+// plot, the Zoom In drag, and the right-click menu per logger model.
+#include <QMenu>
+#include <QSignalSpy>
+#include <QWheelEvent>
+#include <QtTest>
+#include <vector>
+
+#include "core/app/command_ids.h"
+#include "core/app/logger_model.h"
+#include "core/data/recording.h"
+#include "gui/plot/cgraphics.h"
+
+using namespace quillmark;
+
+namespace {
+
+struct Item {
+    QString text;
+    int id;
+    bool checkable;
+    bool checked;
+};
+
+QList<Item> menuItems(const CGraphics& g) {
+    std::unique_ptr<QMenu> menu(g.createContextMenu());
+    QList<Item> out;
+    for (QAction* a : menu->actions()) {
+        out.append({a->text(), a->data().toInt(), a->isCheckable(), a->isChecked()});
+    }
+    return out;
+}
+
+QImage shown(CGraphics& g) {
+    return g.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+class PlotWidgetTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { setLoggerModel(710); }
+
+    void handOverAndViewAll() {
+        Recording rec = newDocumentRecording(1700000000); // 2-second interval
+        rec.samples.assign(1000, 12000);
+        rec.sampleCount = 1000;
+        rec.maxIndex = 999;
+        rec.minIndex = 0;
+        CGraphics g;
+        g.resize(1000, 520);
+        g.setRecording(rec, 1700000000);
+        g.ResetView();
+        QCOMPARE(g.geometry().plotWidth, 900);
+        QCOMPARE(g.geometry().plotHeight, 440);
+        QCOMPARE(g.geometry().xScale, 1000.0 / 900);
+        QCOMPARE(g.geometry().yScale, 35.0 / 440);
+        QCOMPARE(g.scene().sampleCount, 1000);
+        QCOMPARE(g.scene().sampleInterval, 2.0f);
+        QCOMPARE(g.scene().startTime, std::int64_t(1700000000));
+        // The rendered plot shows the 12 V line at y = 40 + trunc(440 - 150.86) = 329.
+        const QImage img = g.renderPlot();
+        QCOMPARE(img.pixelColor(500, 329), QColor(0, 0, 255));
+    }
+
+    void cursorLineInvertsAndMoves() {
+        std::vector<std::uint16_t> v(1000, 12000);
+        CGraphics g;
+        g.resize(1000, 520);
+        g.setSamples(v.data(), 1000);
+        g.ResetView();
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        const QImage plain = g.renderPlot();
+        QCOMPARE(shown(g), plain);
+
+        QTest::mouseMove(&g, QPoint(500, 300));
+        QImage img = shown(g);
+        // NOT (pixel XOR red) keeps red's complement: (r, g, b) -> (r, 255 - g, 255 - b).
+        const QColor bg = plain.pixelColor(500, 200);
+        QCOMPARE(img.pixelColor(500, 200), QColor(bg.red(), 255 - bg.green(), 255 - bg.blue()));
+        // The line spans exactly the plot height, y 40 to 480.
+        QVERIFY(img.pixelColor(500, 40) != plain.pixelColor(500, 40));
+        QVERIFY(img.pixelColor(500, 480) != plain.pixelColor(500, 480));
+        QCOMPARE(img.pixelColor(500, 481), plain.pixelColor(500, 481));
+        QCOMPARE(img.pixelColor(501, 200), plain.pixelColor(501, 200));
+        // The readout strip now holds text over the border colour.
+        const int lh = QFontMetrics(g.font()).height();
+        int text = 0;
+        for (int x = 500; x < 950; ++x) {
+            text += img.pixelColor(x, 40 - lh / 2) != plain.pixelColor(x, 40 - lh / 2);
+        }
+        QVERIFY(text > 10);
+
+        QTest::mouseMove(&g, QPoint(600, 300));
+        img = shown(g);
+        QCOMPARE(img.pixelColor(500, 200), plain.pixelColor(500, 200)); // old line gone
+        QCOMPARE(img.pixelColor(600, 200), QColor(bg.red(), 255 - bg.green(), 255 - bg.blue()));
+
+        // A repaint of the whole window removes the line and the readout.
+        g.refresh();
+        QCOMPARE(shown(g), plain);
+    }
+
+    void zoomDragChangesTheWindowAndDrawsABand() {
+        std::vector<std::uint16_t> v(1000, 12000);
+        CGraphics g;
+        g.resize(1000, 520);
+        g.setSamples(v.data(), 1000);
+        g.ResetView();
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        const double xs = g.geometry().xScale;
+        const double ys = g.geometry().yScale;
+        const QImage plain = g.renderPlot();
+        QTest::mousePress(&g, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        QTest::mouseMove(&g, QPoint(300, 200));
+        const QImage band = shown(g);
+        int changed = 0;
+        for (int x = 100; x <= 300; ++x) {
+            changed += band.pixelColor(x, 100) != plain.pixelColor(x, 100);
+        }
+        QVERIFY(changed > 50); // the frame's top edge
+        QTest::mouseRelease(&g, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+        QCOMPARE(g.geometry().xOffset, 50 * xs);
+        QCOMPARE(g.geometry().xScale, 200 * xs / 900);
+        QCOMPARE(g.geometry().yOffset, 280 * ys);
+        QCOMPARE(g.geometry().yScale, 100 * ys / 440);
+        QCOMPARE(shown(g), g.renderPlot()); // band gone after the repaint
+    }
+
+    void moveViewDragShowsThePannedWindow() {
+        std::vector<std::uint16_t> v(1000, 12000);
+        CGraphics g;
+        g.resize(1000, 520);
+        g.setSamples(v.data(), 1000);
+        g.ResetView();
+        g.geometry().xScale = 0.5; // 450 samples visible
+        g.geometry().xOffset = 200;
+        g.refresh();
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        g.SetMode(MoveView);
+        QTest::mousePress(&g, Qt::LeftButton, Qt::NoModifier, QPoint(500, 300));
+        QTest::mouseMove(&g, QPoint(460, 300)); // 40 pixels left: 20 samples later
+        QTRY_COMPARE(g.geometry().xOffset, 220.0);
+        // The window shows the panned offsets without waiting for another event.
+        // (Below the readout strip, which the move has filled.)
+        QTRY_COMPARE(shown(g).copy(0, 40, 1000, 480), g.renderPlot().copy(0, 40, 1000, 480));
+        QTest::mouseRelease(&g, Qt::LeftButton, Qt::NoModifier, QPoint(460, 300));
+        QVERIFY(!g.geometry().dragging);
+        QCOMPARE(g.geometry().xOffset, 220.0);
+    }
+
+    void extrasWheelDoubleClickEscapeAndUndo() {
+        std::vector<std::uint16_t> v(9000, 12000);
+        CGraphics g;
+        g.resize(1000, 520);
+        g.setSamples(v.data(), 9000);
+        g.ResetView();
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        QWheelEvent wheel(QPointF(500, 300), g.mapToGlobal(QPointF(500, 300)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&g, &wheel);
+        QCOMPARE(g.geometry().xScale, 8.0);
+        QCOMPARE(g.geometry().xOffset + 450 * 8.0, 4500.0);
+        // A rubber-band zoom on top, then undo twice back to View All.
+        QTest::mousePress(&g, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        QTest::mouseMove(&g, QPoint(300, 200));
+        QTest::mouseRelease(&g, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+        const double zoomed = g.geometry().xScale;
+        QVERIFY(zoomed < 8.0);
+        QVERIFY(g.undoZoom());
+        QCOMPARE(g.geometry().xScale, 8.0);
+        QTest::keyClick(&g, Qt::Key_Backspace);
+        QCOMPARE(g.geometry().xScale, 10.0);
+        QCOMPARE(g.geometry().xOffset, 0.0);
+        QVERIFY(!g.undoZoom());
+        // Escape and double-click give View All.
+        QApplication::sendEvent(&g, &wheel);
+        QTest::keyClick(&g, Qt::Key_Escape);
+        QCOMPARE(g.geometry().xScale, 10.0);
+        QApplication::sendEvent(&g, &wheel);
+        QTest::mouseDClick(&g, Qt::LeftButton, Qt::NoModifier, QPoint(400, 300));
+        QCOMPARE(g.geometry().xScale, 10.0);
+        QCOMPARE(g.geometry().yScale, 35.0 / 440);
+    }
+
+    void contextMenuByModel() {
+        CGraphics g;
+        const QStringList full = {"View All",  "Move View",    "Zoom In",     "ColorSetting",
+                                  "Grid X",    "Grid Y",       "MaskPoints",  "Alarm Line",
+                                  "Unit(m/s)", "Unit(ft/min)", "Unit(knots)", "Unit(km/h)",
+                                  "Unit(MPH)"};
+        const QList<int> ids = {ID_VIEW_ALL, ID_MOVE_VIEW, ID_ZOOM_IN,     ID_COLOR_SETTING,
+                                ID_GRID_X,   ID_GRID_Y,    ID_MASK_POINTS, ID_ALARM_LINE,
+                                ID_UNIT_0,   ID_UNIT_1,    ID_UNIT_2,      ID_UNIT_3,
+                                ID_UNIT_4};
+        struct Case {
+            std::int32_t model;
+            int count;
+        };
+        for (const Case c : {Case{86, 13}, Case{711, 13}, Case{710, 8}, Case{42, 0}}) {
+            setLoggerModel(c.model);
+            const QList<Item> items = menuItems(g);
+            QCOMPARE(items.size(), c.count);
+            for (int i = 0; i < items.size(); ++i) {
+                QCOMPARE(items[i].text, full[i]);
+                QCOMPARE(items[i].id, ids[i]);
+                // Items 1-4 never carry a check mark; flags all on; unit 0 checked.
+                QCOMPARE(items[i].checked, i >= 4 && i <= 8);
+            }
+        }
+        setLoggerModel(86);
+        g.setShowGridX(false);
+        g.setShowAlarmLines(false);
+        g.setUnitIndex(3);
+        const QList<Item> items = menuItems(g);
+        QVERIFY(!items[4].checked);
+        QVERIFY(items[5].checked);
+        QVERIFY(items[6].checked);
+        QVERIFY(!items[7].checked);
+        QVERIFY(!items[8].checked);
+        QVERIFY(items[11].checked);
+        // The current mouse mode is not marked.
+        g.SetMode(MoveView);
+        QVERIFY(!menuItems(g)[1].checked);
+    }
+
+    void choosingAMenuItemEmitsItsCommand() {
+        setLoggerModel(711);
+        CGraphics g;
+        g.resize(600, 400);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        QSignalSpy spy(&g, &CGraphics::commandIssued);
+        // Pick "Grid Y" once the menu is open.
+        QTimer::singleShot(50, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu != nullptr);
+            menu->setActiveAction(menu->actions().at(5));
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(100, 100),
+                             g.mapToGlobal(QPoint(100, 100)));
+        QApplication::sendEvent(&g, &ev);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toInt(), int(ID_GRID_Y));
+        // Dismissing sends nothing.
+        QTimer::singleShot(50, [&] {
+            if (auto* menu = QApplication::activePopupWidget()) {
+                QTest::keyClick(menu, Qt::Key_Escape);
+            }
+        });
+        QApplication::sendEvent(&g, &ev);
+        QCOMPARE(spy.count(), 1);
+        // The preview is disabled: no mouse input reaches it.
+        g.setEnabled(false);
+        const PlotGeometry before = g.geometry();
+        QTest::mousePress(&g, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        QVERIFY(!g.geometry().dragging);
+        Q_UNUSED(before);
+    }
+};
+
+QTEST_MAIN(PlotWidgetTest)
+#include "plot_widget_test.moc"
