@@ -10,6 +10,7 @@
 #include "app_test_support.h"
 #include "core/app/command_ids.h"
 #include "core/app/logger_model.h"
+#include "gui/app/app_resources.h"
 #include "gui/app/cabout_dlg.h"
 #include "gui/app/cmain_frame.h"
 #include "gui/app/command_line.h"
@@ -475,6 +476,20 @@ private slots:
         // The voltage model has no unit items.
         setLoggerModel(kModelVoltage);
         QCOMPARE(choose(0).size(), qsizetype(8));
+    }
+
+    void manualDocumentsTheCommands() {
+        // Without an installed copy beside the program the compiled-in one is written out.
+        const QString path = manualPath();
+        QVERIFY(!path.isEmpty());
+        const QByteArray html = readAll(path);
+        for (const char* topic :
+             {"First run", "--simulate", "Data Download", "Logger Setting", "Export to Excel",
+              "Print Preview", "Print Setup", "ColorSetting", "Mask Points", "Alarm Line",
+              "Move View", "Zoom In", "View All", "Recent files", "Ctrl+S", "Unit(knots)",
+              "--print-to", "70-quillmark-logger.rules"})
+            QVERIFY2(html.contains(topic), topic);
+        QVERIFY(QFileInfo::exists(QFileInfo(path).dir().filePath(QStringLiteral("manual.css"))));
     }
 
     void aboutBoxShowsVersion() {
