@@ -108,11 +108,13 @@ private slots:
                 QTRY_COMPARE_WITH_TIMEOUT(dlg->windowTitle(), QStringLiteral("Connected"), 4000);
                 captions << dlg->windowTitle();
                 QVERIFY(dlg->downloadButton()->isEnabled());
+                screenshot(dlg, QStringLiteral("download-dialog"));
                 dlg->downloadButton()->click();
                 // While the worker reads, the dialog stays up and modal and takes no input,
                 // and the progress window moves.
                 QTRY_VERIFY_WITH_TIMEOUT(dlg->progressWindow() != nullptr, 4000);
                 sawProgress = dlg->progressWindow()->isVisible();
+                screenshot(dlg->progressWindow(), QStringLiteral("progress-window"));
                 QProgressBar* bar = dlg->progressWindow()->bar();
                 progressMax = bar->maximum();
                 const int first = bar->value();
@@ -127,6 +129,7 @@ private slots:
                 QVERIFY(!dlg->progressWindow());
                 progressLast = progressMax;
                 result = dlg->messageLabel()->text();
+                screenshot(dlg, QStringLiteral("download-finished"));
                 QVERIFY(!dlg->downloadButton()->isEnabled()); // one download per opening
                 dlg->viewButton()->click();
             },
@@ -157,6 +160,7 @@ private slots:
             for (int x = 50; x < img.width() - 50; ++x)
                 curve += img.pixelColor(x, y) == QColor(0, 0, 255);
         QVERIFY2(curve > 100, qPrintable(QString::number(curve)));
+        screenshot(app->mainFrame(), QStringLiteral("main-window"));
     }
 
     void downloadWithoutLoggerStaysDisabledAndViewHasNothing() {
@@ -236,7 +240,7 @@ private slots:
                 highAfter = high->text();
 
                 QTRY_COMPARE_WITH_TIMEOUT(dlg->windowTitle(), QStringLiteral("Connected"), 4000);
-                std::shared_ptr<BoxSeen> start;
+                screenshot(dlg, QStringLiteral("settings-dialog"));
                 whenModal<QMessageBox>([&, dlg](QMessageBox* b) {
                     startText = b->text();
                     startCaption = b->windowTitle();

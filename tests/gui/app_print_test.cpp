@@ -88,9 +88,7 @@ private slots:
                 QTest::qWait(100);
                 if (auto* w = dlg->findChild<QPrintPreviewWidget*>())
                     pages = w->pageCount();
-                if (!qEnvironmentVariableIsEmpty("QUILLMARK_SCREENSHOTS"))
-                    dlg->grab().save(qEnvironmentVariable("QUILLMARK_SCREENSHOTS") +
-                                     QStringLiteral("/print-preview.png"));
+                screenshot(dlg, QStringLiteral("print-preview"));
                 dlg->reject();
             },
             &seen);
