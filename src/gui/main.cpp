@@ -49,8 +49,11 @@ int main(int argc, char** argv) {
 
     quillmark::CSkeinApp skein;
     skein.setBackend(std::move(usb), std::move(detector));
-    if (!skein.initInstance(cmd))
+    if (!skein.initInstance(cmd)) {
+        if (!skein.startError().isEmpty())
+            std::fprintf(stderr, "quillmark: %s\n", skein.startError().toLocal8Bit().constData());
         return 1;
+    }
     if (skein.printedAndDone())
         return 0;
     return app.exec();

@@ -1,5 +1,6 @@
 // Printing: the print switches of the command line (to a PDF file), the print preview and the
 // page the view draws.
+#include <QDesktopServices>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -14,6 +15,14 @@
 
 using namespace quillmark;
 using namespace quillmark::test;
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
 
 class AppPrintTest : public QObject {
     Q_OBJECT
@@ -44,6 +53,30 @@ private slots:
                               dir_.filePath(QStringLiteral("x.pdf"))})));
         QVERIFY(box->shown);
         QVERIFY(!QFileInfo::exists(dir_.filePath(QStringLiteral("x.pdf"))));
+    }
+
+    void printingOnAPrinterThatCannotStartSaysWhy() {
+        const QString data =
+            writeRecording(dir_.filePath(QStringLiteral("s.smpq")), {1, 2}, kModelVoltage);
+        CSkeinApp app;
+        QVERIFY(!app.initInstance(
+            parseCommandLine({QStringLiteral("quillmark"), QStringLiteral("--print-to"), data,
+                              QStringLiteral("No Such Printer")})));
+        QVERIFY(!app.printedAndDone());
+        QCOMPARE(app.startError(), QStringLiteral("cannot print on \"No Such Printer\""));
+    }
+
+    void helpOpensTheManualWithTheDesktopHandler() {
+        CSkeinApp app;
+        QVERIFY(app.initInstance(parseCommandLine({QStringLiteral("quillmark")})));
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        app.mainFrame()->action(ID_HELP_CONTENTS)->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.urls.size(), qsizetype(1));
+        QVERIFY(catcher.urls[0].isLocalFile());
+        QVERIFY(catcher.urls[0].toLocalFile().endsWith(QLatin1String("/manual/index.html")));
+        QVERIFY(QFileInfo::exists(catcher.urls[0].toLocalFile()));
     }
 
     void printedPageShowsThePlotInTheUpperHalf() {

@@ -98,8 +98,12 @@ bool CSkeinApp::initInstance(const CommandLine& cmd) {
                 printer.setPrinterName(cmd.printer);
             }
         }
-        if (!printer.isValid() || !printDocument(printer))
+        if (!printer.isValid() || !printDocument(printer)) {
+            startError_ = cmd.printer.isEmpty()
+                              ? QStringLiteral("cannot print: no printer is available")
+                              : QStringLiteral("cannot print on \"%1\"").arg(cmd.printer);
             return false;
+        }
         printedAndDone_ = true;
         frame_->hide();
         return true;

@@ -33,6 +33,8 @@ public:
     // switches the file is printed here and printedAndDone() becomes true.
     bool initInstance(const CommandLine& cmd);
     bool printedAndDone() const { return printedAndDone_; }
+    // Why initInstance failed, for the terminal (empty when a message box said it already).
+    QString startError() const { return startError_; }
 
     CMainFrame* mainFrame() const { return frame_; }
     CSkeinDoc* document() const { return doc_; }
@@ -68,6 +70,7 @@ private:
     CSkeinView* view_ = nullptr;
     RecentFileList recent_;
     bool printedAndDone_ = false;
+    QString startError_;
 };
 
 } // namespace quillmark
