@@ -311,6 +311,56 @@ private slots:
         QCOMPARE(timeTickSample(1, 900, 1.0, 10.5), std::int64_t(190));
     }
 
+    void readoutEndsThirteenPixelsBeforeItsRightEdge() {
+        QImage img(600, 40, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        p.setFont(plotFont(16));
+        p.setPen(Qt::black);
+        const int w = DrawReadout(1234, 10, 2.0f, 12345, 1.0, 1700000000, 500, p, true);
+        p.end();
+        int firstInk = 600;
+        int lastInk = -1;
+        for (int x = 0; x < 600; ++x) {
+            for (int y = 0; y < 40; ++y) {
+                if (img.pixelColor(x, y) != QColor(Qt::white)) {
+                    firstInk = std::min(firstInk, x);
+                    lastInk = std::max(lastInk, x);
+                }
+            }
+        }
+        QVERIFY(lastInk < 500 - 13 + 1);
+        QVERIFY(lastInk > 500 - 13 - 6);
+        QVERIFY(firstInk >= 500 - w);
+        QVERIFY(firstInk <= 500 - w + 3);
+    }
+
+    void statisticsLinesCanBeHidden() {
+        std::vector<std::uint16_t> v = makeSignal("walk", 1000, 5);
+        PlotScene s = baseScene();
+        s.samples = v.data();
+        s.sampleCount = 1000;
+        s.maxIndex = 10;
+        s.minIndex = 20;
+        s.average = 12.0;
+        const auto inkAbove = [](const QImage& img) {
+            int n = 0;
+            // Right of where the unit label can reach.
+            for (int y = 0; y < kPlotTop - 1; ++y) {
+                n += countInRow(img, y, kPlotLeft + 60, kPlotLeft + kW, QColor(0, 0, 0));
+            }
+            return n;
+        };
+        QVERIFY(inkAbove(render(s, 1000.0 / kW, 35.0 / kH)) > 50);
+        s.hideStatistics = true;
+        QCOMPARE(inkAbove(render(s, 1000.0 / kW, 35.0 / kH)), 0);
+        // Indices outside the recording are skipped rather than read.
+        s.hideStatistics = false;
+        s.maxIndex = 5000;
+        s.minIndex = -1;
+        QCOMPARE(inkAbove(render(s, 1000.0 / kW, 35.0 / kH)), 0);
+    }
+
     void fontHeightIsTheCellHeight() {
         for (int h : {16, 25, 50}) {
             const QFontMetrics fm(plotFont(h));

@@ -2,6 +2,14 @@
 // The plot window: draws a recording's data window (cached as an image), shows the cursor
 // readout, cursor line and rubber band over it, handles the Zoom In and Move View drags and
 // offers the right-click menu. Commands of the menu are emitted, not carried out here.
+//
+// Typical use by the main view:
+//   plot->setRecording(doc.recording(), *startTime(doc.recording()));  // hand-over
+//   plot->ResetView();                                  // View All (also repaints)
+//   plot->SetMode(MoveView);  plot->setShowGridX(!plot->showGridX());  plot->setUnitIndex(u);
+//   LoadColours(*plot, settingsIniPath());              // ccolor_setting.h
+//   connect(plot, &CGraphics::commandIssued, view, &View::onCommand);
+//   printPlot(*plot, painter, pageWidthPx, pageHeightPx);  // draw_plot.h
 #include <QCursor>
 #include <QImage>
 #include <QWidget>
