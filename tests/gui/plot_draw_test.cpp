@@ -361,6 +361,22 @@ private slots:
         QCOMPARE(inkAbove(render(s, 1000.0 / kW, 35.0 / kH)), 0);
     }
 
+    void degenerateScalesDrawWithoutSamples() {
+        // Zero or non-finite scales (a window never sized) must not break the drawing.
+        std::vector<std::uint16_t> v = makeSignal("walk", 100, 9);
+        PlotScene s = baseScene();
+        s.samples = v.data();
+        s.sampleCount = 100;
+        for (double ys : {0.0, std::nan(""), 1e-300}) {
+            const QImage img = render(s, 0.0, ys);
+            QVERIFY2(countInRow(img, kPlotTop + kH / 2, kPlotLeft + 1, kPlotLeft + kW - 1, kGrid) >
+                         0,
+                     qPrintable(QString::number(ys)));
+        }
+        const QImage img = render(s, 1e-300, 35.0 / kH); // every later sample far right
+        QVERIFY(countInColumn(img, kPlotLeft + 10, kPlotTop, kPlotTop + kH, kLine) > 0);
+    }
+
     void fontHeightIsTheCellHeight() {
         for (int h : {16, 25, 50}) {
             const QFontMetrics fm(plotFont(h));

@@ -204,7 +204,7 @@ CurveMapping curveMapping(const PlotScene& s, double xs, double ys, double f, in
 
 void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const QColor& colour) {
     const std::int64_t n = s.sampleCount;
-    const std::int64_t first = static_cast<std::int64_t>(s.xOffset);
+    const std::int64_t first = truncToInt64(s.xOffset);
     if (n > 1) {
         QVector<QLine> lines;
         for (std::int64_t i = first; i < n - 1; ++i) {
@@ -266,7 +266,7 @@ void drawTextTopLeft(QPainter& p, int x, int y, const QString& text) {
 }
 
 std::int64_t secondsAfter(std::int64_t index, float interval) {
-    return static_cast<std::int64_t>(static_cast<double>(index) * static_cast<double>(interval));
+    return truncToInt64(static_cast<double>(index) * static_cast<double>(interval));
 }
 
 } // namespace
@@ -304,7 +304,7 @@ QString unitLabel(const PlotScene& s) {
 
 std::int64_t timeTickSample(int k, int W, double xs, double xOffset) {
     const double t = std::trunc(k * (W * xs) / 5.0 + 0.5);
-    return static_cast<std::int64_t>(t + xOffset);
+    return truncToInt64(t + xOffset);
 }
 
 QFont plotFont(int height) {
@@ -383,7 +383,7 @@ void DrawPlot(const PlotScene& s, int fontHeight, bool printing, int left, int t
         p.setPen(QPen(QColor(255, 0, 0), 1, Qt::DashDotDotLine, Qt::FlatCap));
         for (const float a : {s.alarmLow, s.alarmHigh}) {
             const std::int64_t y =
-                T + static_cast<std::int64_t>(H + (yo - ym) / ysf - (double(a) * f - ym) / ysf);
+                T + truncToInt64(H + (yo - ym) / ysf - (double(a) * f - ym) / ysf);
             p.drawLine(L, clampCoord(y), L + W, clampCoord(y));
         }
     }
