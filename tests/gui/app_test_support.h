@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -85,9 +86,12 @@ struct FileDialogSeen {
     QString suggested;
 };
 
-inline std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString& path) {
+// `then` runs just before the dialog closes with `path` (to expect the next window only once
+// this one is answered, or to change the file system under the chosen name).
+inline std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString& path,
+                                                            std::function<void()> then = {}) {
     auto seen = std::make_shared<FileDialogSeen>();
-    whenModal<QFileDialog>([seen, path](QFileDialog* dialog) {
+    whenModal<QFileDialog>([seen, path, then](QFileDialog* dialog) {
         seen->shown = true;
         seen->filters = dialog->nameFilters();
         seen->defaultSuffix = dialog->defaultSuffix();
@@ -97,9 +101,14 @@ inline std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString& path)
             dialog->reject();
             return;
         }
-        dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
-        dialog->selectFile(path);
-        QMetaObject::invokeMethod(dialog, "accept");
+        // Type the name as a person would: selectFile() leaves a focused name field alone.
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            edit->setText(path);
+        else
+            dialog->selectFile(path);
+        if (then)
+            then();
+        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
     });
     return seen;
 }
