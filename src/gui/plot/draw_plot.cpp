@@ -11,6 +11,7 @@
 #include <cmath>
 #include <ctime>
 #include <optional>
+#include <vector>
 
 #include "core/plot/plot_geometry.h"
 
@@ -95,7 +96,7 @@ class DotStamp {
 public:
     static constexpr int kHalf = 8;
 
-    explicit DotStamp(const QColor& colour)
+    DotStamp(const QColor& colour, QPainter& target)
         : image_(2 * kHalf, 2 * kHalf, QImage::Format_ARGB32_Premultiplied) {
         image_.fill(Qt::transparent);
         QPainter p(&image_);
@@ -105,12 +106,36 @@ public:
         drawDot(p, kHalf, kHalf);
         p.end();
         findSpans();
+        for (int r = 0; r < 2 * kHalf; ++r) {
+            for (int c = 0; c < 2 * kHalf; ++c) {
+                const QRgb px = image_.pixel(c, r);
+                if (qAlpha(px) != 0) {
+                    ink_.push_back({c - kHalf, r - kHalf, px});
+                }
+            }
+        }
+        findDirectTarget(target);
     }
 
     // Rows of dot positions may be this far apart and still draw as one filled run.
     int runGap() const { return nested_ ? wideLast_ - wideFirst_ + 1 : 1; }
 
-    void stamp(QPainter& p, int x, int y) const { p.drawImage(x - kHalf, y - kHalf, image_); }
+    void stamp(QPainter& p, int x, int y) const {
+        if (bits_ == nullptr) {
+            p.drawImage(x - kHalf, y - kHalf, image_);
+            return;
+        }
+        // Straight into the image: the same opaque pixels the copy would leave.
+        const bool inside =
+            x - kHalf >= 0 && y - kHalf >= 0 && x + kHalf <= width_ && y + kHalf <= height_;
+        for (const Ink& k : ink_) {
+            const int px = x + k.dx;
+            const int py = y + k.dy;
+            if (inside || (px >= 0 && py >= 0 && px < width_ && py < height_)) {
+                reinterpret_cast<QRgb*>(bits_ + qsizetype(py) * stride_)[px] = k.value;
+            }
+        }
+    }
 
     // All dots at x for y in [yTop, yBottom].
     void stampRun(QPainter& p, int x, int yTop, int yBottom, const QColor& colour) const {
@@ -177,6 +202,42 @@ private:
         }
     }
 
+    // Painting straight into the target's pixels is possible for an opaque dot on a 32-bit
+    // image with no transform, clip or unusual composition.
+    void findDirectTarget(QPainter& p) {
+        auto* img = dynamic_cast<QImage*>(p.device());
+        if (img == nullptr || !p.deviceTransform().isIdentity() || p.hasClipping() ||
+            p.compositionMode() != QPainter::CompositionMode_SourceOver) {
+            return;
+        }
+        const QImage::Format f = img->format();
+        if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+            f != QImage::Format_ARGB32_Premultiplied) {
+            return;
+        }
+        for (const Ink& k : ink_) {
+            if (qAlpha(k.value) != 255) {
+                return;
+            }
+        }
+        // The painter has detached the image already; constBits avoids a second detach.
+        bits_ = const_cast<uchar*>(img->constBits());
+        stride_ = img->bytesPerLine();
+        width_ = img->width();
+        height_ = img->height();
+    }
+
+    struct Ink {
+        int dx;
+        int dy;
+        QRgb value;
+    };
+    std::vector<Ink> ink_;
+    uchar* bits_ = nullptr;
+    qsizetype stride_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+
     QImage image_;
     bool nested_ = false;
     int wideFirst_ = 0;
@@ -231,7 +292,7 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
         local.build(s.samples, s.sampleCount);
         summary = &local;
     }
-    const DotStamp dot(colour);
+    const DotStamp dot(colour, p);
     CurveMapping mapping = m;
     mapping.dotRunGap = dot.runGap();
     ReducedCurve r;
