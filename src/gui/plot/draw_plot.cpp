@@ -283,6 +283,58 @@ void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const
     }
 }
 
+// How the 2-pixel pen covers a vertical segment, measured once: a vertical segment from
+// (x, a) to (x, b), a <= b, covers columns x + left .. x + right and rows a + top ..
+// b + bottom. Filling that rectangle is much cheaper than stroking, and gives the same
+// pixels; if the pen does not draw a plain rectangle, `valid` stays false.
+struct VerticalStroke {
+    bool valid = false;
+    int left = 0;
+    int right = 0;
+    int top = 0;
+    int bottom = 0;
+
+    VerticalStroke() {
+        const auto measure = [](int a, int b, QRect& box) {
+            QImage img(32, 64, QImage::Format_ARGB32_Premultiplied);
+            img.fill(Qt::transparent);
+            QPainter p(&img);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            p.setPen(curvePen(QColor(0, 0, 0)));
+            p.drawLine(16, a, 16, b);
+            p.end();
+            int count = 0;
+            box = QRect();
+            for (int y = 0; y < img.height(); ++y) {
+                for (int x = 0; x < img.width(); ++x) {
+                    if (qAlpha(img.pixel(x, y)) != 0) {
+                        box = box.united(QRect(x, y, 1, 1));
+                        ++count;
+                    }
+                }
+            }
+            return count == box.width() * box.height() && count > 0;
+        };
+        QRect down, up, shortBox;
+        if (!measure(10, 40, down) || !measure(40, 10, up) || !measure(20, 21, shortBox) ||
+            down != up) {
+            return;
+        }
+        left = down.left() - 16;
+        right = down.right() - 16;
+        top = down.top() - 10;
+        bottom = down.bottom() - 40;
+        valid = shortBox == QRect(QPoint(16 + left, 20 + top), QPoint(16 + right, 21 + bottom));
+    }
+
+    QRect rect(int x, int a, int b) const {
+        if (a > b) {
+            std::swap(a, b);
+        }
+        return QRect(QPoint(x + left, a + top), QPoint(x + right, b + bottom));
+    }
+};
+
 void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
                       const QColor& colour) {
     SampleSummary local;
@@ -298,10 +350,17 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
     ReducedCurve r;
     reduceCurve(*summary, mapping, s.showMaskPoints, r);
     if (s.sampleCount > 1 && r.xs.size() > 1) {
+        static const VerticalStroke vertical;
         QVector<QLine> lines;
         lines.reserve(static_cast<qsizetype>(r.xs.size()));
         for (std::size_t i = 0; i + 1 < r.xs.size(); ++i) {
-            addSegment(lines, r.xs[i], r.ys[i], r.xs[i + 1], r.ys[i + 1]);
+            const bool inRange = std::abs(r.ys[i]) < (1 << 22) &&
+                                 std::abs(r.ys[i + 1]) < (1 << 22) && std::abs(r.xs[i]) < (1 << 22);
+            if (vertical.valid && r.xs[i] == r.xs[i + 1] && r.ys[i] != r.ys[i + 1] && inRange) {
+                p.fillRect(vertical.rect(int(r.xs[i]), int(r.ys[i]), int(r.ys[i + 1])), colour);
+            } else {
+                addSegment(lines, r.xs[i], r.ys[i], r.xs[i + 1], r.ys[i + 1]);
+            }
         }
         p.setPen(curvePen(colour));
         p.drawLines(lines);
