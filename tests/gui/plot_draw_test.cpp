@@ -446,6 +446,8 @@ private slots:
         s.yOffset = yScale < 0.1 ? v[n / 4] / 1000.0 - yOffset / 10 : yOffset;
         s.unitIndex = unit;
         s.hideStatistics = true;
+        // Dots cover the ends of segments; some cases without them show the bare curve.
+        s.showMaskPoints = qHash(QByteArray(QTest::currentDataTag())) % 3 != 0;
         const int clientW = width + 100;
         const int clientH = 280;
         const QImage full =
