@@ -17,6 +17,8 @@
 #include "gui/app/cskein_doc.h"
 #include "gui/app/recent_file_list.h"
 #include "gui/plot/cskein_view.h"
+#include "sim/sim_detector.h"
+#include "sim/simulated_logger.h"
 
 using namespace quillmark;
 using namespace quillmark::test;
@@ -148,6 +150,8 @@ private slots:
     void startsWithCaptionStatusAndModel() {
         setLoggerModel(kModelCurrent);
         CSkeinApp app;
+        app.setBackend(std::make_unique<sim::SimulatedLogger>(),
+                       std::make_unique<sim::SimDetector>());
         QVERIFY(app.initInstance(noArguments()));
         CMainFrame* frame = app.mainFrame();
         QVERIFY(frame->isVisible());
@@ -159,6 +163,7 @@ private slots:
                 indicators << l->text();
         QCOMPARE(indicators, (QStringList{"CAP", "NUM", "SCRL"}));
         // The device scan at frame creation sets the voltage model.
+        QVERIFY(app.mainFrame()->action(ID_DATA_DOWNLOAD)->isEnabled());
         QCOMPARE(loggerModel(), kModelVoltage);
         QCOMPARE(app.view()->shownSampleCount(), 0);
         QVERIFY(!app.view()->plotWindow()->isVisible());

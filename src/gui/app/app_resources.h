@@ -7,7 +7,7 @@
 
 namespace quillmark {
 
-inline const QString kAppTitle = QStringLiteral("Quillmark");
+inline const QString kApplicationTitle = QStringLiteral("Quillmark");
 inline const QString kNewDocumentTitle = QStringLiteral("DataLogger");
 inline const QString kDocumentFilter = QStringLiteral("Logger Files (*.smpq)");
 

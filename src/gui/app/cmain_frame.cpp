@@ -12,7 +12,6 @@
 #include <QToolBar>
 
 #include "core/app/command_ids.h"
-#include "core/app/logger_model.h"
 #include "gui/app/app_resources.h"
 
 namespace quillmark {
@@ -49,7 +48,6 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     buildToolBar();
     buildStatusBar();
     setAcceptDrops(true);
-    deviceScan();
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -229,7 +227,7 @@ void CMainFrame::updateCommandUi() {
 }
 
 void CMainFrame::setDocumentTitle(const QString& title) {
-    setWindowTitle(title + QStringLiteral(" - ") + kAppTitle);
+    setWindowTitle(title + QStringLiteral(" - ") + kApplicationTitle);
 }
 
 void CMainFrame::setRecentFiles(const QStringList& paths) {
@@ -257,12 +255,9 @@ void CMainFrame::rebuildRecentMenu() {
     }
 }
 
-void CMainFrame::deviceScan() {
-    setLoggerModel(kModelVoltage);
-}
-
 void CMainFrame::onLoggerArrival() {
-    deviceScan();
+    if (deviceScan_)
+        deviceScan_();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -46,8 +46,8 @@ public:
     // to save), false when the save was cancelled or failed and the window must stay open.
     void setSaveBeforeClose(std::function<bool()> save) { saveBeforeClose_ = std::move(save); }
 
-    // The device scan run at creation and on each logger arrival: the model code becomes 710.
-    static void deviceScan();
+    // The device scan run on each logger arrival (the model code becomes 710).
+    void setDeviceScan(std::function<void()> scan) { deviceScan_ = std::move(scan); }
 
 signals:
     void fileDropped(const QString& path);
@@ -80,6 +80,7 @@ private:
     QList<QLabel*> indicators_;
     std::function<int()> shownSamples_;
     std::function<bool()> saveBeforeClose_;
+    std::function<void()> deviceScan_;
 };
 
 } // namespace quillmark

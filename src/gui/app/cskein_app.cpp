@@ -5,12 +5,15 @@
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPainter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QUrl>
 
 #include "core/app/command_ids.h"
+#include "core/link/logger_detector.h"
+#include "core/link/vendor_usb.h"
 #include "gui/app/app_resources.h"
 #include "gui/app/cabout_dlg.h"
 #include "gui/app/cmain_frame.h"
@@ -22,7 +25,28 @@ namespace quillmark {
 CSkeinApp::CSkeinApp(QObject* parent) : QObject(parent) {}
 
 CSkeinApp::~CSkeinApp() {
+    // No arrival may be posted to a frame that is going away.
+    if (detector_)
+        detector_->stop();
     delete frame_; // owns the view
+}
+
+void CSkeinApp::setBackend(std::unique_ptr<VendorUsb> usb,
+                           std::unique_ptr<LoggerDetector> detector) {
+    usb_ = std::move(usb);
+    detector_ = std::move(detector);
+}
+
+void CSkeinApp::startDetection() {
+    if (!detector_)
+        return;
+    // The scan at frame creation, then one scan per arrival, always on the GUI thread.
+    deviceScan(*detector_);
+    frame_->setDeviceScan([this] { deviceScan(*detector_); });
+    QPointer<CMainFrame> frame(frame_);
+    detector_->start([frame] {
+        QMetaObject::invokeMethod(frame.data(), "onLoggerArrival", Qt::QueuedConnection);
+    });
 }
 
 bool CSkeinApp::initInstance(const CommandLine& cmd) {
@@ -36,6 +60,8 @@ bool CSkeinApp::initInstance(const CommandLine& cmd) {
     frame_->setCentralWidget(view_);
     doc_->setView(view_);
     doc_->setWindow(frame_);
+    doc_->setVendor(usb_.get());
+    startDetection();
     frame_->resize(1000, 720);
     frame_->setRecentFiles(recent_.entries());
     registerCommands();
@@ -97,6 +123,10 @@ void CSkeinApp::registerCommands() {
     f.setCommandHandler(ID_FILE_PRINT_SETUP, [this] { onFilePrintSetup(); });
     f.setCommandHandler(ID_APP_ABOUT, [this] { onAppAbout(); });
     f.setCommandHandler(ID_HELP_CONTENTS, [this] { onHelpContents(); });
+    f.setCommandHandler(ID_DATA_DOWNLOAD, [this] { doc_->onDataDownload(); });
+    f.setCommandHandler(ID_LOGGER_SETTING, [this] { doc_->onLoggerSetting(); });
+    f.setCommandEnabled(ID_DATA_DOWNLOAD, [this] { return doc_->hasLogger(); });
+    f.setCommandEnabled(ID_LOGGER_SETTING, [this] { return doc_->hasLogger(); });
     for (int i = 0; i < RecentFileList::kMaxEntries; ++i) {
         f.setCommandHandler(ID_FILE_MRU_FILE1 + i, [this, i] {
             if (i < recent_.entries().size())
@@ -157,7 +187,8 @@ void CSkeinApp::onFilePrint() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (!printDocument(*printer_)) {
-        QMessageBox::warning(frame_, kAppTitle, QStringLiteral("Failed to print the document."));
+        QMessageBox::warning(frame_, kApplicationTitle,
+                             QStringLiteral("Failed to print the document."));
     }
 }
 

@@ -12,6 +12,9 @@ class QPrinter;
 
 namespace quillmark {
 
+class LoggerDetector;
+class VendorUsb;
+
 class CMainFrame;
 class CSkeinDoc;
 class CSkeinView;
@@ -21,6 +24,10 @@ class CSkeinApp : public QObject {
 public:
     explicit CSkeinApp(QObject* parent = nullptr);
     ~CSkeinApp() override;
+
+    // The logger backend (set before initInstance). Without one the logger commands are off.
+    void setBackend(std::unique_ptr<VendorUsb> usb, std::unique_ptr<LoggerDetector> detector);
+    VendorUsb* vendor() const { return usb_.get(); }
 
     // The start-up steps. False when start-up fails (the process then ends). For the print
     // switches the file is printed here and printedAndDone() becomes true.
@@ -51,6 +58,10 @@ private:
     void registerCommands();
     void addRecent(const QString& path);
 
+    void startDetection();
+
+    std::unique_ptr<VendorUsb> usb_;
+    std::unique_ptr<LoggerDetector> detector_;
     std::unique_ptr<QPrinter> printer_;
     CSkeinDoc* doc_ = nullptr;
     CMainFrame* frame_ = nullptr;

@@ -12,7 +12,9 @@
 #include "core/data/spreadsheet_export.h"
 #include "core/data/text_data_file.h"
 #include "gui/app/app_resources.h"
+#include "gui/link/cdlg_download.h"
 #include "gui/plot/cskein_view.h"
+#include "gui/settings/cdlg_setting.h"
 
 namespace quillmark {
 namespace {
@@ -71,8 +73,8 @@ bool CSkeinDoc::openDocument(const QString& path) {
     std::string error;
     std::optional<LoadedRecording> loaded = readRecordingFile(path.toStdString(), &error);
     if (!loaded) {
-        QMessageBox box(QMessageBox::Warning, kAppTitle, QStringLiteral("Failed to open document."),
-                        QMessageBox::Ok, window_);
+        QMessageBox box(QMessageBox::Warning, kApplicationTitle,
+                        QStringLiteral("Failed to open document."), QMessageBox::Ok, window_);
         box.setObjectName(QStringLiteral("openFailure"));
         box.setInformativeText(QString::fromStdString(error));
         box.exec();
@@ -90,8 +92,8 @@ std::int32_t CSkeinDoc::currentUnitIndex() const {
 }
 
 void CSkeinDoc::reportSaveFailure(const QString& detail) const {
-    QMessageBox box(QMessageBox::Warning, kAppTitle, QStringLiteral("Failed to save document."),
-                    QMessageBox::Ok, window_);
+    QMessageBox box(QMessageBox::Warning, kApplicationTitle,
+                    QStringLiteral("Failed to save document."), QMessageBox::Ok, window_);
     box.setObjectName(QStringLiteral("saveFailure"));
     box.setInformativeText(detail);
     box.exec();
@@ -150,6 +152,21 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onExportExcel() {
         return SaveOutcome::Failed;
     }
     return SaveOutcome::Saved;
+}
+
+void CSkeinDoc::onDataDownload() {
+    if (!usb_)
+        return;
+    CDlgDownload dialog(recording_, *usb_, window_, window_);
+    if (dialog.exec() == QDialog::Accepted && view_)
+        view_->handOverAfterDownload();
+}
+
+void CSkeinDoc::onLoggerSetting() {
+    if (!usb_)
+        return;
+    CDlgSetting dialog(*usb_, loggerModel(), window_);
+    dialog.exec();
 }
 
 } // namespace quillmark

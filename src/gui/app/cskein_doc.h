@@ -10,6 +10,7 @@ class QWidget;
 namespace quillmark {
 
 class CSkeinView;
+class VendorUsb;
 
 class CSkeinDoc : public QObject {
     Q_OBJECT
@@ -28,6 +29,9 @@ public:
     CSkeinView* view() const { return view_; }
     // Parent of the file dialogs and message boxes.
     void setWindow(QWidget* window) { window_ = window; }
+    // The logger backend the dialogs talk through; null leaves the logger commands off.
+    void setVendor(VendorUsb* usb) { usb_ = usb; }
+    bool hasLogger() const { return usb_ != nullptr; }
 
     // New: forget the path and the title; the Recording stays as it is.
     void newDocument();
@@ -41,6 +45,10 @@ public:
     SaveOutcome onFileSaveStandard();
     // File, Export to Excel.
     SaveOutcome onExportExcel();
+    // Link, Data Download: the download dialog; after View the plot shows the new recording.
+    void onDataDownload();
+    // Link, Logger Setting: the settings dialog.
+    void onLoggerSetting();
 
 signals:
     void titleChanged(const QString& title);
@@ -57,6 +65,7 @@ private:
     QString title_;
     CSkeinView* view_ = nullptr;
     QWidget* window_ = nullptr;
+    VendorUsb* usb_ = nullptr;
 };
 
 // A save-file dialog with the given filter and default suffix, preset to `suggestedName` in the

@@ -1,0 +1,66 @@
+#pragma once
+// The download dialog: probes the logger one second after opening, downloads its memory on a
+// worker thread while a progress window moves, and ends with View (hand the recording to the
+// plot) or Cancel.
+#include <QDialog>
+#include <QPointer>
+#include <atomic>
+
+#include "core/data/recording.h"
+#include "core/link/logger_link.h"
+#include "gui/link/cdlg_progress.h"
+#include "gui/link/transfer_runner.h"
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace quillmark {
+
+class CDlgProgress;
+
+class CDlgDownload : public QDialog {
+    Q_OBJECT
+public:
+    // `recording` is the document's; it changes only when a download succeeds. `mainWindow`
+    // is where the progress window is placed.
+    CDlgDownload(Recording& recording, VendorUsb& usb, QWidget* mainWindow,
+                 QWidget* parent = nullptr);
+    ~CDlgDownload() override;
+
+    QPushButton* downloadButton() const { return download_; }
+    QPushButton* viewButton() const { return view_; }
+    QPushButton* cancelButton() const { return cancel_; }
+    QLabel* messageLabel() const { return message_; }
+    CDlgProgress* progressWindow() const { return progress_; }
+    bool downloading() const { return downloading_; }
+
+public slots:
+    void reject() override;
+
+private slots:
+    void onProbeTimer();
+    void onDownload();
+    void onView();
+
+private:
+    void setRunning(bool running);
+    void onProgress(int position, int maximum);
+    void showMessage(const QString& text, const QString& caption);
+
+    Recording& recording_;
+    QWidget* mainWindow_;
+    LoggerLink link_;
+    QPushButton* download_;
+    QPushButton* view_;
+    QPushButton* cancel_;
+    QLabel* message_;
+    QTimer* probeTimer_;
+    QPointer<CDlgProgress> progress_;
+    Recording work_; // the worker downloads into this, never into the document's
+    std::atomic<bool> probeConnected_{false};
+    bool downloading_ = false;
+    TransferRunner runner_; // last: it waits for the worker before the members above go
+};
+
+} // namespace quillmark

@@ -1,0 +1,311 @@
+// The logger dialogs driven through the real windows against the simulated logger (and
+// against no logger at all), logger arrival, and the progress window's placement.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <thread>
+
+#include "app_test_support.h"
+#include "core/app/command_ids.h"
+#include "core/app/logger_model.h"
+#include "core/link/logger_detector.h"
+#include "core/settings/ini_store.h"
+#include "gui/app/cmain_frame.h"
+#include "gui/app/cskein_app.h"
+#include "gui/app/cskein_doc.h"
+#include "gui/link/cdlg_download.h"
+#include "gui/link/cdlg_progress.h"
+#include "gui/plot/cskein_view.h"
+#include "gui/settings/cdlg_setting.h"
+#include "sim/sim_detector.h"
+#include "sim/simulated_logger.h"
+#include "transport/transport_backend.h"
+
+using namespace quillmark;
+using namespace quillmark::test;
+
+namespace {
+
+// A detector whose arrivals the test fires from a thread of its own.
+class FakeDetector : public LoggerDetector {
+public:
+    bool enumerate() override { return true; }
+    bool start(ArrivalCallback onArrival) override {
+        callback = std::move(onArrival);
+        return true;
+    }
+    void stop() override { callback = nullptr; }
+    ArrivalCallback callback;
+};
+
+std::unique_ptr<CSkeinApp> simulatedApp() {
+    auto app = std::make_unique<CSkeinApp>();
+    app->setBackend(std::make_unique<sim::SimulatedLogger>(), std::make_unique<sim::SimDetector>());
+    if (!app->initInstance(parseCommandLine({QStringLiteral("quillmark")})))
+        return nullptr;
+    return app;
+}
+
+std::unique_ptr<CSkeinApp> appWithoutLogger() {
+    transport::TransportBackend backend;
+    if (!transport::createTransportBackend("socket:/nonexistent-quillmark/logger.sock", backend))
+        return nullptr;
+    auto app = std::make_unique<CSkeinApp>();
+    app->setBackend(std::move(backend.vendor), std::move(backend.detector));
+    if (!app->initInstance(parseCommandLine({QStringLiteral("quillmark")})))
+        return nullptr;
+    return app;
+}
+
+template <typename T> T* child(QWidget* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+void loseFocus(QLineEdit* edit) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(edit, &out);
+}
+
+} // namespace
+
+class AppDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        setLoggerModel(kModelVoltage);
+        qputenv("QUILLMARK_PAGE_WAIT_MS", "0");
+        QFile::remove(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) +
+                      QStringLiteral("/Quillmark/SettingConfig.ini"));
+    }
+
+    void progressWindowSitsCentredOverTheMainWindow() {
+        // x = left + width / 2 - w / 2, y = top + h, halvings truncated.
+        QCOMPARE(CDlgProgress::placement(QRect(100, 50, 801, 600), QSize(315, 40)),
+                 QPoint(100 + 400 - 157, 50 + 40));
+        QCOMPARE(CDlgProgress::placement(QRect(0, 0, 300, 200), QSize(314, 38)),
+                 QPoint(150 - 157, 38));
+    }
+
+    void downloadFromTheSimulatedLoggerThenView() {
+        qputenv("QUILLMARK_PAGE_WAIT_MS", "150"); // long enough to watch the transfer
+        auto app = simulatedApp();
+        QVERIFY(app);
+        QCOMPARE(loggerModel(), kModelVoltage);
+        QStringList captions;
+        bool sawProgress = false, stayedModal = true, buttonsLocked = true;
+        int progressMax = 0, progressLast = 0;
+        QString result;
+        bool seen = false;
+        whenModal<CDlgDownload>(
+            [&](CDlgDownload* dlg) {
+                captions << dlg->windowTitle();
+                QVERIFY(!dlg->downloadButton()->isEnabled());
+                QTRY_COMPARE_WITH_TIMEOUT(dlg->windowTitle(), QStringLiteral("Connected"), 4000);
+                captions << dlg->windowTitle();
+                QVERIFY(dlg->downloadButton()->isEnabled());
+                dlg->downloadButton()->click();
+                // While the worker reads, the dialog stays up and modal and takes no input,
+                // and the progress window moves.
+                QTRY_VERIFY_WITH_TIMEOUT(dlg->progressWindow() != nullptr, 4000);
+                sawProgress = dlg->progressWindow()->isVisible();
+                QProgressBar* bar = dlg->progressWindow()->bar();
+                progressMax = bar->maximum();
+                const int first = bar->value();
+                dlg->cancelButton()->click();
+                QMetaObject::invokeMethod(dlg, "reject");
+                stayedModal = dlg->isVisible() && QApplication::activeModalWidget() == dlg;
+                buttonsLocked = !dlg->viewButton()->isEnabled() &&
+                                !dlg->cancelButton()->isEnabled() &&
+                                !dlg->downloadButton()->isEnabled();
+                QTRY_VERIFY_WITH_TIMEOUT(!dlg->progressWindow() || bar->value() > first, 4000);
+                QTRY_VERIFY_WITH_TIMEOUT(!dlg->downloading(), 20000);
+                QVERIFY(!dlg->progressWindow());
+                progressLast = progressMax;
+                result = dlg->messageLabel()->text();
+                QVERIFY(!dlg->downloadButton()->isEnabled()); // one download per opening
+                dlg->viewButton()->click();
+            },
+            &seen, 10000);
+        app->mainFrame()->action(ID_DATA_DOWNLOAD)->trigger();
+        QVERIFY(seen);
+        QCOMPARE(captions, (QStringList{"Connecting...", "Connected"}));
+        QVERIFY(sawProgress);
+        QVERIFY(stayedModal);
+        QVERIFY(buttonsLocked);
+        QVERIFY(progressMax > 0 && progressMax % 50 == 0);
+        QVERIFY(progressLast > 0);
+        const int n = app->document()->recording().sampleCount;
+        QVERIFY(n > 0);
+        QCOMPARE(result, QStringLiteral("%1 points finished! Press View to show graph, or Cancel "
+                                        "to exit.")
+                             .arg(n));
+        // View handed the recording to the plot.
+        QCOMPARE(app->view()->shownSampleCount(), n);
+        QTRY_VERIFY(app->view()->plotWindow()->isVisible());
+    }
+
+    void downloadWithoutLoggerStaysDisabledAndViewHasNothing() {
+        auto app = appWithoutLogger();
+        QVERIFY(app);
+        QString caption, noData, noDataCaption;
+        bool downloadEnabled = true, seen = false;
+        whenModal<CDlgDownload>(
+            [&](CDlgDownload* dlg) {
+                QTRY_COMPARE_WITH_TIMEOUT(dlg->windowTitle(), QStringLiteral("Not Connected"),
+                                          4000);
+                caption = dlg->windowTitle();
+                downloadEnabled = dlg->downloadButton()->isEnabled();
+                auto box = answerNextBox(QMessageBox::Ok);
+                dlg->viewButton()->click();
+                noData = box->text;
+                noDataCaption = box->title;
+                QVERIFY(dlg->isVisible()); // View without data keeps the dialog open
+                dlg->cancelButton()->click();
+            },
+            &seen);
+        app->mainFrame()->action(ID_DATA_DOWNLOAD)->trigger();
+        QVERIFY(seen);
+        QCOMPARE(caption, QStringLiteral("Not Connected"));
+        QVERIFY(!downloadEnabled);
+        QCOMPARE(noData, QStringLiteral("No data to view."));
+        QCOMPARE(noDataCaption, QStringLiteral("warning"));
+        QCOMPARE(app->view()->shownSampleCount(), 0);
+    }
+
+    void settingsDialogShowsTheRulesAndSetsUpTheLogger() {
+        auto app = simulatedApp();
+        QVERIFY(app);
+        bool seen = false, hiddenBeforeMessage = false;
+        QStringList rates, units;
+        int pointsCount = 0;
+        QString clock, afterDefault, pointsAfter400, rangeText, highAfter, startText, startCaption,
+            pointsMessage;
+        whenModal<CDlgSetting>(
+            [&](CDlgSetting* dlg) {
+                QCOMPARE(dlg->windowTitle(), QStringLiteral("Connecting..."));
+                clock = child<QLineEdit>(dlg, "currentTime")->text();
+                auto* points = child<QComboBox>(dlg, "samplePoints");
+                auto* rate = child<QComboBox>(dlg, "sampleRate");
+                auto* unit = child<QComboBox>(dlg, "unit");
+                pointsCount = points->count();
+                for (int i = 0; i < rate->count(); ++i)
+                    rates << rate->itemText(i);
+                for (int i = 0; i < unit->count(); ++i)
+                    units << unit->itemText(i);
+                QVERIFY(!child<QLineEdit>(dlg, "loggerName")->isVisibleTo(dlg));
+                QVERIFY(!child<QRadioButton>(dlg, "modeCalibration")->isVisibleTo(dlg));
+                QCOMPARE(child<QLabel>(dlg, "statusLine")->text(), QString());
+
+                child<QPushButton>(dlg, "buttonDefault")->click();
+                afterDefault = child<QLineEdit>(dlg, "recordingTime")->text();
+                QVERIFY(child<QRadioButton>(dlg, "modeInstant")->isChecked());
+                QVERIFY(child<QRadioButton>(dlg, "flash10s")->isChecked());
+                QVERIFY(child<QCheckBox>(dlg, "alarmFlash")->isChecked());
+
+                // 400 Hz with 50 points moves the points to 500 and says so.
+                auto box = answerNextBox(QMessageBox::Ok);
+                rate->setCurrentIndex(14);
+                emit rate->activated(14);
+                pointsMessage = box->text;
+                pointsAfter400 = points->currentText();
+                rate->setCurrentIndex(1);
+                emit rate->activated(1);
+
+                // A high alarm beyond 30 V is refused with the range message.
+                auto high = child<QLineEdit>(dlg, "highAlarm");
+                auto range = answerNextBox(QMessageBox::Ok);
+                high->setText(QStringLiteral("31"));
+                loseFocus(high);
+                rangeText = range->text;
+                QCOMPARE(range->icon, QMessageBox::Warning);
+                highAfter = high->text();
+
+                QTRY_COMPARE_WITH_TIMEOUT(dlg->windowTitle(), QStringLiteral("Connected"), 4000);
+                std::shared_ptr<BoxSeen> start;
+                whenModal<QMessageBox>([&, dlg](QMessageBox* b) {
+                    startText = b->text();
+                    startCaption = b->windowTitle();
+                    hiddenBeforeMessage = !dlg->isVisible();
+                    b->button(QMessageBox::Ok)->click();
+                });
+                child<QPushButton>(dlg, "buttonSetup")->click();
+            },
+            &seen, 8000);
+        app->mainFrame()->action(ID_LOGGER_SETTING)->trigger();
+        QVERIFY(seen);
+        QTRY_COMPARE_WITH_TIMEOUT(startText, QStringLiteral("Datalogger is running..."), 15000);
+        QCOMPARE(startCaption, QStringLiteral("Status Information"));
+        QVERIFY(hiddenBeforeMessage);
+        QCOMPARE(pointsCount, 13);
+        QCOMPARE(rates.size(), qsizetype(15));
+        QCOMPARE(rates.last(), QStringLiteral("2.5ms(400Hz)"));
+        QCOMPARE(units, QStringList{QStringLiteral("V")});
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+                     .match(clock)
+                     .hasMatch(),
+                 qPrintable(clock));
+        QCOMPARE(afterDefault, QStringLiteral(" 4_Minutes, 10_Seconds"));
+        QCOMPARE(pointsMessage, QStringLiteral("Please select other points!"));
+        QCOMPARE(pointsAfter400, QStringLiteral("500"));
+        QCOMPARE(rangeText, QStringLiteral("Please input between 0 and 30 V"));
+        QCOMPARE(highAfter, QStringLiteral("25"));
+        // Saved only after the logger acknowledged.
+        IniStore ini;
+        QVERIFY(ini.load(settingsIniPath()));
+        QCOMPARE(ini.getInt("K52R_DATASET", "SAMPLERATE", -1), 1);
+        QCOMPARE(ini.getInt("K52R_DATASET", "MODEL", -1), 2);
+    }
+
+    void settingsSetupWithoutLoggerShowsTheConnectionFault() {
+        auto app = appWithoutLogger();
+        QVERIFY(app);
+        bool seen = false, boxShown = true, setupEnabled = false;
+        QString status, caption;
+        whenModal<CDlgSetting>(
+            [&](CDlgSetting* dlg) {
+                child<QPushButton>(dlg, "buttonDefault")->click();
+                QTRY_COMPARE_WITH_TIMEOUT(dlg->windowTitle(), QStringLiteral("Not Connected"),
+                                          4000);
+                caption = dlg->windowTitle();
+                auto box = answerNextBox(QMessageBox::Ok, 1500);
+                child<QPushButton>(dlg, "buttonSetup")->click();
+                QTRY_VERIFY_WITH_TIMEOUT(!dlg->uploading(), 5000);
+                QTest::qWait(200);
+                boxShown = box->shown;
+                status = child<QLabel>(dlg, "statusLine")->text();
+                setupEnabled = child<QPushButton>(dlg, "buttonSetup")->isEnabled();
+                child<QPushButton>(dlg, "buttonCancel")->click();
+            },
+            &seen, 5000);
+        app->mainFrame()->action(ID_LOGGER_SETTING)->trigger();
+        QVERIFY(seen);
+        QCOMPARE(caption, QStringLiteral("Not Connected"));
+        QCOMPARE(status, QStringLiteral("Connecting fault. Ensure logger inserted and try again."));
+        QVERIFY(!boxShown);
+        QVERIFY(setupEnabled);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(settingsIniPath())));
+    }
+
+    void loggerArrivalRescansOnTheGuiThread() {
+        auto detector = std::make_unique<FakeDetector>();
+        FakeDetector* fake = detector.get();
+        auto app = std::make_unique<CSkeinApp>();
+        app->setBackend(std::make_unique<sim::SimulatedLogger>(), std::move(detector));
+        setLoggerModel(kModelAirSpeed);
+        QVERIFY(app->initInstance(parseCommandLine({QStringLiteral("quillmark")})));
+        QCOMPARE(loggerModel(), kModelVoltage); // the scan at start
+        QVERIFY(fake->callback);
+        setLoggerModel(kModelCurrent); // as after opening a 711 file
+        std::thread arrival(fake->callback);
+        arrival.join();
+        QCOMPARE(loggerModel(), kModelCurrent); // not yet: it is posted to the GUI thread
+        QTRY_COMPARE(loggerModel(), kModelVoltage);
+    }
+};
+
+QUILLMARK_GUI_TEST_MAIN(AppDialogsTest)
+#include "app_dialogs_test.moc"
