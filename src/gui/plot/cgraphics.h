@@ -37,6 +37,9 @@ public:
     // unchanged, or hand over again) and copies its scalars, the effective interval and the
     // given start time. Does not reset the view; call ResetView afterwards.
     void setRecording(const Recording& rec, std::int64_t startTime);
+    // The same with the start time built from the recording's header. Returns false and
+    // changes nothing when that start time cannot be built; null clears the samples.
+    bool setData(const Recording* rec);
     // The same pieces one by one (the colour preview takes the header's whole seconds).
     void setSamples(const std::uint16_t* samples, std::int32_t count);
     void setStatistics(std::int32_t maxIndex, std::int32_t minIndex, double average);
