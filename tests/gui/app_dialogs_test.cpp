@@ -19,6 +19,7 @@
 #include "gui/app/cskein_doc.h"
 #include "gui/link/cdlg_download.h"
 #include "gui/link/cdlg_progress.h"
+#include "gui/plot/cgraphics.h"
 #include "gui/plot/cskein_view.h"
 #include "gui/settings/cdlg_setting.h"
 #include "sim/sim_detector.h"
@@ -145,7 +146,17 @@ private slots:
                              .arg(n));
         // View handed the recording to the plot.
         QCOMPARE(app->view()->shownSampleCount(), n);
-        QTRY_VERIFY(app->view()->plotWindow()->isVisible());
+        CGraphics* plot = app->view()->plotWindow();
+        QTRY_VERIFY(plot->isVisible());
+        QCOMPARE(plot->scene().sampleCount, n);
+        QCOMPARE(plot->geometry().xOffset, 0.0); // View All after the hand-over
+        // The curve is drawn: the line colour appears inside the plot area.
+        const QImage img = plot->renderPlot();
+        int curve = 0;
+        for (int y = 40; y < img.height() - 40; ++y)
+            for (int x = 50; x < img.width() - 50; ++x)
+                curve += img.pixelColor(x, y) == QColor(0, 0, 255);
+        QVERIFY2(curve > 100, qPrintable(QString::number(curve)));
     }
 
     void downloadWithoutLoggerStaysDisabledAndViewHasNothing() {

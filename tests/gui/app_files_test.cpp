@@ -7,6 +7,7 @@
 #include "gui/app/cmain_frame.h"
 #include "gui/app/cskein_app.h"
 #include "gui/app/cskein_doc.h"
+#include "gui/plot/cgraphics.h"
 #include "gui/plot/cskein_view.h"
 
 using namespace quillmark;

@@ -10,12 +10,14 @@
 #include "app_test_support.h"
 #include "core/app/command_ids.h"
 #include "core/app/logger_model.h"
+#include "gui/app/app_resources.h"
 #include "gui/app/cabout_dlg.h"
 #include "gui/app/cmain_frame.h"
 #include "gui/app/command_line.h"
 #include "gui/app/cskein_app.h"
 #include "gui/app/cskein_doc.h"
 #include "gui/app/recent_file_list.h"
+#include "gui/plot/cgraphics.h"
 #include "gui/plot/cskein_view.h"
 #include "sim/sim_detector.h"
 #include "sim/simulated_logger.h"
@@ -383,11 +385,11 @@ private slots:
         CSkeinView* view = app.view();
         view->setMinimumSize(0, 0);
         view->resize(1000, 700);
-        QTRY_COMPARE(view->plotWindow()->geometry(), QRect(30, 30, 940, 640));
+        QTRY_COMPARE(view->plotWindow()->QWidget::geometry(), QRect(30, 30, 940, 640));
         view->resize(400, 300);
-        QTRY_COMPARE(view->plotWindow()->geometry(), QRect(30, 30, 720, 440));
+        QTRY_COMPARE(view->plotWindow()->QWidget::geometry(), QRect(30, 30, 720, 440));
         view->resize(900, 300);
-        QTRY_COMPARE(view->plotWindow()->geometry(), QRect(30, 30, 840, 440));
+        QTRY_COMPARE(view->plotWindow()->QWidget::geometry(), QRect(30, 30, 840, 440));
     }
 
     void displayTogglesFlipTheirCheckMarks() {
@@ -414,6 +416,80 @@ private slots:
             for (int other = 0; other < 5; ++other)
                 QCOMPARE(app.view()->isCommandChecked(ID_UNIT_0 + other), other == unit);
         }
+    }
+
+    void contextMenuCommandsReachTheirHandlers() {
+        // The air-speed model offers the whole menu, units included.
+        const QString path =
+            writeRecording(file(QStringLiteral("air.smpq")), {1000, 2000, 3000}, kModelAirSpeed);
+        CSkeinApp app;
+        QVERIFY(app.initInstance(parseCommandLine({QStringLiteral("quillmark"), path})));
+        CGraphics* plot = app.view()->plotWindow();
+        QTRY_VERIFY(plot->isVisible());
+        auto choose = [plot](int id) {
+            auto chosen = std::make_shared<QStringList>();
+            auto* timer = new QTimer;
+            timer->setInterval(10);
+            QObject::connect(timer, &QTimer::timeout, [timer, id, chosen] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                if (!menu)
+                    return;
+                timer->stop();
+                timer->deleteLater();
+                QAction* pick = nullptr;
+                for (QAction* a : menu->actions()) {
+                    *chosen << a->text() + (a->isChecked() ? QStringLiteral("*") : QString());
+                    if (a->data().toInt() == id)
+                        pick = a;
+                }
+                if (pick) {
+                    menu->setActiveAction(pick);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                } else {
+                    QTest::keyClick(menu, Qt::Key_Escape); // dismissed: no command
+                }
+            });
+            timer->start();
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(100, 100),
+                                    plot->mapToGlobal(QPoint(100, 100)));
+            QApplication::sendEvent(plot, &event);
+            return *chosen;
+        };
+        const QStringList items = choose(ID_UNIT_2);
+        QCOMPARE(items, (QStringList{"View All", "Move View", "Zoom In", "ColorSetting", "Grid X*",
+                                     "Grid Y*", "MaskPoints*", "Alarm Line*", "Unit(m/s)*",
+                                     "Unit(ft/min)", "Unit(knots)", "Unit(km/h)", "Unit(MPH)"}));
+        QCOMPARE(app.view()->unitIndex(), 2);
+        QCOMPARE(app.document()->recording().unitIndex, 2);
+        choose(ID_GRID_X);
+        QVERIFY(!plot->showGridX());
+        QVERIFY(!app.mainFrame()->action(ID_GRID_X)->isChecked());
+        choose(ID_MOVE_VIEW);
+        QCOMPARE(plot->mode(), MoveView);
+        choose(ID_ZOOM_IN);
+        QCOMPARE(plot->mode(), ZoomIn);
+        bool colourDialog = false;
+        whenModal<QDialog>([](QDialog* d) { d->reject(); }, &colourDialog);
+        choose(ID_COLOR_SETTING);
+        QVERIFY(colourDialog);
+
+        // The voltage model has no unit items.
+        setLoggerModel(kModelVoltage);
+        QCOMPARE(choose(0).size(), qsizetype(8));
+    }
+
+    void manualDocumentsTheCommands() {
+        // Without an installed copy beside the program the compiled-in one is written out.
+        const QString path = manualPath();
+        QVERIFY(!path.isEmpty());
+        const QByteArray html = readAll(path);
+        for (const char* topic :
+             {"First run", "--simulate", "Data Download", "Logger Setting", "Export to Excel",
+              "Print Preview", "Print Setup", "ColorSetting", "Mask Points", "Alarm Line",
+              "Move View", "Zoom In", "View All", "Recent files", "Ctrl+S", "Unit(knots)",
+              "--print-to", "70-quillmark-logger.rules"})
+            QVERIFY2(html.contains(topic), topic);
+        QVERIFY(QFileInfo::exists(QFileInfo(path).dir().filePath(QStringLiteral("manual.css"))));
     }
 
     void aboutBoxShowsVersion() {

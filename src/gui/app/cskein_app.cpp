@@ -124,6 +124,7 @@ void CSkeinApp::registerCommands() {
     f.setCommandHandler(ID_APP_ABOUT, [this] { onAppAbout(); });
     f.setCommandHandler(ID_HELP_CONTENTS, [this] { onHelpContents(); });
     f.setCommandHandler(ID_DATA_DOWNLOAD, [this] { doc_->onDataDownload(); });
+    f.setCommandHandler(ID_COLOR_SETTING, [this] { view_->onColorSetting(); });
     f.setCommandHandler(ID_LOGGER_SETTING, [this] { doc_->onLoggerSetting(); });
     f.setCommandEnabled(ID_DATA_DOWNLOAD, [this] { return doc_->hasLogger(); });
     f.setCommandEnabled(ID_LOGGER_SETTING, [this] { return doc_->hasLogger(); });

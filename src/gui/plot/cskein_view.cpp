@@ -6,23 +6,28 @@
 #include <QPrinter>
 
 #include "core/app/command_ids.h"
+#include "core/settings/ini_store.h"
 #include "gui/app/app_resources.h"
 #include "gui/app/cskein_doc.h"
+#include "gui/plot/ccolor_setting.h"
+#include "gui/plot/cgraphics.h"
+#include "gui/plot/draw_plot.h"
 
 namespace quillmark {
 
-CSkeinView::CSkeinView(CSkeinDoc* doc, QWidget* parent) : QWidget(parent), doc_(doc) {
+CSkeinView::CSkeinView(CSkeinDoc* doc, QWidget* parent)
+    : QWidget(parent), doc_(doc), plot_(new CGraphics(this)) {
     setObjectName(QStringLiteral("skeinView"));
-    plot_ = new QWidget(this);
     plot_->setObjectName(QStringLiteral("plotWindow"));
     plot_->hide();
+    connect(plot_, &CGraphics::commandIssued, this, &CSkeinView::commandIssued);
     setMinimumSize(200, 150);
 }
 
 CSkeinView::~CSkeinView() = default;
 
-QWidget* CSkeinView::plotWindow() const {
-    return plot_;
+std::int32_t CSkeinView::unitIndex() const {
+    return plot_->unitIndex();
 }
 
 void CSkeinView::layoutPlot() {
@@ -44,48 +49,73 @@ void CSkeinView::paintEvent(QPaintEvent*) {
     if (!doc_)
         return;
     plot_->setVisible(doc_->recording().sampleCount >= 1);
+    const ColourRef border = plot_->colours().border;
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(208, 207, 199));
+    painter.fillRect(rect(), QColor(redOf(border), greenOf(border), blueOf(border)));
 }
 
 bool CSkeinView::dataTransfer() {
-    shownSamples_ = doc_->recording().sampleCount;
+    const Recording& rec = doc_->recording();
+    const std::optional<std::int64_t> start = startTime(rec);
+    if (!start) {
+        QMessageBox box(QMessageBox::Warning, kApplicationTitle,
+                        QStringLiteral("The command could not be carried out: the recording's "
+                                       "start time is not valid."),
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("commandFailure"));
+        box.exec();
+        return false;
+    }
+    shown_ = rec;
+    plot_->setRecording(shown_, *start);
+    shownSamples_ = shown_.sampleCount;
     return true;
 }
 
 bool CSkeinView::initialUpdate() {
     update();
-    return dataTransfer();
+    const bool ok = dataTransfer();
+    plot_->ResetView();
+    LoadColours(*plot_, settingsIniPath());
+    update();
+    return ok;
 }
 
 bool CSkeinView::handOverAfterDownload() {
+    plot_->geometry().xMax = static_cast<double>(doc_->recording().sampleCount);
     const bool ok = dataTransfer();
     update();
+    plot_->ResetView();
     return ok;
 }
 
 bool CSkeinView::onCommand(int id) {
     switch (id) {
     case ID_VIEW_ALL:
+        plot_->ResetView();
+        return true;
     case ID_MOVE_VIEW:
+        plot_->SetMode(MoveView);
+        return true;
     case ID_ZOOM_IN:
+        plot_->SetMode(ZoomIn);
         return true;
     case ID_GRID_X:
-        gridX_ = !gridX_;
+        plot_->setShowGridX(!plot_->showGridX());
         return true;
     case ID_GRID_Y:
-        gridY_ = !gridY_;
+        plot_->setShowGridY(!plot_->showGridY());
         return true;
     case ID_MASK_POINTS:
-        maskPoints_ = !maskPoints_;
+        plot_->setShowMaskPoints(!plot_->showMaskPoints());
         return true;
     case ID_ALARM_LINE:
-        alarmLines_ = !alarmLines_;
+        plot_->setShowAlarmLines(!plot_->showAlarmLines());
         return true;
     default:
         if (id >= ID_UNIT_0 && id <= ID_UNIT_4) {
-            unitIndex_ = id - ID_UNIT_0;
-            doc_->recording().unitIndex = unitIndex_;
+            plot_->setUnitIndex(id - ID_UNIT_0);
+            doc_->recording().unitIndex = id - ID_UNIT_0;
             return true;
         }
         return false;
@@ -95,22 +125,33 @@ bool CSkeinView::onCommand(int id) {
 bool CSkeinView::isCommandChecked(int id) const {
     switch (id) {
     case ID_GRID_X:
-        return gridX_;
+        return plot_->showGridX();
     case ID_GRID_Y:
-        return gridY_;
+        return plot_->showGridY();
     case ID_MASK_POINTS:
-        return maskPoints_;
+        return plot_->showMaskPoints();
     case ID_ALARM_LINE:
-        return alarmLines_;
+        return plot_->showAlarmLines();
     default:
-        return id >= ID_UNIT_0 && id <= ID_UNIT_4 && unitIndex_ == id - ID_UNIT_0;
+        return id >= ID_UNIT_0 && id <= ID_UNIT_4 && plot_->unitIndex() == id - ID_UNIT_0;
     }
 }
 
-void CSkeinView::printPage(QPainter&, QPrinter&) {}
+void CSkeinView::printPage(QPainter& painter, QPrinter& printer) {
+    printing = 1;
+    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+    painter.setBackgroundMode(Qt::TransparentMode);
+    printPlot(*plot_, painter, page.width(), page.height());
+    printing = 0;
+}
+
+void CSkeinView::onColorSetting() {
+    if (runColourSetting(*plot_, doc_->recording(), settingsIniPath(), window()))
+        update();
+}
 
 void CSkeinView::closeEvent(QCloseEvent* event) {
-    if (shownSamples_ <= 1) {
+    if (plot_->scene().sampleCount <= 1) {
         event->accept();
         return;
     }

@@ -4,11 +4,14 @@
 // and prints the plot.
 #include <QWidget>
 
+#include "core/data/recording.h"
+
 class QPrinter;
 class QPainter;
 
 namespace quillmark {
 
+class CGraphics;
 class CSkeinDoc;
 
 class CSkeinView : public QWidget {
@@ -22,15 +25,17 @@ public:
     ~CSkeinView() override;
 
     CSkeinDoc* document() const { return doc_; }
-    QWidget* plotWindow() const;
+    CGraphics* plotWindow() const { return plot_; }
 
     // Samples shown since the last hand-over (the close question asks for this).
     int shownSampleCount() const { return shownSamples_; }
-    std::int32_t unitIndex() const { return unitIndex_; }
+    std::int32_t unitIndex() const;
 
     // Hand-over at initial update (after start-up, New and Open) and after a download that
     // ended with View. False when the Recording's start time is invalid; the plot then keeps
-    // what it showed.
+    // what it showed. The plot draws the view's own copy of the handed-over recording, so a
+    // later change of the document's recording (a download ended with Cancel) can never
+    // leave it pointing at released samples.
     bool initialUpdate();
     bool handOverAfterDownload();
 
@@ -40,6 +45,8 @@ public:
 
     // Draws the plot on one printed page (upper half, printer margins).
     void printPage(QPainter& painter, QPrinter& printer);
+    // View, ColorSetting: the colour dialog; on OK the plot takes and saves the colours.
+    void onColorSetting();
 
 signals:
     // Commands the plot's context menu issues that the view passes on (e.g. ColorSetting).
@@ -55,10 +62,9 @@ private:
     void layoutPlot();
 
     CSkeinDoc* doc_;
-    QWidget* plot_ = nullptr;
+    CGraphics* plot_ = nullptr;
+    Recording shown_; // what the plot refers to
     int shownSamples_ = 0;
-    std::int32_t unitIndex_ = 0;
-    bool gridX_ = true, gridY_ = true, maskPoints_ = true, alarmLines_ = true;
 
 public:
     int printing = 0;

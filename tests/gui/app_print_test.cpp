@@ -1,0 +1,104 @@
+// Printing: the print switches of the command line (to a PDF file), the print preview and the
+// page the view draws.
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+
+#include "app_test_support.h"
+#include "core/app/command_ids.h"
+#include "core/app/logger_model.h"
+#include "gui/app/cmain_frame.h"
+#include "gui/app/cskein_app.h"
+#include "gui/plot/cskein_view.h"
+
+using namespace quillmark;
+using namespace quillmark::test;
+
+class AppPrintTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir dir_;
+
+private slots:
+    void printToAPdfFileFromTheCommandLine() {
+        const QString data = writeRecording(dir_.filePath(QStringLiteral("p.smpq")),
+                                            {1000, 5000, 3000, 2000}, kModelVoltage);
+        const QString pdf = dir_.filePath(QStringLiteral("page.pdf"));
+        CSkeinApp app;
+        QVERIFY(app.initInstance(parseCommandLine(
+            {QStringLiteral("quillmark"), QStringLiteral("--print-to"), data, pdf})));
+        QVERIFY(app.printedAndDone());
+        QVERIFY(!app.mainFrame()->isVisible());
+        const QByteArray bytes = readAll(pdf);
+        QVERIFY(bytes.startsWith("%PDF"));
+        QVERIFY(bytes.size() > 1000);
+    }
+
+    void printSwitchWithAnUnreadableFileFails() {
+        auto box = answerNextBox(QMessageBox::Ok);
+        CSkeinApp app;
+        QVERIFY(!app.initInstance(
+            parseCommandLine({QStringLiteral("quillmark"), QStringLiteral("--print-to"),
+                              dir_.filePath(QStringLiteral("missing.smpq")),
+                              dir_.filePath(QStringLiteral("x.pdf"))})));
+        QVERIFY(box->shown);
+        QVERIFY(!QFileInfo::exists(dir_.filePath(QStringLiteral("x.pdf"))));
+    }
+
+    void printedPageShowsThePlotInTheUpperHalf() {
+        const QString data = writeRecording(dir_.filePath(QStringLiteral("q.smpq")),
+                                            {1000, 25000, 3000, 2000, 12000}, kModelVoltage);
+        CSkeinApp app;
+        QVERIFY(app.initInstance(parseCommandLine({QStringLiteral("quillmark"), data})));
+        QImage page;
+        {
+            QPrinter printer(QPrinter::ScreenResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(dir_.filePath(QStringLiteral("unused.pdf")));
+            // Draw the printer's page into an image of the same page size.
+            const QRect r = printer.pageRect(QPrinter::DevicePixel).toRect();
+            QVERIFY(r.width() > 0);
+            page = QImage(r.size(), QImage::Format_RGB32);
+            page.fill(Qt::white);
+            QPainter onPage(&page);
+            QCOMPARE(app.view()->printing, 0);
+            app.view()->printPage(onPage, printer);
+            QCOMPARE(app.view()->printing, 0); // only set while the page is drawn
+        }
+        // The curve colour is drawn in the upper half only; the lower half stays white.
+        int upper = 0, lower = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                if (page.pixelColor(x, y) != QColor(Qt::white))
+                    (y < page.height() / 2 ? upper : lower)++;
+        QVERIFY(upper > 500);
+        QCOMPARE(lower, 0);
+    }
+
+    void printPreviewOpensWithThePage() {
+        const QString data = writeRecording(dir_.filePath(QStringLiteral("r.smpq")),
+                                            {1000, 2000, 3000}, kModelVoltage);
+        CSkeinApp app;
+        QVERIFY(app.initInstance(parseCommandLine({QStringLiteral("quillmark"), data})));
+        bool seen = false;
+        int pages = -1;
+        whenModal<QPrintPreviewDialog>(
+            [&](QPrintPreviewDialog* dlg) {
+                QTest::qWait(100);
+                if (auto* w = dlg->findChild<QPrintPreviewWidget*>())
+                    pages = w->pageCount();
+                if (!qEnvironmentVariableIsEmpty("QUILLMARK_SCREENSHOTS"))
+                    dlg->grab().save(qEnvironmentVariable("QUILLMARK_SCREENSHOTS") +
+                                     QStringLiteral("/print-preview.png"));
+                dlg->reject();
+            },
+            &seen);
+        app.mainFrame()->action(ID_FILE_PRINT_PREVIEW)->trigger();
+        QVERIFY(seen);
+        QCOMPARE(pages, 1);
+    }
+};
+
+QUILLMARK_GUI_TEST_MAIN(AppPrintTest)
+#include "app_print_test.moc"
