@@ -30,6 +30,21 @@ namespace {
 constexpr int kWidth = 1280;
 constexpr int kHeight = 800;
 
+// Uniform noise over 0..30 V: the worst case for the column reduction's dots.
+const std::vector<std::uint16_t>& noise(std::size_t n) {
+    static std::map<std::size_t, std::vector<std::uint16_t>> cache;
+    auto& v = cache[n];
+    if (v.empty()) {
+        v.resize(n);
+        std::mt19937 rng(7);
+        std::uniform_int_distribution<int> d(0, 30000);
+        for (auto& s : v) {
+            s = static_cast<std::uint16_t>(d(rng));
+        }
+    }
+    return v;
+}
+
 // A logger-like signal: a slow random walk with a little noise, in 0..30 V.
 const std::vector<std::uint16_t>& recording(std::size_t n) {
     static std::map<std::size_t, std::vector<std::uint16_t>> cache;
@@ -99,6 +114,15 @@ void BM_ViewAll(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ViewAll)->Arg(32000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+void BM_ViewAllNoise(benchmark::State& state) {
+    Frame f(noise(std::size_t(state.range(0))));
+    for (auto _ : state) {
+        f.render();
+        benchmark::DoNotOptimize(f.image.constBits());
+    }
+}
+BENCHMARK(BM_ViewAllNoise)->Arg(32000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
 // Windows of 2000 samples or fewer, deep inside the 10M recording.
 void BM_Window(benchmark::State& state) {

@@ -8,6 +8,7 @@
 
 #include "core/app/command_ids.h"
 #include "core/app/logger_model.h"
+#include "core/common/header_layout.h"
 #include "core/data/recording.h"
 #include "gui/plot/cgraphics.h"
 
@@ -62,6 +63,24 @@ private slots:
         // The rendered plot shows the 12 V line at y = 40 + trunc(440 - 150.86) = 329.
         const QImage img = g.renderPlot();
         QCOMPARE(img.pixelColor(500, 329), QColor(0, 0, 255));
+    }
+
+    void setDataNeedsAValidStartTime() {
+        Recording rec = newDocumentRecording(1700000000);
+        rec.samples.assign(50, 1000);
+        rec.sampleCount = 50;
+        CGraphics g;
+        QVERIFY(g.setData(&rec));
+        QCOMPARE(g.scene().sampleCount, 50);
+        QCOMPARE(g.scene().startTime, *startTime(rec));
+        Recording bad = rec;
+        bad.header[block::kStartMonth] = 13;
+        bad.samples.assign(7, 1000);
+        bad.sampleCount = 7;
+        QVERIFY(!g.setData(&bad));
+        QCOMPARE(g.scene().sampleCount, 50); // unchanged
+        QVERIFY(g.setData(nullptr));
+        QCOMPARE(g.scene().sampleCount, 0);
     }
 
     void cursorLineInvertsAndMoves() {

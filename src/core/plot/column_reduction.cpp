@@ -88,8 +88,7 @@ std::int64_t CurveMapping::y(std::uint16_t raw) const {
     const double ys = yScale * factor;
     const double yo = yOffset * factor;
     const double ym = yMin * factor;
-    return static_cast<std::int64_t>(height + (yo - ym) / ys - (raw * factor / 1000.0 - ym) / ys) +
-           top;
+    return truncToInt64(height + (yo - ym) / ys - (raw * factor / 1000.0 - ym) / ys) + top;
 }
 
 namespace {
@@ -102,7 +101,7 @@ public:
 
     void run() {
         const std::int64_t n = s_.count();
-        const std::int64_t start = static_cast<std::int64_t>(m_.xOffset);
+        const std::int64_t start = truncToInt64(m_.xOffset);
         const std::int64_t xLimit = m_.left + m_.width + kCurveReach;
         const std::uint16_t* raw = s_.samples();
         std::int64_t i = std::max<std::int64_t>(start, 0);
@@ -121,12 +120,12 @@ public:
 
 private:
     std::int64_t column(std::int64_t i) const {
-        return static_cast<std::int64_t>(static_cast<double>(i) / m_.xScale);
+        return truncToInt64(static_cast<double>(i) / m_.xScale);
     }
 
     // First index past the column of sample i (which lies in column k).
     std::int64_t columnEnd(std::int64_t i, std::int64_t k, std::int64_t n) const {
-        std::int64_t j = static_cast<std::int64_t>(static_cast<double>(k + 1) * m_.xScale);
+        std::int64_t j = truncToInt64(static_cast<double>(k + 1) * m_.xScale);
         j = std::clamp<std::int64_t>(j, i + 1, n);
         while (j < n && column(j) <= k) {
             ++j;

@@ -219,7 +219,7 @@ bool PlotGeometry::wheelZoom(std::int32_t x, double factor) {
 }
 
 std::int64_t PlotGeometry::readoutIndex(std::int32_t x) const {
-    return static_cast<std::int64_t>(xOffset - xMin + (x - kPlotLeft) * xScale + 0.5);
+    return truncToInt64(xOffset - xMin + (x - kPlotLeft) * xScale + 0.5);
 }
 
 } // namespace quillmark

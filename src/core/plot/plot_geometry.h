@@ -107,12 +107,27 @@ public:
     std::int64_t readoutIndex(std::int32_t x) const;
 };
 
+// Truncation toward zero that stays defined for any double: NaN gives 0 and values beyond
+// +-2^62 saturate (a degenerate scale must not make the conversion undefined).
+inline std::int64_t truncToInt64(double v) {
+    constexpr double kLimit = 4611686018427387904.0; // 2^62
+    if (!(v == v)) {
+        return 0;
+    }
+    if (v >= kLimit) {
+        return static_cast<std::int64_t>(kLimit);
+    }
+    if (v <= -kLimit) {
+        return -static_cast<std::int64_t>(kLimit);
+    }
+    return static_cast<std::int64_t>(v);
+}
+
 // Sample index to pixel x: the two truncations are taken separately. 64-bit because a deep
 // zoom puts far samples billions of pixels away.
 inline std::int64_t sampleToPixelX(double index, double xScale, double xOffset, double xMin,
                                    std::int32_t left) {
-    return left + static_cast<std::int64_t>(index / xScale) -
-           static_cast<std::int64_t>((xOffset - xMin) / xScale);
+    return left + truncToInt64(index / xScale) - truncToInt64((xOffset - xMin) / xScale);
 }
 
 // Value v (base unit) to pixel y with the display-unit factor applied to every term, truncated
@@ -122,7 +137,7 @@ inline std::int64_t valueToPixelY(double v, double factor, double yScale, double
     const double ys = yScale * factor;
     const double yo = yOffset * factor;
     const double ym = yMin * factor;
-    return top + static_cast<std::int64_t>(plotHeight + (yo - ym) / ys - (v * factor - ym) / ys);
+    return top + truncToInt64(plotHeight + (yo - ym) / ys - (v * factor - ym) / ys);
 }
 
 } // namespace quillmark

@@ -77,6 +77,20 @@ void CGraphics::setRecording(const Recording& rec, std::int64_t startTime) {
     setStartTime(startTime);
 }
 
+bool CGraphics::setData(const Recording* rec) {
+    if (rec == nullptr) {
+        setSamples(nullptr, 0);
+        setStatistics(-1, -1, 0.0);
+        return true;
+    }
+    const std::optional<std::int64_t> start = startTime(*rec);
+    if (!start) {
+        return false;
+    }
+    setRecording(*rec, *start);
+    return true;
+}
+
 void CGraphics::setSamples(const std::uint16_t* samples, std::int32_t count) {
     scene_.samples = samples;
     scene_.sampleCount = samples ? std::max(count, 0) : 0;

@@ -2,6 +2,14 @@
 // The plot window: draws a recording's data window (cached as an image), shows the cursor
 // readout, cursor line and rubber band over it, handles the Zoom In and Move View drags and
 // offers the right-click menu. Commands of the menu are emitted, not carried out here.
+//
+// Typical use by the main view:
+//   plot->setRecording(doc.recording(), *startTime(doc.recording()));  // hand-over
+//   plot->ResetView();                                  // View All (also repaints)
+//   plot->SetMode(MoveView);  plot->setShowGridX(!plot->showGridX());  plot->setUnitIndex(u);
+//   LoadColours(*plot, settingsIniPath());              // ccolor_setting.h
+//   connect(plot, &CGraphics::commandIssued, view, &View::onCommand);
+//   printPlot(*plot, painter, pageWidthPx, pageHeightPx);  // draw_plot.h
 #include <QCursor>
 #include <QImage>
 #include <QWidget>
@@ -29,6 +37,9 @@ public:
     // unchanged, or hand over again) and copies its scalars, the effective interval and the
     // given start time. Does not reset the view; call ResetView afterwards.
     void setRecording(const Recording& rec, std::int64_t startTime);
+    // The same with the start time built from the recording's header. Returns false and
+    // changes nothing when that start time cannot be built; null clears the samples.
+    bool setData(const Recording* rec);
     // The same pieces one by one (the colour preview takes the header's whole seconds).
     void setSamples(const std::uint16_t* samples, std::int32_t count);
     void setStatistics(std::int32_t maxIndex, std::int32_t minIndex, double average);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <ctime>
 #include <optional>
+#include <vector>
 
 #include "core/plot/plot_geometry.h"
 
@@ -95,7 +96,7 @@ class DotStamp {
 public:
     static constexpr int kHalf = 8;
 
-    explicit DotStamp(const QColor& colour)
+    DotStamp(const QColor& colour, QPainter& target)
         : image_(2 * kHalf, 2 * kHalf, QImage::Format_ARGB32_Premultiplied) {
         image_.fill(Qt::transparent);
         QPainter p(&image_);
@@ -105,12 +106,36 @@ public:
         drawDot(p, kHalf, kHalf);
         p.end();
         findSpans();
+        for (int r = 0; r < 2 * kHalf; ++r) {
+            for (int c = 0; c < 2 * kHalf; ++c) {
+                const QRgb px = image_.pixel(c, r);
+                if (qAlpha(px) != 0) {
+                    ink_.push_back({c - kHalf, r - kHalf, px});
+                }
+            }
+        }
+        findDirectTarget(target);
     }
 
     // Rows of dot positions may be this far apart and still draw as one filled run.
     int runGap() const { return nested_ ? wideLast_ - wideFirst_ + 1 : 1; }
 
-    void stamp(QPainter& p, int x, int y) const { p.drawImage(x - kHalf, y - kHalf, image_); }
+    void stamp(QPainter& p, int x, int y) const {
+        if (bits_ == nullptr) {
+            p.drawImage(x - kHalf, y - kHalf, image_);
+            return;
+        }
+        // Straight into the image: the same opaque pixels the copy would leave.
+        const bool inside =
+            x - kHalf >= 0 && y - kHalf >= 0 && x + kHalf <= width_ && y + kHalf <= height_;
+        for (const Ink& k : ink_) {
+            const int px = x + k.dx;
+            const int py = y + k.dy;
+            if (inside || (px >= 0 && py >= 0 && px < width_ && py < height_)) {
+                reinterpret_cast<QRgb*>(bits_ + qsizetype(py) * stride_)[px] = k.value;
+            }
+        }
+    }
 
     // All dots at x for y in [yTop, yBottom].
     void stampRun(QPainter& p, int x, int yTop, int yBottom, const QColor& colour) const {
@@ -177,6 +202,42 @@ private:
         }
     }
 
+    // Painting straight into the target's pixels is possible for an opaque dot on a 32-bit
+    // image with no transform, clip or unusual composition.
+    void findDirectTarget(QPainter& p) {
+        auto* img = dynamic_cast<QImage*>(p.device());
+        if (img == nullptr || !p.deviceTransform().isIdentity() || p.hasClipping() ||
+            p.compositionMode() != QPainter::CompositionMode_SourceOver) {
+            return;
+        }
+        const QImage::Format f = img->format();
+        if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+            f != QImage::Format_ARGB32_Premultiplied) {
+            return;
+        }
+        for (const Ink& k : ink_) {
+            if (qAlpha(k.value) != 255) {
+                return;
+            }
+        }
+        // The painter has detached the image already; constBits avoids a second detach.
+        bits_ = const_cast<uchar*>(img->constBits());
+        stride_ = img->bytesPerLine();
+        width_ = img->width();
+        height_ = img->height();
+    }
+
+    struct Ink {
+        int dx;
+        int dy;
+        QRgb value;
+    };
+    std::vector<Ink> ink_;
+    uchar* bits_ = nullptr;
+    qsizetype stride_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+
     QImage image_;
     bool nested_ = false;
     int wideFirst_ = 0;
@@ -204,7 +265,7 @@ CurveMapping curveMapping(const PlotScene& s, double xs, double ys, double f, in
 
 void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const QColor& colour) {
     const std::int64_t n = s.sampleCount;
-    const std::int64_t first = static_cast<std::int64_t>(s.xOffset);
+    const std::int64_t first = truncToInt64(s.xOffset);
     if (n > 1) {
         QVector<QLine> lines;
         for (std::int64_t i = first; i < n - 1; ++i) {
@@ -222,6 +283,58 @@ void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const
     }
 }
 
+// How the 2-pixel pen covers a vertical segment, measured once: a vertical segment from
+// (x, a) to (x, b), a <= b, covers columns x + left .. x + right and rows a + top ..
+// b + bottom. Filling that rectangle is much cheaper than stroking, and gives the same
+// pixels; if the pen does not draw a plain rectangle, `valid` stays false.
+struct VerticalStroke {
+    bool valid = false;
+    int left = 0;
+    int right = 0;
+    int top = 0;
+    int bottom = 0;
+
+    VerticalStroke() {
+        const auto measure = [](int a, int b, QRect& box) {
+            QImage img(32, 64, QImage::Format_ARGB32_Premultiplied);
+            img.fill(Qt::transparent);
+            QPainter p(&img);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            p.setPen(curvePen(QColor(0, 0, 0)));
+            p.drawLine(16, a, 16, b);
+            p.end();
+            int count = 0;
+            box = QRect();
+            for (int y = 0; y < img.height(); ++y) {
+                for (int x = 0; x < img.width(); ++x) {
+                    if (qAlpha(img.pixel(x, y)) != 0) {
+                        box = box.united(QRect(x, y, 1, 1));
+                        ++count;
+                    }
+                }
+            }
+            return count == box.width() * box.height() && count > 0;
+        };
+        QRect down, up, shortBox;
+        if (!measure(10, 40, down) || !measure(40, 10, up) || !measure(20, 21, shortBox) ||
+            down != up) {
+            return;
+        }
+        left = down.left() - 16;
+        right = down.right() - 16;
+        top = down.top() - 10;
+        bottom = down.bottom() - 40;
+        valid = shortBox == QRect(QPoint(16 + left, 20 + top), QPoint(16 + right, 21 + bottom));
+    }
+
+    QRect rect(int x, int a, int b) const {
+        if (a > b) {
+            std::swap(a, b);
+        }
+        return QRect(QPoint(x + left, a + top), QPoint(x + right, b + bottom));
+    }
+};
+
 void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
                       const QColor& colour) {
     SampleSummary local;
@@ -231,16 +344,23 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
         local.build(s.samples, s.sampleCount);
         summary = &local;
     }
-    const DotStamp dot(colour);
+    const DotStamp dot(colour, p);
     CurveMapping mapping = m;
     mapping.dotRunGap = dot.runGap();
     ReducedCurve r;
     reduceCurve(*summary, mapping, s.showMaskPoints, r);
     if (s.sampleCount > 1 && r.xs.size() > 1) {
+        static const VerticalStroke vertical;
         QVector<QLine> lines;
         lines.reserve(static_cast<qsizetype>(r.xs.size()));
         for (std::size_t i = 0; i + 1 < r.xs.size(); ++i) {
-            addSegment(lines, r.xs[i], r.ys[i], r.xs[i + 1], r.ys[i + 1]);
+            const bool inRange = std::abs(r.ys[i]) < (1 << 22) &&
+                                 std::abs(r.ys[i + 1]) < (1 << 22) && std::abs(r.xs[i]) < (1 << 22);
+            if (vertical.valid && r.xs[i] == r.xs[i + 1] && r.ys[i] != r.ys[i + 1] && inRange) {
+                p.fillRect(vertical.rect(int(r.xs[i]), int(r.ys[i]), int(r.ys[i + 1])), colour);
+            } else {
+                addSegment(lines, r.xs[i], r.ys[i], r.xs[i + 1], r.ys[i + 1]);
+            }
         }
         p.setPen(curvePen(colour));
         p.drawLines(lines);
@@ -266,7 +386,7 @@ void drawTextTopLeft(QPainter& p, int x, int y, const QString& text) {
 }
 
 std::int64_t secondsAfter(std::int64_t index, float interval) {
-    return static_cast<std::int64_t>(static_cast<double>(index) * static_cast<double>(interval));
+    return truncToInt64(static_cast<double>(index) * static_cast<double>(interval));
 }
 
 } // namespace
@@ -304,7 +424,7 @@ QString unitLabel(const PlotScene& s) {
 
 std::int64_t timeTickSample(int k, int W, double xs, double xOffset) {
     const double t = std::trunc(k * (W * xs) / 5.0 + 0.5);
-    return static_cast<std::int64_t>(t + xOffset);
+    return truncToInt64(t + xOffset);
 }
 
 QFont plotFont(int height) {
@@ -383,7 +503,7 @@ void DrawPlot(const PlotScene& s, int fontHeight, bool printing, int left, int t
         p.setPen(QPen(QColor(255, 0, 0), 1, Qt::DashDotDotLine, Qt::FlatCap));
         for (const float a : {s.alarmLow, s.alarmHigh}) {
             const std::int64_t y =
-                T + static_cast<std::int64_t>(H + (yo - ym) / ysf - (double(a) * f - ym) / ysf);
+                T + truncToInt64(H + (yo - ym) / ysf - (double(a) * f - ym) / ysf);
             p.drawLine(L, clampCoord(y), L + W, clampCoord(y));
         }
     }
