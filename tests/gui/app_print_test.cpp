@@ -1,7 +1,9 @@
 // Printing: the print switches of the command line (to a PDF file), the print preview and the
 // page the view draws.
 #include <QDesktopServices>
+#include <QPageSetupDialog>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -64,6 +66,24 @@ private slots:
                               QStringLiteral("No Such Printer")})));
         QVERIFY(!app.printedAndDone());
         QCOMPARE(app.startError(), QStringLiteral("cannot print on \"No Such Printer\""));
+    }
+
+    void printAndPrintSetupOpenTheirDialogsAndCancelPrintsNothing() {
+        const QString data =
+            writeRecording(dir_.filePath(QStringLiteral("t.smpq")), {1, 2, 3}, kModelVoltage);
+        CSkeinApp app;
+        QVERIFY(app.initInstance(parseCommandLine({QStringLiteral("quillmark"), data})));
+        const QString pdf = dir_.filePath(QStringLiteral("never.pdf"));
+        app.printer().setOutputFormat(QPrinter::PdfFormat);
+        app.printer().setOutputFileName(pdf);
+        bool printSeen = false, setupSeen = false;
+        whenModal<QPrintDialog>([](QPrintDialog* d) { d->reject(); }, &printSeen);
+        app.mainFrame()->action(ID_FILE_PRINT)->trigger();
+        QVERIFY(printSeen);
+        QVERIFY(!QFileInfo::exists(pdf));
+        whenModal<QPageSetupDialog>([](QPageSetupDialog* d) { d->reject(); }, &setupSeen);
+        app.mainFrame()->action(ID_FILE_PRINT_SETUP)->trigger();
+        QVERIFY(setupSeen);
     }
 
     void helpOpensTheManualWithTheDesktopHandler() {
