@@ -43,9 +43,10 @@ public:
     ArrivalCallback callback;
 };
 
-std::unique_ptr<CSkeinApp> simulatedApp() {
+std::unique_ptr<CSkeinApp> simulatedApp(const sim::SimOptions& options = {}) {
     auto app = std::make_unique<CSkeinApp>();
-    app->setBackend(std::make_unique<sim::SimulatedLogger>(), std::make_unique<sim::SimDetector>());
+    app->setBackend(std::make_unique<sim::SimulatedLogger>(options),
+                    std::make_unique<sim::SimDetector>());
     if (!app->initInstance(parseCommandLine({QStringLiteral("quillmark")})))
         return nullptr;
     return app;
@@ -161,6 +162,52 @@ private slots:
                 curve += img.pixelColor(x, y) == QColor(0, 0, 255);
         QVERIFY2(curve > 100, qPrintable(QString::number(curve)));
         screenshot(app->mainFrame(), QStringLiteral("main-window"));
+    }
+
+    void failedAndEmptyDownloadsSayWhyAndKeepTheRecording_data() {
+        QTest::addColumn<bool>("vanish");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unplugged")
+            << true << QStringLiteral("Failed reading data from the datalogger.");
+        QTest::newRow("empty") << false
+                               << QStringLiteral("Datalogger internal memory currently empty.");
+    }
+    void failedAndEmptyDownloadsSayWhyAndKeepTheRecording() {
+        QFETCH(bool, vanish);
+        QFETCH(QString, message);
+        sim::SimOptions options;
+        if (vanish)
+            options.vanishAfterBytes = 3 + 64 + 3 + 500; // inside the first sample page
+        else
+            options.demoRecording = false;
+        auto app = simulatedApp(options);
+        QVERIFY(app);
+        const Recording before = app->document()->recording();
+        bool seen = false, downloadAgain = false, progressGone = false;
+        std::shared_ptr<BoxSeen> box;
+        whenModal<CDlgDownload>(
+            [&](CDlgDownload* dlg) {
+                QTRY_COMPARE_WITH_TIMEOUT(dlg->windowTitle(), QStringLiteral("Connected"), 4000);
+                box = answerNextBox(QMessageBox::Ok, 20000);
+                dlg->downloadButton()->click();
+                QTRY_VERIFY_WITH_TIMEOUT(box->shown, 20000);
+                QTRY_VERIFY(!dlg->downloading());
+                progressGone = dlg->progressWindow() == nullptr;
+                downloadAgain = dlg->downloadButton()->isEnabled();
+                dlg->cancelButton()->click();
+            },
+            &seen, 10000);
+        app->mainFrame()->action(ID_DATA_DOWNLOAD)->trigger();
+        QVERIFY(seen);
+        QVERIFY(box && box->shown);
+        QCOMPARE(box->text, message);
+        QCOMPARE(box->title, QStringLiteral("Quillmark"));
+        QCOMPARE(box->icon, QMessageBox::NoIcon);
+        QVERIFY(progressGone);
+        QVERIFY(downloadAgain); // the user may try again
+        QCOMPARE(app->document()->recording().sampleCount, before.sampleCount);
+        QCOMPARE(app->document()->recording().header, before.header);
+        QCOMPARE(app->view()->shownSampleCount(), 0);
     }
 
     void downloadWithoutLoggerStaysDisabledAndViewHasNothing() {

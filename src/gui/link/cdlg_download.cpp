@@ -108,8 +108,8 @@ void CDlgDownload::onProgress(int position, int maximum) {
 void CDlgDownload::onDownload() {
     if (downloading_ || !download_->isEnabled())
         return;
-    runner_.waitForIdle();
     setRunning(true);
+    runner_.waitForIdle(); // the probe, if still running, ends first
     work_ = recording_;
     QPointer<CDlgDownload> self(this);
     auto result = std::make_shared<DownloadResult>(DownloadResult::ReadFailure);

@@ -332,10 +332,10 @@ void CDlgSetting::onSetup() {
         return;
     }
     const LoggerSettings settings = std::get<LoggerSettings>(checked);
-    runner_.waitForIdle(); // a probe still running ends first; transfers never overlap
     rules_.onUploadStarted();
     uploading_ = true;
     refresh();
+    runner_.waitForIdle(); // a probe still running ends first; transfers never overlap
     const std::optional<std::tm> now = localNow();
     auto outcome = std::make_shared<UploadOutcome>();
     auto saveError = std::make_shared<std::string>();
