@@ -492,6 +492,27 @@ private slots:
         QVERIFY(QFileInfo::exists(QFileInfo(path).dir().filePath(QStringLiteral("manual.css"))));
     }
 
+    void viewAsksBeforeClosingWithMoreThanOneSample() {
+        const QString one = writeRecording(file(QStringLiteral("one.smpq")), {5}, kModelVoltage);
+        const QString two = writeRecording(file(QStringLiteral("two.smpq")), {5, 6}, kModelVoltage);
+        CSkeinApp app;
+        QVERIFY(app.initInstance(parseCommandLine({QStringLiteral("quillmark"), one})));
+        auto none = answerNextBox(QMessageBox::No, 300);
+        QVERIFY(app.view()->close()); // a single sample closes at once
+        QTest::qWait(350);
+        QVERIFY(!none->shown);
+        app.view()->show();
+        QVERIFY(app.openDocumentFile(two));
+        auto no = answerNextBox(QMessageBox::No);
+        QVERIFY(!app.view()->close());
+        QVERIFY(no->shown);
+        QCOMPARE(no->text, QStringLiteral("Close Window?"));
+        QCOMPARE(no->title, QStringLiteral("Tip"));
+        auto yes = answerNextBox(QMessageBox::Yes);
+        QVERIFY(app.view()->close());
+        QVERIFY(yes->shown);
+    }
+
     void aboutBoxShowsVersion() {
         CSkeinApp app;
         QVERIFY(app.initInstance(noArguments()));
