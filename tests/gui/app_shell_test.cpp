@@ -428,7 +428,7 @@ private slots:
         QTRY_VERIFY(plot->isVisible());
         auto choose = [plot](int id) {
             auto chosen = std::make_shared<QStringList>();
-            auto* timer = new QTimer;
+            auto* timer = new QTimer(qApp);
             timer->setInterval(10);
             QObject::connect(timer, &QTimer::timeout, [timer, id, chosen] {
                 auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());

@@ -28,7 +28,7 @@ template <typename T>
 void whenModal(std::function<void(T*)> act, bool* seen = nullptr, int timeoutMs = 5000) {
     if (seen)
         *seen = false;
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(qApp); // a watch still waiting at exit goes with the application
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     timer->setInterval(10);
