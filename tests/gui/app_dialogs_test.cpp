@@ -78,6 +78,7 @@ class AppDialogsTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
+        forgetWatches();
         setLoggerModel(kModelVoltage);
         qputenv("QUILLMARK_PAGE_WAIT_MS", "0");
         QFile::remove(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) +
@@ -350,6 +351,54 @@ private slots:
         QVERIFY(!boxShown);
         QVERIFY(setupEnabled);
         QVERIFY(!QFileInfo::exists(QString::fromStdString(settingsIniPath())));
+    }
+
+    void settingsRefusalsAndAnUnknownModel() {
+        auto app = simulatedApp();
+        QVERIFY(app);
+        // Low above high is refused before anything is sent.
+        bool seen = false;
+        std::shared_ptr<BoxSeen> refusal;
+        whenModal<CDlgSetting>(
+            [&](CDlgSetting* dlg) {
+                child<QPushButton>(dlg, "buttonDefault")->click();
+                auto* low = child<QLineEdit>(dlg, "lowAlarm");
+                low->setText(QStringLiteral("21"));
+                loseFocus(low);
+                refusal = answerNextBox(QMessageBox::Ok);
+                child<QPushButton>(dlg, "buttonSetup")->click();
+                QVERIFY(dlg->isVisible());
+                QVERIFY(!dlg->uploading());
+                child<QPushButton>(dlg, "buttonCancel")->click();
+            },
+            &seen);
+        app->mainFrame()->action(ID_LOGGER_SETTING)->trigger();
+        QVERIFY(seen);
+        QVERIFY(refusal);
+        QVERIFY(refusal->shown);
+        QCOMPARE(refusal->text,
+                 QStringLiteral("High Alarm must be larger than Low Alarm!\nPlease retry!"));
+        QCOMPARE(refusal->icon, QMessageBox::Warning);
+        QCOMPARE(refusal->title, QStringLiteral("Quillmark"));
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(settingsIniPath())));
+
+        // A model code only a recording file can bring: no units, so no alarm limits to edit.
+        setLoggerModel(999);
+        bool lowEnabled = true, highEnabled = true;
+        int units = -1;
+        whenModal<CDlgSetting>(
+            [&](CDlgSetting* dlg) {
+                units = child<QComboBox>(dlg, "unit")->count();
+                lowEnabled = child<QLineEdit>(dlg, "lowAlarm")->isEnabled();
+                highEnabled = child<QLineEdit>(dlg, "highAlarm")->isEnabled();
+                dlg->reject();
+            },
+            &seen);
+        app->mainFrame()->action(ID_LOGGER_SETTING)->trigger();
+        QVERIFY(seen);
+        QCOMPARE(units, 0);
+        QVERIFY(!lowEnabled);
+        QVERIFY(!highEnabled);
     }
 
     void loggerArrivalRescansOnTheGuiThread() {

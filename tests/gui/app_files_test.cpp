@@ -41,6 +41,7 @@ private:
 
 private slots:
     void init() {
+        forgetWatches();
         dir_ = std::make_unique<QTemporaryDir>();
         QDir::setCurrent(dir_->path());
         setLoggerModel(kModelVoltage);

@@ -32,6 +32,8 @@ private:
     QTemporaryDir dir_;
 
 private slots:
+    void init() { forgetWatches(); }
+
     void printToAPdfFileFromTheCommandLine() {
         const QString data = writeRecording(dir_.filePath(QStringLiteral("p.smpq")),
                                             {1000, 5000, 3000, 2000}, kModelVoltage);

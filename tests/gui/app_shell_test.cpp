@@ -76,7 +76,10 @@ private:
     QString file(const QString& name) const { return dir_.filePath(name); }
 
 private slots:
-    void init() { setLoggerModel(kModelVoltage); }
+    void init() {
+        forgetWatches();
+        setLoggerModel(kModelVoltage);
+    }
 
     void parsesTheCommandLine_data() {
         QTest::addColumn<QStringList>("args");

@@ -22,6 +22,16 @@
 
 namespace quillmark::test {
 
+// Watches left over from an earlier test (one that rightly saw no window) must not answer the
+// windows of the next: each test's init() calls forgetWatches().
+inline int& watchGeneration() {
+    static int generation = 0;
+    return generation;
+}
+inline void forgetWatches() {
+    ++watchGeneration();
+}
+
 // Runs `act` on the first modal window of type T that appears within `timeoutMs`, from inside
 // the event loop of whatever call opens it. `seen` (optional) records whether it came.
 template <typename T>
@@ -32,7 +42,13 @@ void whenModal(std::function<void(T*)> act, bool* seen = nullptr, int timeoutMs 
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, act, seen, timeoutMs] {
+    const int generation = watchGeneration();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, act, seen, timeoutMs, generation] {
+        if (generation != watchGeneration()) {
+            timer->stop();
+            timer->deleteLater();
+            return;
+        }
         if (T* w = qobject_cast<T*>(QApplication::activeModalWidget()); w && w->isVisible()) {
             timer->stop();
             timer->deleteLater();
