@@ -447,9 +447,12 @@ QFont plotFont(int height) {
 int DrawReadout(int index, int y, float interval, std::uint16_t raw, double factor,
                 std::int64_t start, int xr, QPainter& painter, bool overRange) {
     const QFontMetrics fm = painter.fontMetrics();
+    // The gaps are screen pixels for the 16-pixel screen font; on a printer page the font is
+    // many times taller, and unscaled gaps would run the words together.
+    const double gapScale = fm.height() > 32 ? fm.height() / 16.0 : 1.0;
     int w = 0;
     const auto place = [&](const QString& text, int gap) {
-        w += fm.horizontalAdvance(text) + gap;
+        w += fm.horizontalAdvance(text) + static_cast<int>(std::lround(gap * gapScale));
         drawTextTopLeft(painter, xr - w, y, text);
     };
     place(clockText(start + secondsAfter(index, interval)), 13);
