@@ -339,6 +339,32 @@ private slots:
         QVERIFY(firstInk <= 500 - w + 3);
     }
 
+    void readoutGapsGrowWithThePrinterFont() {
+        // A printer page's font is many times the screen's 16 pixels; the gaps between
+        // "NO.", the index, "Value:" and so on must grow with it or the words run together.
+        QImage img(8000, 400, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        const int heights[] = {16, 160};
+        int used[2] = {0, 0};
+        int text[2] = {0, 0};
+        for (int k = 0; k < 2; ++k) {
+            p.setFont(plotFont(heights[k]));
+            const QFontMetrics fm = p.fontMetrics();
+            text[k] = fm.horizontalAdvance(QStringLiteral("NO.")) +
+                      fm.horizontalAdvance(QStringLiteral("1234")) +
+                      fm.horizontalAdvance(QStringLiteral("Value:")) +
+                      fm.horizontalAdvance(QStringLiteral("12.35")) +
+                      fm.horizontalAdvance(QStringLiteral("Time:"));
+            used[k] = DrawReadout(1234, 10, 2.0f, 12345, 1.0, 1700000000, 7900, p, true);
+        }
+        p.end();
+        const int screenGaps = used[0] - text[0];
+        const int printerGaps = used[1] - text[1];
+        QVERIFY(screenGaps >= 5 * 5 + 2 * 13); // the screen layout: three 13s and three 5s
+        QVERIFY2(printerGaps > 8 * screenGaps / 2, qPrintable(QString::number(printerGaps)));
+    }
+
     void statisticsLinesCanBeHidden() {
         std::vector<std::uint16_t> v = makeSignal("walk", 1000, 5);
         PlotScene s = baseScene();
