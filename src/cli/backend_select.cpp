@@ -10,17 +10,17 @@
 namespace quillmark::cli {
 
 bool selectBackend(const std::vector<std::string>& args, CliBackend& out, std::string* error) {
-    std::string spec = "usb";
-    optionValue(args, "--backend", spec);
+    std::string choice = "usb";
+    optionValue(args, "--backend", choice);
     if (hasFlag(args, "--simulate"))
-        spec = "sim";
-    if (spec == "sim") {
+        choice = "sim";
+    if (choice == "sim") {
         out.vendor = std::make_unique<sim::SimulatedLogger>();
         out.detector = std::make_unique<sim::SimDetector>();
         return true;
     }
     transport::TransportBackend backend;
-    if (!transport::createTransportBackend(spec, backend, error))
+    if (!transport::createTransportBackend(choice, backend, error))
         return false;
     out.vendor = std::move(backend.vendor);
     out.detector = std::move(backend.detector);

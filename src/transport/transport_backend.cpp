@@ -20,10 +20,10 @@ std::string permissionAdvice() {
            "logger in again.";
 }
 
-bool createTransportBackend(std::string_view spec, TransportBackend& out, std::string* error) {
+bool createTransportBackend(std::string_view choice, TransportBackend& out, std::string* error) {
     constexpr std::string_view socketPrefix = "socket:";
-    if (spec.substr(0, socketPrefix.size()) == socketPrefix) {
-        const std::string path(spec.substr(socketPrefix.size()));
+    if (choice.substr(0, socketPrefix.size()) == socketPrefix) {
+        const std::string path(choice.substr(socketPrefix.size()));
         if (path.empty()) {
             if (error)
                 *error = "socket backend needs a path: socket:PATH";
@@ -33,7 +33,7 @@ bool createTransportBackend(std::string_view spec, TransportBackend& out, std::s
         out.detector = std::make_unique<SocketDetector>(path);
         return true;
     }
-    if (spec == "usb") {
+    if (choice == "usb") {
 #ifdef QUILLMARK_HAVE_USB
         out.vendor = std::make_unique<UsbVendorUsb>();
         out.detector = std::make_unique<UsbDetector>();
@@ -45,7 +45,7 @@ bool createTransportBackend(std::string_view spec, TransportBackend& out, std::s
 #endif
     }
     if (error)
-        *error = "unknown backend '" + std::string(spec) + "' (use usb, sim or socket:PATH)";
+        *error = "unknown backend '" + std::string(choice) + "' (use usb, sim or socket:PATH)";
     return false;
 }
 

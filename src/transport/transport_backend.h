@@ -5,9 +5,9 @@
 // "sim" is not known here, so transport does not depend on the simulator: each program's
 // main wiring handles "sim" (and "--simulate") itself before calling this, e.g.
 //
-//     if (spec == "sim") { vendor = std::make_unique<sim::SimulatedLogger>();
+//     if (choice == "sim") { vendor = std::make_unique<sim::SimulatedLogger>();
 //                          detector = std::make_unique<sim::SimDetector>(); }
-//     else if (!transport::createTransportBackend(spec, backend, &error)) { ...error... }
+//     else if (!transport::createTransportBackend(choice, backend, &error)) { ...error... }
 //
 // (src/cli/backend_select.cpp does exactly this for quillmark-cli.)
 #include <memory>
@@ -25,7 +25,7 @@ struct TransportBackend {
 };
 
 // False with a one-line reason for an unknown or unavailable backend.
-bool createTransportBackend(std::string_view spec, TransportBackend& out,
+bool createTransportBackend(std::string_view choice, TransportBackend& out,
                             std::string* error = nullptr);
 
 // The udev rule that lets the logged-in user open the logger (installed as
