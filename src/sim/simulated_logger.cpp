@@ -37,7 +37,7 @@ VendorUsb::Status SimulatedLogger::read(Handle handle, std::uint8_t* buffer, std
         std::lock_guard lock(mutex_);
         if (!open_ || handle != handle_)
             return kInvalidHandleStatus;
-        timeoutMs = readTimeout_;
+        timeoutMs = readTimeout();
     }
     // The device answers synchronously, so whatever is missing now stays missing: the
     // read waits out its timeout like the real one, unless the logger has gone.
@@ -63,20 +63,6 @@ VendorUsb::Status SimulatedLogger::write(Handle handle, const std::uint8_t* buff
         return kDeviceNotFound;
     device_.receive(buffer, count);
     written = count;
-    return kSuccess;
-}
-
-VendorUsb::Status SimulatedLogger::setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
-    std::lock_guard lock(mutex_);
-    readTimeout_ = readMs;
-    writeTimeout_ = writeMs;
-    return kSuccess;
-}
-
-VendorUsb::Status SimulatedLogger::getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) {
-    std::lock_guard lock(mutex_);
-    readMs = readTimeout_;
-    writeMs = writeTimeout_;
     return kSuccess;
 }
 

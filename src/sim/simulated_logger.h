@@ -9,7 +9,7 @@
 
 namespace quillmark::sim {
 
-class SimulatedLogger : public VendorUsb {
+class SimulatedLogger : public VendorUsbWithTimeouts {
 public:
     explicit SimulatedLogger(const SimOptions& options = {});
 
@@ -19,8 +19,6 @@ public:
                 std::uint32_t& returned) override;
     Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
                  std::uint32_t& written) override;
-    Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override;
-    Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) override;
 
     LoggerDevice& device() { return device_; }
 
@@ -30,8 +28,6 @@ private:
     bool open_ = false;
     Handle nextHandle_ = 1;
     Handle handle_ = kInvalidHandle;
-    std::uint32_t readTimeout_ = 1000;
-    std::uint32_t writeTimeout_ = 1000;
 };
 
 } // namespace quillmark::sim

@@ -83,8 +83,9 @@ VendorUsb::Status SocketVendorUsb::read(Handle handle, std::uint8_t* buffer, std
     returned = 0;
     if (fd_ < 0 || handle != handle_)
         return kInvalidHandleStatus;
-    const bool forever = readTimeout_ == kInfinite;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_);
+    const std::uint32_t readMs = readTimeout();
+    const bool forever = readMs == kInfinite;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(readMs);
     while (returned < count) {
         const ssize_t r = ::recv(fd_, buffer + returned, count - returned, MSG_DONTWAIT);
         if (r > 0) {
@@ -113,8 +114,9 @@ VendorUsb::Status SocketVendorUsb::write(Handle handle, const std::uint8_t* buff
     written = 0;
     if (fd_ < 0 || handle != handle_)
         return kInvalidHandleStatus;
-    const bool forever = writeTimeout_ == kInfinite;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(writeTimeout_);
+    const std::uint32_t writeMs = writeTimeout();
+    const bool forever = writeMs == kInfinite;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(writeMs);
     while (written < count) {
         const ssize_t w =
             ::send(fd_, buffer + written, count - written, MSG_DONTWAIT | MSG_NOSIGNAL);
@@ -135,20 +137,6 @@ VendorUsb::Status SocketVendorUsb::write(Handle handle, const std::uint8_t* buff
         if (::poll(&p, 1, wait) < 0 && errno != EINTR)
             return kWriteError;
     }
-    return kSuccess;
-}
-
-VendorUsb::Status SocketVendorUsb::setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
-    std::lock_guard lock(mutex_);
-    readTimeout_ = readMs;
-    writeTimeout_ = writeMs;
-    return kSuccess;
-}
-
-VendorUsb::Status SocketVendorUsb::getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) {
-    std::lock_guard lock(mutex_);
-    readMs = readTimeout_;
-    writeMs = writeTimeout_;
     return kSuccess;
 }
 

@@ -12,7 +12,7 @@
 
 namespace quillmark::transport {
 
-class SocketVendorUsb : public VendorUsb {
+class SocketVendorUsb : public VendorUsbWithTimeouts {
 public:
     explicit SocketVendorUsb(std::string path);
     ~SocketVendorUsb() override;
@@ -23,8 +23,6 @@ public:
                 std::uint32_t& returned) override;
     Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
                  std::uint32_t& written) override;
-    Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override;
-    Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) override;
 
     const std::string& path() const { return path_; }
 
@@ -34,8 +32,6 @@ private:
     int fd_ = -1;
     Handle handle_ = kInvalidHandle;
     Handle nextHandle_ = 1;
-    std::uint32_t readTimeout_ = 1000;
-    std::uint32_t writeTimeout_ = 1000;
 };
 
 // The socket path appearing counts as a logger arriving.

@@ -206,16 +206,17 @@ VendorUsb::Status UsbVendorUsb::read(Handle handle, std::uint8_t* buffer, std::u
     leftover_.erase(leftover_.begin(), leftover_.begin() + fromLeftover);
     returned = fromLeftover;
 
-    const bool forever = readTimeout_ == kInfinite;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_);
+    const std::uint32_t readMs = readTimeout();
+    const bool forever = readMs == kInfinite;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(readMs);
     std::vector<std::uint8_t> chunk;
     while (returned < count) {
-        unsigned timeout = libusbTimeout(readTimeout_);
+        unsigned timeout = libusbTimeout(readMs);
         if (!forever) {
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
                     .count();
-            if (left <= 0 && readTimeout_ != 0)
+            if (left <= 0 && readMs != 0)
                 return kReadTimedOut;
             timeout = left > 0 ? static_cast<unsigned>(left) : 1;
         }
@@ -239,7 +240,7 @@ VendorUsb::Status UsbVendorUsb::read(Handle handle, std::uint8_t* buffer, std::u
             libusb_clear_halt(device_, endpointIn_);
         if (rc != 0)
             return transferStatus(rc, kReadError);
-        if (readTimeout_ == 0 && returned < count)
+        if (readMs == 0 && returned < count)
             return kReadTimedOut;
     }
     return kSuccess;
@@ -251,7 +252,7 @@ VendorUsb::Status UsbVendorUsb::write(Handle handle, const std::uint8_t* buffer,
     written = 0;
     if (!device_ || handle != handle_)
         return kInvalidHandleStatus;
-    const unsigned timeout = libusbTimeout(writeTimeout_);
+    const unsigned timeout = libusbTimeout(writeTimeout());
     int sent = 0;
     int rc = libusb_bulk_transfer(device_, endpointOut_, const_cast<std::uint8_t*>(buffer),
                                   static_cast<int>(count), &sent, timeout);
@@ -272,20 +273,6 @@ VendorUsb::Status UsbVendorUsb::write(Handle handle, const std::uint8_t* buffer,
         if (rc != 0)
             return transferStatus(rc, kWriteError);
     }
-    return kSuccess;
-}
-
-VendorUsb::Status UsbVendorUsb::setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
-    std::lock_guard lock(mutex_);
-    readTimeout_ = readMs;
-    writeTimeout_ = writeMs;
-    return kSuccess;
-}
-
-VendorUsb::Status UsbVendorUsb::getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) {
-    std::lock_guard lock(mutex_);
-    readMs = readTimeout_;
-    writeMs = writeTimeout_;
     return kSuccess;
 }
 

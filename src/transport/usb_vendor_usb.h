@@ -29,7 +29,7 @@ std::vector<UsbId> configuredUsbIds();
 // Parses "vvvv:pppp[,vvvv:pppp...]" (hex); empty on any error.
 std::vector<UsbId> parseUsbIds(const std::string& text);
 
-class UsbVendorUsb : public VendorUsb {
+class UsbVendorUsb : public VendorUsbWithTimeouts {
 public:
     explicit UsbVendorUsb(std::vector<UsbId> ids = configuredUsbIds());
     ~UsbVendorUsb() override;
@@ -45,8 +45,6 @@ public:
                 std::uint32_t& returned) override;
     Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
                  std::uint32_t& written) override;
-    Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override;
-    Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) override;
 
 private:
     void closeLocked();
@@ -62,8 +60,6 @@ private:
     std::uint16_t packetIn_ = 64;
     std::uint16_t packetOut_ = 64;
     std::vector<std::uint8_t> leftover_;
-    std::uint32_t readTimeout_ = 1000;
-    std::uint32_t writeTimeout_ = 1000;
 };
 
 // Arrivals through libusb hotplug on an event thread, or, where hotplug is missing,

@@ -1,6 +1,7 @@
 #pragma once
 // The six operations the program needs from a logger byte pipe. Every backend (libusb,
 // Unix socket, simulated logger) offers exactly these, so nothing above can tell them apart.
+#include <atomic>
 #include <cstdint>
 
 namespace quillmark {
@@ -40,6 +41,29 @@ public:
     // Timeouts in milliseconds, one setting for the whole process (not per handle).
     virtual Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) = 0;
     virtual Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) = 0;
+};
+
+// A backend whose timeouts are the plain process-wide pair every transfer reads.
+class VendorUsbWithTimeouts : public VendorUsb {
+public:
+    Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) final {
+        readTimeout_.store(readMs);
+        writeTimeout_.store(writeMs);
+        return kSuccess;
+    }
+    Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) final {
+        readMs = readTimeout_.load();
+        writeMs = writeTimeout_.load();
+        return kSuccess;
+    }
+
+protected:
+    std::uint32_t readTimeout() const { return readTimeout_.load(); }
+    std::uint32_t writeTimeout() const { return writeTimeout_.load(); }
+
+private:
+    std::atomic<std::uint32_t> readTimeout_{1000};
+    std::atomic<std::uint32_t> writeTimeout_{1000};
 };
 
 } // namespace quillmark
