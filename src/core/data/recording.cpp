@@ -81,7 +81,7 @@ Recording newDocumentRecording(std::time_t now) {
 void computeStatistics(Recording& rec) {
     std::int32_t runningMax = 0;
     std::int32_t runningMin = 10000000;
-    const std::int32_t n = std::min<std::int64_t>(rec.sampleCount, rec.samples.size());
+    const auto n = static_cast<std::int32_t>(presentSampleCount(rec));
     for (std::int32_t i = 0; i < n; ++i) {
         const std::int32_t v = rec.samples[i];
         if (v >= runningMax) {
@@ -103,6 +103,11 @@ void computeStatistics(Recording& rec) {
     for (std::int32_t i = 0; i < n; ++i)
         sum += rec.samples[i] / 1000.0;
     rec.average = sum / rec.sampleCount;
+}
+
+std::int64_t presentSampleCount(const Recording& rec) {
+    return std::clamp<std::int64_t>(rec.sampleCount, 0,
+                                    static_cast<std::int64_t>(rec.samples.size()));
 }
 
 const char* baseUnitName(std::int32_t model) {
@@ -128,11 +133,16 @@ DisplayUnit displayUnit(std::int32_t model, std::int32_t unitIndex) {
     return table[static_cast<std::size_t>(unitIndex)];
 }
 
-std::string convertedValueText(double converted) {
+void appendConvertedValueText(std::string& out, double converted) {
     if (isOverRange(converted))
-        return "OL";
+        out += "OL";
+    else
+        appendFixed(out, converted, 2);
+}
+
+std::string convertedValueText(double converted) {
     std::string s;
-    appendFixed(s, converted, 2);
+    appendConvertedValueText(s, converted);
     return s;
 }
 

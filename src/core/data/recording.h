@@ -54,6 +54,9 @@ struct Recording {
 // when the local time cannot be determined the date is 0 and the time fields 255.
 Recording newDocumentRecording(std::time_t now);
 
+// sampleCount, limited to the samples actually held, so nothing reads past them.
+std::int64_t presentSampleCount(const Recording& rec);
+
 // Statistics pass after a download: max/min (ties at the last occurrence, chosen on raw
 // values), then the over-range substitution, then the average of the substituted values.
 void computeStatistics(Recording& rec);
@@ -78,6 +81,7 @@ inline bool isOverRange(double converted) {
 }
 // "%.2f" of the value (always with a full stop), or "OL" above 31.0.
 std::string convertedValueText(double converted);
+void appendConvertedValueText(std::string& out, double converted);
 
 // Start time from the header as local calendar time, or nothing when a field is out of
 // range or the platform cannot represent that local time.

@@ -1,6 +1,5 @@
 #include "core/data/recording_file.h"
 
-#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdio>
@@ -123,8 +122,7 @@ std::optional<LoadedRecording> readRecordingFile(const std::string& path, std::s
 std::vector<std::uint8_t> serializeRecordingFile(const Recording& rec, std::int32_t model) {
     // The count written is the number of samples actually present, so the file never
     // promises more than it holds.
-    const auto count = static_cast<std::int32_t>(
-        std::min<std::size_t>(std::max(rec.sampleCount, 0), rec.samples.size()));
+    const auto count = static_cast<std::int32_t>(presentSampleCount(rec));
     std::vector<std::uint8_t> out(kRecordingFileHeaderSize + 2 * static_cast<std::size_t>(count));
     std::uint8_t* p = out.data();
     putI32LE(p + 0, count);

@@ -11,11 +11,7 @@ ValueTexts::ValueTexts(double factor, bool useTable) : factor_(factor) {
     std::string s;
     for (std::uint32_t raw = 0; raw < 65536; ++raw) {
         s.clear();
-        const double v = convertedValue(static_cast<std::uint16_t>(raw), factor_);
-        if (isOverRange(v))
-            s = "OL";
-        else
-            appendFixed(s, v, 2);
+        appendConvertedValueText(s, convertedValue(static_cast<std::uint16_t>(raw), factor_));
         auto& cell = table_[raw];
         cell[0] = static_cast<char>(s.size());
         s.copy(cell.data() + 1, s.size());
@@ -28,11 +24,7 @@ void ValueTexts::append(std::string& out, std::uint16_t raw) const {
         out.append(cell.data() + 1, static_cast<std::size_t>(cell[0]));
         return;
     }
-    const double v = convertedValue(raw, factor_);
-    if (isOverRange(v))
-        out += "OL";
-    else
-        appendFixed(out, v, 2);
+    appendConvertedValueText(out, convertedValue(raw, factor_));
 }
 
 SampleClock::SampleClock(const Recording& rec, std::int64_t start)
@@ -85,19 +77,22 @@ bool writeRenderedFile(const std::string& path, RecordingRenderer render, const 
     return file.commit(error);
 }
 
+std::optional<std::int64_t> startTimeOrError(const Recording& rec, std::string* error) {
+    const auto t = startTime(rec);
+    if (!t && error)
+        *error = kStartTimeError;
+    return t;
+}
+
 void appendExtremeLine(std::string& out, const Recording& rec, std::int64_t start,
                        std::int32_t index, const DisplayUnit& unit) {
-    if (index < 0 || index >= rec.sampleCount ||
-        static_cast<std::size_t>(index) >= rec.samples.size()) {
+    if (index < 0 || index >= presentSampleCount(rec)) {
         out += "-- @ --  ";
         out += unit.name;
         return;
     }
-    const double v = convertedValue(rec.samples[static_cast<std::size_t>(index)], unit.factor);
-    if (isOverRange(v))
-        out += "OL";
-    else
-        appendFixed(out, v, 2);
+    appendConvertedValueText(
+        out, convertedValue(rec.samples[static_cast<std::size_t>(index)], unit.factor));
     out += " @ ";
     out += extremeTime(rec, start, index);
     out += "  ";

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -78,5 +79,7 @@ void appendExtremeLine(std::string& out, const Recording& rec, std::int64_t star
 
 inline constexpr const char* kStartTimeError =
     "The recording's start time is not a valid date and time.";
+// The start time, or nothing with kStartTimeError in error.
+std::optional<std::int64_t> startTimeOrError(const Recording& rec, std::string* error);
 
 } // namespace quillmark

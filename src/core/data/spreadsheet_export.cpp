@@ -1,31 +1,14 @@
 #include "core/data/spreadsheet_export.h"
 
-#include <algorithm>
-
 namespace quillmark {
-
-namespace {
-std::int64_t presentSamples(const Recording& rec) {
-    return std::min<std::int64_t>(rec.sampleCount, static_cast<std::int64_t>(rec.samples.size()));
-}
-bool startTimeOrFail(const Recording& rec, std::int64_t& start, std::string* error) {
-    const auto t = startTime(rec);
-    if (!t) {
-        if (error)
-            *error = kStartTimeError;
-        return false;
-    }
-    start = *t;
-    return true;
-}
-} // namespace
 
 bool renderSpreadsheetExport(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
                              const TextSink& sink, std::string* error) {
     const DisplayUnit unit = displayUnit(model, unitIndex);
-    std::int64_t start = 0;
-    if (!startTimeOrFail(rec, start, error))
+    const auto startOrNone = startTimeOrError(rec, error);
+    if (!startOrNone)
         return false;
+    const std::int64_t start = *startOrNone;
     ChunkedText text(sink);
     std::string& out = text.buf();
     out += "StartTime\t";
@@ -40,7 +23,7 @@ bool renderSpreadsheetExport(const Recording& rec, std::int32_t unitIndex, std::
     out += rec.intervalText();
     out += " second\t\r\nID\tValue\tUnit\tDateTime\t\r\n";
 
-    const std::int64_t n = presentSamples(rec);
+    const std::int64_t n = presentSampleCount(rec);
     const ValueTexts values(unit.factor, n > 20000);
     SampleClock clock(rec, start);
     const std::string unitCell = std::string(unit.name) + "\t";
@@ -66,13 +49,14 @@ bool writeSpreadsheetExport(const std::string& path, const Recording& rec, std::
 bool renderCsvExport(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
                      const TextSink& sink, std::string* error) {
     const DisplayUnit unit = displayUnit(model, unitIndex);
-    std::int64_t start = 0;
-    if (!startTimeOrFail(rec, start, error))
+    const auto startOrNone = startTimeOrError(rec, error);
+    if (!startOrNone)
         return false;
+    const std::int64_t start = *startOrNone;
     ChunkedText text(sink);
     std::string& out = text.buf();
     out += "Index,Time,Value,Unit\r\n";
-    const std::int64_t n = presentSamples(rec);
+    const std::int64_t n = presentSampleCount(rec);
     const ValueTexts values(unit.factor, n > 20000);
     SampleClock clock(rec, start);
     // Unit names hold no comma, quote or line break, so no field needs quoting.

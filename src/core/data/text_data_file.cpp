@@ -8,12 +8,9 @@ bool renderTextDataFile(const Recording& rec, std::int32_t unitIndex, std::int32
     ChunkedText text(sink);
     std::string& out = text.buf();
     out += "TXT Data File\r\n";
-    const auto start = startTime(rec);
-    if (!start) {
-        if (error)
-            *error = kStartTimeError;
+    const auto start = startTimeOrError(rec, error);
+    if (!start)
         return false;
-    }
     out += "StartTime: ";
     out += formatLocalTime(*start);
     out += "\r\nMax: ";
@@ -26,8 +23,7 @@ bool renderTextDataFile(const Recording& rec, std::int32_t unitIndex, std::int32
     out += rec.intervalText();
     out += " second\r\n\r\n";
 
-    const auto n =
-        std::min<std::int64_t>(rec.sampleCount, static_cast<std::int64_t>(rec.samples.size()));
+    const std::int64_t n = presentSampleCount(rec);
     const ValueTexts values(unit.factor, n > 20000);
     SampleClock clock(rec, *start);
     for (std::int64_t i = 0; i < n; ++i) {
