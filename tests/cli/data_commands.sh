@@ -1,16 +1,8 @@
 #!/usr/bin/env bash
 # quillmark-cli info and export: outputs, exit codes and messages.
-set -u
-cli=${QUILLMARK_CLI:?}
+source "$(dirname "$0")/harness.bash"
 data=${QUILLMARK_TEST_DATA:?}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
 export TZ=UTC
-fails=0
-check() { # description, command...
-  local what=$1; shift
-  if ! "$@"; then echo "FAIL: $what"; fails=$((fails + 1)); fi
-}
 
 "$cli" info "$data/sample.smpq" >"$tmp/info.txt"
 check "info names the model" grep -q '^Model:       710 (voltage)$' "$tmp/info.txt"

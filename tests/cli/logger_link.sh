@@ -1,24 +1,8 @@
 #!/usr/bin/env bash
 # quillmark-cli probe and download against quillmark-logger-sim over a Unix socket.
-set -u
-cli=${QUILLMARK_CLI:?}
-sim=${QUILLMARK_LOGGER_SIM:?}
-tmp=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done; rm -rf "$tmp"; }
-trap cleanup EXIT
+: "${QUILLMARK_LOGGER_SIM:?}"
+source "$(dirname "$0")/harness.bash"
 export QUILLMARK_PAGE_WAIT_MS=0 TZ=UTC XDG_CONFIG_HOME="$tmp/config"
-fails=0
-check() { # description, command...
-  local what=$1; shift
-  if ! "$@"; then echo "FAIL: $what"; fails=$((fails + 1)); fi
-}
-start_sim() { # socket name, options...
-  local sock="$tmp/$1"; shift
-  "$sim" --socket "$sock" "$@" & pids+=($!)
-  for _ in $(seq 100); do [ -S "$sock" ] && return 0; sleep 0.05; done
-  echo "simulator did not start"; return 1
-}
 
 # No logger at all.
 "$cli" probe --backend "socket:$tmp/none" >"$tmp/out" 2>"$tmp/err"; rc=$?

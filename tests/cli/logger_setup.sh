@@ -1,26 +1,10 @@
 #!/usr/bin/env bash
 # quillmark-cli setup, then download, against quillmark-logger-sim: the downloaded header
 # holds the uploaded settings and the settings file holds them too.
-set -u
-cli=${QUILLMARK_CLI:?}
-sim=${QUILLMARK_LOGGER_SIM:?}
-tmp=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done; rm -rf "$tmp"; }
-trap cleanup EXIT
+: "${QUILLMARK_LOGGER_SIM:?}"
+source "$(dirname "$0")/harness.bash"
 export QUILLMARK_PAGE_WAIT_MS=0 TZ=UTC XDG_CONFIG_HOME="$tmp/config"
 ini="$tmp/config/Quillmark/SettingConfig.ini"
-fails=0
-check() { # description, command...
-  local what=$1; shift
-  if ! "$@"; then echo "FAIL: $what"; fails=$((fails + 1)); fi
-}
-start_sim() { # socket name, options...
-  local sock="$tmp/$1"; shift
-  "$sim" --socket "$sock" "$@" & pids+=($!)
-  for _ in $(seq 100); do [ -S "$sock" ] && return 0; sleep 0.05; done
-  echo "simulator did not start"; return 1
-}
 ini_value() { grep -a "^$1=" "$ini" | tr -d '\r' | cut -d= -f2; }
 
 # The logger runs 1000 times faster than real time: 100 points at 2 s fill in 0.2 s.
