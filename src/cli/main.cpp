@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "quillmark/version.h"
 
 namespace quillmark::cli {
 
@@ -47,7 +48,8 @@ bool optionValue(const std::vector<std::string>& args, std::string_view name, st
 } // namespace quillmark::cli
 
 static void usage(std::FILE* out) {
-    std::fprintf(out, "Usage: quillmark-cli COMMAND [OPTIONS]\n\nCommands:\n");
+    std::fprintf(out, "Usage: quillmark-cli COMMAND [OPTIONS]\n"
+                      "       quillmark-cli --help | --version\n\nCommands:\n");
     for (const auto& c : quillmark::cli::commands())
         std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
     std::fprintf(out, "\nRun 'quillmark-cli COMMAND --help' for the options of a command.\n");
@@ -61,6 +63,10 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
         std::strcmp(argv[1], "help") == 0) {
         usage(stdout);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("quillmark-cli %s\n", quillmark::kVersion);
         return 0;
     }
     std::vector<std::string> args(argv + 2, argv + argc);

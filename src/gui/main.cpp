@@ -9,21 +9,38 @@
 #include "core/link/vendor_usb.h"
 #include "gui/app/command_line.h"
 #include "gui/app/cskein_app.h"
+#include "quillmark/version.h"
 #include "sim/sim_detector.h"
 #include "sim/simulated_logger.h"
 #include "transport/transport_backend.h"
 
+// Prints the help or version text when asked for; true when that is all there is to do.
+static bool answeredAtOnce(const quillmark::CommandLine& cmd) {
+    if (cmd.action == quillmark::CommandLine::Action::Help)
+        std::fputs(quillmark::commandLineUsage().toLocal8Bit().constData(), stdout);
+    else if (cmd.action == quillmark::CommandLine::Action::Version)
+        std::printf("quillmark %s\n", quillmark::kVersion);
+    else
+        return false;
+    return true;
+}
+
 int main(int argc, char** argv) {
+    // --help and --version are answered before QApplication, which needs a display.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    if (answeredAtOnce(quillmark::parseCommandLine(rawArguments)))
+        return 0;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
-    QApplication::setApplicationVersion(QStringLiteral("2.2"));
-    QApplication::setDesktopFileName(QStringLiteral("quillmark"));
+    QApplication::setApplicationVersion(QString::fromLatin1(quillmark::kVersion));
+    QApplication::setDesktopFileName(QStringLiteral("org.quillmark.Quillmark"));
 
     const quillmark::CommandLine cmd = quillmark::parseCommandLine(QApplication::arguments());
-    if (cmd.action == quillmark::CommandLine::Action::Help) {
-        std::fputs(quillmark::commandLineUsage().toLocal8Bit().constData(), stdout);
+    if (answeredAtOnce(cmd))
         return 0;
-    }
     if (cmd.action == quillmark::CommandLine::Action::Error) {
         std::fprintf(stderr, "quillmark: %s\n%s", cmd.error.toLocal8Bit().constData(),
                      quillmark::commandLineUsage().toLocal8Bit().constData());

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "quillmark/version.h"
 #include "sim/logger_device.h"
 #include "sim/socket_server.h"
 
@@ -40,7 +41,8 @@ void usage(std::FILE* out) {
                       "  --never-ack               take the settings block but never acknowledge\n"
                       "  --junk-before-ack N       send N other bytes before the acknowledge\n"
                       "  --bad-recorded-points N   report N as the number of recorded samples\n"
-                      "  --help                    show this text\n");
+                      "  --help                    show this text\n"
+                      "  --version                 show the version\n");
 }
 
 bool number(const char* text, long& out) {
@@ -61,6 +63,9 @@ int main(int argc, char** argv) {
         long n = 0;
         if (a == "--help" || a == "-h") {
             usage(stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("quillmark-logger-sim %s\n", quillmark::kVersion);
             return 0;
         } else if (a == "--socket" && hasValue) {
             path = argv[++i];

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "gui/app/app_resources.h"
+#include "quillmark/version.h"
 
 namespace quillmark {
 
@@ -15,7 +16,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setModal(true);
     auto* icon = new QLabel(this);
     icon->setPixmap(applicationIcon().pixmap(48, 48));
-    auto* version = new QLabel(QStringLiteral("Quillmark Version 2.2"), this);
+    auto* version =
+        new QLabel(QStringLiteral("Quillmark Version %1").arg(QLatin1String(kShortVersion)), this);
     version->setObjectName(QStringLiteral("versionLine"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);

@@ -17,6 +17,7 @@ QString commandLineUsage() {
         "  --backend usb|sim|socket:PATH  how to reach the logger (default usb)\n"
         "  --simulate                     the same as --backend sim\n"
         "  --help                         show this text\n"
+        "  --version                      show the version\n"
         "PRINTER may also name a file ending in .pdf, which receives the printed page.\n");
 }
 
@@ -32,6 +33,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         const QString& arg = arguments[i];
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             cmd.action = CommandLine::Action::Help;
+            return cmd;
+        }
+        if (arg == QLatin1String("--version")) {
+            cmd.action = CommandLine::Action::Version;
             return cmd;
         }
         if (arg == QLatin1String("--simulate")) {

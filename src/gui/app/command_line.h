@@ -12,6 +12,7 @@ struct CommandLine {
         Print,   // --print FILE: print FILE on the default printer and end
         PrintTo, // --print-to FILE PRINTER: print FILE on PRINTER and end
         Help,    // --help
+        Version, // --version
         Error,   // the arguments cannot be carried out; `error` says why
     };
     Action action = Action::Run;
