@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Quillmark needs to build, test and run.
+# Installs the Debian 12 packages Quillmark needs to build, test, run and package.
 # Idempotent: prints nothing and changes nothing when every package is present.
 set -euo pipefail
 
@@ -11,6 +11,8 @@ packages=(
   clang clang-format libclang-rt-14-dev
   fonts-liberation xvfb xauth xdg-utils
   libqcustomplot-dev tzdata locales
+  # The manual pages, and building and checking the Debian package (scripts/check-package.sh).
+  scdoc dpkg-dev file man-db lintian appstream desktop-file-utils
 )
 
 missing=()
