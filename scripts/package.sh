@@ -16,7 +16,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DQUILLMARK_BUILD_TESTS=OFF -DQUILLMARK_BUILD_BENCH=OFF -DQUILLMARK_BUILD_FUZZ=OFF \
   "${launcher[@]}" >/dev/null
-cmake --build "$build"
+cmake --build "$build" >&2 # stdout carries only the package path
 if ! log=$(cd "$build" && cpack -G DEB 2>&1); then echo "$log" >&2; exit 1; fi
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb=$build/quillmark_${version}_$(dpkg --print-architecture).deb
