@@ -130,8 +130,9 @@ TEST(RangeAnalysis, BlockSummariesAgreeWithPlainComputation) {
         std::mt19937 rng(static_cast<unsigned>(blockSize));
         std::uniform_int_distribution<std::int64_t> pick(0, n - 1);
         for (int k = 0; k < 300; ++k) {
-            auto [a, b] = std::minmax(pick(rng), pick(rng));
-            ranges.emplace_back(a, k % 3 ? b : std::min(n - 1, a + k)); // also short ranges
+            const std::int64_t a = pick(rng), b = pick(rng);
+            const std::int64_t first = std::min(a, b); // every third one short
+            ranges.emplace_back(first, k % 3 ? std::max(a, b) : std::min(n - 1, first + k));
         }
         for (const auto& [first, last] : ranges) {
             if (first < 0 || last >= n || first > last)
