@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace quillmark {
 namespace {
@@ -178,9 +177,7 @@ RangeAnalysis::Tally RangeAnalysis::tally(std::int64_t first, std::int64_t last)
 
 RangeStatistics RangeAnalysis::statistics(std::int64_t first, std::int64_t last,
                                           double factor) const {
-    constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
     RangeStatistics r;
-    r.min = r.max = r.mean = r.stddev = kNone;
     r.alarmHigh.limit = static_cast<float>(alarmHigh_ * factor);
     r.alarmLow.limit = static_cast<float>(alarmLow_ * factor);
     first = std::max<std::int64_t>(first, 0);

@@ -4,6 +4,7 @@
 // blocks inside the range plus a scan of the two part blocks at its ends, so a range of ten
 // million samples costs about as much as scanning ten thousand.
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -27,6 +28,8 @@ struct AlarmFigures {
 };
 
 struct RangeStatistics {
+    static constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
     std::int64_t first = 0;
     std::int64_t last = -1;
     std::int64_t count = 0; // samples in first..last
@@ -34,13 +37,14 @@ struct RangeStatistics {
     double durationSeconds = 0.0; // (last - first) x the effective interval
     // Over the samples that are not over range, in the display unit; NaN and -1 when there
     // are none. Ties go to the last occurrence; the deviation is the population one.
-    double min = 0.0;
-    double max = 0.0;
-    double mean = 0.0;
-    double stddev = 0.0;
+    double min = kNoValue;
+    double max = kNoValue;
+    double mean = kNoValue;
+    double stddev = kNoValue;
     std::int64_t minIndex = -1;
     std::int64_t maxIndex = -1;
     // Above: base-unit value > alarmHigh, and every over-range sample. Below: value < alarmLow.
+    // Values are compared in single precision, the limits' own, so a limit of 0.1 equals 0.100.
     AlarmFigures alarmHigh;
     AlarmFigures alarmLow;
 };
