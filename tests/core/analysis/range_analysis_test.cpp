@@ -182,12 +182,16 @@ struct Figures {
 struct RuleCase {
     const char* name;
     std::vector<std::uint16_t> samples;
-    float low, high;
-    bool fast;
-    std::int64_t first, last;
-    double factor;
-    std::int64_t count, overRange, minIndex, maxIndex;
-    double min, max, mean, stddev; // NaN where there is no valid sample
+    struct {
+        float low, high;
+        std::int64_t first, last;
+        double factor = 1.0;
+        bool fast = false;
+    } in;
+    struct {
+        std::int64_t count, overRange, minIndex, maxIndex;
+        double min, max, mean, stddev; // NaN where there is no valid sample
+    } want;
     Figures above, below;
 };
 
@@ -197,223 +201,91 @@ TEST(RangeAnalysis, RulesTable) {
     const std::vector<RuleCase> cases = {
         {"range starts inside an excursion",
          crossing,
-         0.0f,
-         20.0f,
-         false,
-         1,
-         5,
-         1.0,
-         5,
-         0,
-         3,
-         5,
-         10.0,
-         26.0,
-         21.2,
-         std::sqrt(33.36),
+         {0, 20, 1, 5},
+         {5, 0, 3, 5, 10.0, 26.0, 21.2, std::sqrt(33.36)},
          {4, 2, 2},
          {0, 0, 0}},
         {"range ends inside an excursion",
          crossing,
-         0.0f,
-         20.0f,
-         false,
-         3,
-         4,
-         1.0,
-         2,
-         0,
-         3,
-         4,
-         10.0,
-         25.0,
-         17.5,
-         7.5,
+         {0, 20, 3, 4},
+         {2, 0, 3, 4, 10.0, 25.0, 17.5, 7.5},
          {1, 1, 1},
          {0, 0, 0}},
         {"all over range: no figures, one excursion above, never below",
          {45000, 45000, 32000},
-         50.0f,
-         50.0f,
-         false,
-         0,
-         2,
-         1.0,
-         3,
-         3,
-         -1,
-         -1,
-         none,
-         none,
-         none,
-         none,
+         {50, 50, 0, 2},
+         {3, 3, -1, -1, none, none, none, none},
          {3, 1, 3},
          {0, 0, 0}},
         {"over range left out of min, max and mean",
          {1000, 45000, 3000},
-         0.0f,
-         20.0f,
-         false,
-         0,
-         2,
-         1.0,
-         3,
-         1,
-         0,
-         2,
-         1.0,
-         3.0,
-         2.0,
-         1.0,
+         {0, 20, 0, 2},
+         {3, 1, 0, 2, 1.0, 3.0, 2.0, 1.0},
          {1, 1, 1},
          {0, 0, 0}},
         {"flat data",
          {12000, 12000, 12000, 12000, 12000},
-         0.0f,
-         20.0f,
-         false,
-         0,
-         4,
-         1.0,
-         5,
-         0,
-         4,
-         4,
-         12.0,
-         12.0,
-         12.0,
-         0.0,
+         {0, 20, 0, 4},
+         {5, 0, 4, 4, 12.0, 12.0, 12.0, 0.0},
          {0, 0, 0},
          {0, 0, 0}},
         {"ties go to the last occurrence",
          {5000, 9000, 9000, 2000, 2000},
-         0.0f,
-         20.0f,
-         false,
-         0,
-         4,
-         1.0,
-         5,
-         0,
-         4,
-         2,
-         2.0,
-         9.0,
-         5.4,
-         std::sqrt(9.84),
+         {0, 20, 0, 4},
+         {5, 0, 4, 2, 2.0, 9.0, 5.4, std::sqrt(9.84)},
          {0, 0, 0},
          {0, 0, 0}},
         {"a value equal to a limit is not beyond it",
          {2000, 2001, 1000, 999},
-         1.0f,
-         2.0f,
-         false,
-         0,
-         3,
-         1.0,
-         4,
-         0,
-         3,
-         1,
-         0.999,
-         2.001,
-         1.5,
-         std::sqrt(0.2505005),
+         {1, 2, 0, 3},
+         {4, 0, 3, 1, 0.999, 2.001, 1.5, std::sqrt(0.2505005)},
          {1, 1, 1},
          {1, 1, 1}},
         {"limits entered as 0.1 and 0.2 equal samples of 0.100 and 0.200",
          {100, 99, 200, 201},
-         0.1f,
-         0.2f,
-         false,
-         0,
-         3,
-         1.0,
-         4,
-         0,
-         1,
-         3,
-         0.099,
-         0.201,
-         0.15,
-         std::sqrt(0.0025505),
+         {0.1f, 0.2f, 0, 3},
+         {4, 0, 1, 3, 0.099, 0.201, 0.15, std::sqrt(0.0025505)},
          {1, 1, 1},
          {1, 1, 1}},
         {"runs split by one sample",
          {500, 500, 5000, 500, 500, 500, 5000},
-         1.0f,
-         4.0f,
-         false,
-         0,
-         6,
-         1.0,
-         7,
-         0,
-         5,
-         6,
-         0.5,
-         5.0,
-         12.5 / 7,
-         std::sqrt(51.25 / 7 - std::pow(12.5 / 7, 2)),
+         {1, 4, 0, 6},
+         {7, 0, 5, 6, 0.5, 5.0, 12.5 / 7, std::sqrt(51.25 / 7 - std::pow(12.5 / 7, 2))},
          {2, 2, 1},
          {5, 2, 3}},
         {"fast sampling",
-         {2000, 2000, 2000, 2000, 2000, 2000, 2000, 2000, 2000, 2000},
-         0.0f,
-         1.0f,
-         true,
-         0,
-         9,
-         1.0,
-         10,
-         0,
-         9,
-         9,
-         2.0,
-         2.0,
-         2.0,
-         0.0,
+         std::vector<std::uint16_t>(10, 2000),
+         {0, 1, 0, 9, 1.0, true},
+         {10, 0, 9, 9, 2.0, 2.0, 2.0, 0.0},
          {10, 1, 10},
          {0, 0, 0}},
         {"display unit km/h",
          {10000, 20000},
-         0.0f,
-         15.0f,
-         false,
-         0,
-         1,
-         3.6,
-         2,
-         0,
-         0,
-         1,
-         36.0,
-         72.0,
-         54.0,
-         18.0,
+         {0, 15, 0, 1, 3.6},
+         {2, 0, 0, 1, 36.0, 72.0, 54.0, 18.0},
          {1, 1, 1},
          {0, 0, 0}},
     };
+    const auto same = [](double a, double b) {
+        return std::isnan(b) ? std::isnan(a) : std::abs(a - b) <= 1e-12 * (1 + std::abs(b));
+    };
     for (const auto& c : cases) {
-        const Recording rec = withLimits(c.samples, c.low, c.high, c.fast);
-        const double interval = c.fast ? kFast : 2.0;
+        const Recording rec = withLimits(c.samples, c.in.low, c.in.high, c.in.fast);
+        const double interval = c.in.fast ? kFast : 2.0;
         for (const std::int64_t blockSize : {1, 2, 3, 1024}) {
             SCOPED_TRACE(testing::Message() << c.name << ", block " << blockSize);
             const RangeStatistics s =
-                RangeAnalysis(rec, blockSize).statistics(c.first, c.last, c.factor);
-            EXPECT_EQ(s.count, c.count);
-            EXPECT_EQ(s.overRange, c.overRange);
-            EXPECT_EQ(s.minIndex, c.minIndex);
-            EXPECT_EQ(s.maxIndex, c.maxIndex);
-            const auto same = [](double a, double b) {
-                return std::isnan(b) ? std::isnan(a) : std::abs(a - b) <= 1e-12 * (1 + std::abs(b));
-            };
-            EXPECT_PRED2(same, s.min, c.min);
-            EXPECT_PRED2(same, s.max, c.max);
-            EXPECT_PRED2(same, s.mean, c.mean);
-            EXPECT_PRED2(same, s.stddev, c.stddev);
-            EXPECT_EQ(s.durationSeconds, static_cast<double>(c.last - c.first) * interval);
-            EXPECT_EQ(s.alarmHigh.limit, static_cast<float>(c.high * c.factor));
+                RangeAnalysis(rec, blockSize).statistics(c.in.first, c.in.last, c.in.factor);
+            EXPECT_EQ(s.count, c.want.count);
+            EXPECT_EQ(s.overRange, c.want.overRange);
+            EXPECT_EQ(s.minIndex, c.want.minIndex);
+            EXPECT_EQ(s.maxIndex, c.want.maxIndex);
+            EXPECT_PRED2(same, s.min, c.want.min);
+            EXPECT_PRED2(same, s.max, c.want.max);
+            EXPECT_PRED2(same, s.mean, c.want.mean);
+            EXPECT_PRED2(same, s.stddev, c.want.stddev);
+            EXPECT_EQ(s.durationSeconds, static_cast<double>(c.in.last - c.in.first) * interval);
+            EXPECT_EQ(s.alarmHigh.limit, static_cast<float>(c.in.high * c.in.factor));
             EXPECT_EQ(s.alarmHigh.samples, c.above.samples);
             EXPECT_EQ(s.alarmHigh.excursions, c.above.excursions);
             EXPECT_EQ(s.alarmHigh.longestSamples, c.above.longest);
