@@ -52,6 +52,15 @@ void SampleClock::appendSampleTime(std::string& out, std::int64_t i) {
         appendFraction4(out, s.fraction);
 }
 
+void SampleClock::appendIsoSampleTime(std::string& out, std::int64_t i) {
+    const Stamp s = stamp(i);
+    appendIsoLocal(out, s.fields);
+    if (s.hasFraction)
+        appendFraction4(out, s.fraction);
+    if (s.fields.valid)
+        appendIsoOffset(out, s.fields.utcOffset);
+}
+
 bool ChunkedText::flush() {
     if (failed_)
         return false;

@@ -42,6 +42,8 @@ public:
     Stamp stamp(std::int64_t i);
     // "%.2d-%.2d-%d,%.2d:%.2d:%.2d" plus ".dddd" in fast sampling.
     void appendSampleTime(std::string& out, std::int64_t i);
+    // ISO 8601 local time with UTC offset ("+HH:MM"), ".dddd" in fast sampling; the CSV form.
+    void appendIsoSampleTime(std::string& out, std::int64_t i);
 
 private:
     double delta_;

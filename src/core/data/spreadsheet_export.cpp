@@ -64,12 +64,7 @@ bool renderCsvExport(const Recording& rec, std::int32_t unitIndex, std::int32_t 
     for (std::int64_t i = 0; i < n; ++i) {
         appendInt(out, i);
         out.push_back(',');
-        const SampleClock::Stamp s = clock.stamp(i);
-        appendIsoLocal(out, s.fields);
-        if (s.hasFraction)
-            appendFraction4(out, s.fraction);
-        if (s.fields.valid)
-            appendIsoOffset(out, s.fields.utcOffset);
+        clock.appendIsoSampleTime(out, i);
         out.push_back(',');
         values.append(out, rec.samples[static_cast<std::size_t>(i)]);
         out += unitCell;

@@ -1,0 +1,289 @@
+// quillmark-cli stats FILE.smpq [--first N] [--last M] [--unit 0-4] [--json]
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "cli/command.h"
+#include "core/analysis/range_analysis.h"
+#include "core/data/recording_file.h"
+#include "core/data/sample_text.h"
+#include "core/data/time_stamp.h"
+
+namespace quillmark::cli {
+namespace {
+
+void statsUsage(std::FILE* out) {
+    std::fprintf(out,
+                 "Usage: quillmark-cli stats FILE.smpq [--first N] [--last M] [--unit 0-4] "
+                 "[--json]\n\n"
+                 "Statistics and alarm excursions of samples N to M (0-based, inclusive;\n"
+                 "default all). Over-range samples are counted apart and left out of the\n"
+                 "minimum, maximum, mean and standard deviation; they count as above the\n"
+                 "high alarm limit.\n\n"
+                 "  --first N   first sample of the range\n"
+                 "  --last M    last sample of the range\n"
+                 "  --unit N    display unit row: 0 base unit, 1 ft/min, 2 knots, 3 km/h, 4 MPH\n"
+                 "  --json      one JSON object instead of text\n");
+}
+
+std::optional<std::int64_t> parseIndex(const std::string& text) {
+    std::int64_t v = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, v);
+    if (text.empty() || text[0] == '-' || ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return v;
+}
+
+void appendJsonNumber(std::string& out, double v) {
+    if (!std::isfinite(v)) {
+        out += "null";
+        return;
+    }
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+}
+
+// The limits are single-precision values; their shortest text is what was entered.
+void appendJsonNumber(std::string& out, float v) {
+    if (!std::isfinite(v)) {
+        out += "null";
+        return;
+    }
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+}
+
+std::string shortest(float v) {
+    if (!std::isfinite(v))
+        return "--";
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+// "1 sample", "2 samples".
+std::string counted(std::int64_t n, const char* what) {
+    std::string s;
+    appendInt(s, n);
+    s = s + " " + what;
+    if (n != 1)
+        s += "s";
+    return s;
+}
+
+void appendJsonIndex(std::string& out, std::int64_t i) {
+    if (i < 0)
+        out += "null";
+    else
+        appendInt(out, i);
+}
+
+std::string text(double v, int decimals = 4) {
+    if (!std::isfinite(v))
+        return "--";
+    std::string s;
+    appendFixed(s, v, decimals);
+    return s;
+}
+
+// Seconds without trailing zeros: "20", "0.025".
+std::string seconds(double v) {
+    std::string s = text(v);
+    if (s.find('.') != std::string::npos) {
+        s.erase(s.find_last_not_of('0') + 1);
+        if (s.back() == '.')
+            s.pop_back();
+    }
+    return s;
+}
+
+void appendAlarmJson(std::string& out, const char* key, const AlarmFigures& a) {
+    out += ", \"";
+    out += key;
+    out += "\": {\"limit\": ";
+    appendJsonNumber(out, a.limit);
+    out += ", \"samples\": ";
+    appendInt(out, a.samples);
+    out += ", \"seconds\": ";
+    appendJsonNumber(out, a.seconds);
+    out += ", \"excursions\": ";
+    appendInt(out, a.excursions);
+    out += ", \"longest_samples\": ";
+    appendInt(out, a.longestSamples);
+    out += "}";
+}
+
+std::string alarmText(const AlarmFigures& a, const char* unit) {
+    return shortest(a.limit) + " " + unit + ": " + counted(a.samples, "sample") + ", " +
+           seconds(a.seconds) + " s, " + counted(a.excursions, "excursion") + ", longest " +
+           counted(a.longestSamples, "sample");
+}
+
+std::string extremeText(double value, std::int64_t index, const char* unit) {
+    if (index < 0)
+        return "--";
+    std::string s = text(value) + " " + unit + " at sample ";
+    appendInt(s, index);
+    return s;
+}
+
+int runStats(const std::vector<std::string>& args) {
+    if (hasFlag(args, "--help")) {
+        statsUsage(stdout);
+        return 0;
+    }
+    std::string input, firstText, lastText, unitText = "0";
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string* value = a == "--first"  ? &firstText
+                             : a == "--last" ? &lastText
+                             : a == "--unit" ? &unitText
+                                             : nullptr;
+        if (value) {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "quillmark-cli stats: %s needs a value\n", a.c_str());
+                return 2;
+            }
+            *value = args[++i];
+        } else if (a == "--json") {
+            json = true;
+        } else if (a.rfind("-", 0) == 0) {
+            std::fprintf(stderr, "quillmark-cli stats: unknown option %s\n", a.c_str());
+            return 2;
+        } else if (input.empty()) {
+            input = a;
+        } else {
+            std::fprintf(stderr, "quillmark-cli stats: more than one input file\n");
+            return 2;
+        }
+    }
+    if (input.empty()) {
+        statsUsage(stderr);
+        return 2;
+    }
+    if (unitText.size() != 1 || unitText[0] < '0' || unitText[0] > '4') {
+        std::fprintf(stderr, "quillmark-cli stats: --unit takes 0 to 4\n");
+        return 2;
+    }
+    const auto firstArg =
+        firstText.empty() ? std::optional<std::int64_t>(0) : parseIndex(firstText);
+    const auto lastArg = lastText.empty() ? std::optional<std::int64_t>() : parseIndex(lastText);
+    if (!firstArg || (!lastText.empty() && !lastArg)) {
+        std::fprintf(stderr, "quillmark-cli stats: --first and --last take a sample index\n");
+        return 2;
+    }
+
+    std::string error;
+    const auto loaded = readRecordingFile(input, &error);
+    if (!loaded) {
+        std::fprintf(stderr, "Failed to open document.\n%s\n", error.c_str());
+        return 1;
+    }
+    const Recording& rec = loaded->recording;
+    const std::int64_t n = presentSampleCount(rec);
+    if (n == 0 && firstText.empty() && lastText.empty()) {
+        std::fprintf(stderr, "quillmark-cli stats: the recording holds no samples\n");
+        return 1;
+    }
+    const std::int64_t first = *firstArg;
+    const std::int64_t last = lastArg ? *lastArg : n - 1;
+    if (first >= n || last >= n) {
+        std::fprintf(stderr,
+                     "quillmark-cli stats: the range %lld..%lld lies outside the recording's "
+                     "samples 0..%lld\n",
+                     static_cast<long long>(first), static_cast<long long>(last),
+                     static_cast<long long>(n - 1));
+        return 2;
+    }
+    if (first > last) {
+        std::fprintf(stderr, "quillmark-cli stats: --first %lld is after --last %lld\n",
+                     static_cast<long long>(first), static_cast<long long>(last));
+        return 2;
+    }
+
+    const DisplayUnit unit = displayUnit(loaded->model, unitText[0] - '0');
+    const RangeStatistics s = RangeAnalysis(rec).statistics(first, last, unit.factor);
+    std::string startText, endText;
+    const auto start = startTime(rec);
+    const bool timed = start.has_value();
+    if (timed) {
+        SampleClock clock(rec, *start);
+        clock.appendIsoSampleTime(startText, first);
+        clock.appendIsoSampleTime(endText, last);
+    }
+
+    std::string out;
+    if (json) {
+        out = "{\"first\": ";
+        appendInt(out, s.first);
+        out += ", \"last\": ";
+        appendInt(out, s.last);
+        out += ", \"count\": ";
+        appendInt(out, s.count);
+        out += timed ? ", \"start\": \"" + startText + "\", \"end\": \"" + endText + "\""
+                     : ", \"start\": null, \"end\": null";
+        out += ", \"duration_s\": ";
+        appendJsonNumber(out, s.durationSeconds);
+        // Unit names are plain ASCII without quotes or backslashes.
+        out += ", \"unit\": \"" + std::string(unit.name) + "\", \"min\": ";
+        appendJsonNumber(out, s.min);
+        out += ", \"min_index\": ";
+        appendJsonIndex(out, s.minIndex);
+        out += ", \"max\": ";
+        appendJsonNumber(out, s.max);
+        out += ", \"max_index\": ";
+        appendJsonIndex(out, s.maxIndex);
+        out += ", \"mean\": ";
+        appendJsonNumber(out, s.mean);
+        out += ", \"stddev\": ";
+        appendJsonNumber(out, s.stddev);
+        out += ", \"over_range\": ";
+        appendInt(out, s.overRange);
+        appendAlarmJson(out, "alarm_high", s.alarmHigh);
+        appendAlarmJson(out, "alarm_low", s.alarmLow);
+        out += "}\n";
+    } else {
+        const auto line = [&out](const char* label, const std::string& value) {
+            char head[16];
+            std::snprintf(head, sizeof head, "%-13s", label);
+            out += head + value + "\n";
+        };
+        std::string range;
+        appendInt(range, s.first);
+        range += " .. ";
+        appendInt(range, s.last);
+        range += " (";
+        appendInt(range, s.count);
+        range += " samples)";
+        line("Range:", range);
+        line("Start:", timed ? startText : "invalid");
+        line("End:", timed ? endText : "invalid");
+        line("Duration:", seconds(s.durationSeconds) + " s");
+        line("Unit:", unit.name);
+        line("Min:", extremeText(s.min, s.minIndex, unit.name));
+        line("Max:", extremeText(s.max, s.maxIndex, unit.name));
+        line("Mean:", s.minIndex < 0 ? "--" : text(s.mean) + " " + unit.name);
+        line("StdDev:", s.minIndex < 0 ? "--" : text(s.stddev) + " " + unit.name);
+        line("OverRange:", counted(s.overRange, "sample"));
+        line("AlarmHigh:", "above " + alarmText(s.alarmHigh, unit.name));
+        line("AlarmLow:", "below " + alarmText(s.alarmLow, unit.name));
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "quillmark-cli stats: cannot write the output\n");
+        return 1;
+    }
+    return 0;
+}
+
+const CommandRegistrar registrar({"stats", "statistics and alarm excursions of a sample range",
+                                  runStats});
+
+} // namespace
+} // namespace quillmark::cli
