@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 
 // The seed corpus lives beside the fuzzer, not under the test data folder.
 fs::path corpusDir() {
-    return fs::path(__FILE__).parent_path() / ".." / ".." / ".." / "fuzz" / "corpus" / "ini";
+    return fs::path(QUILLMARK_TEST_DATA) / ".." / ".." / "fuzz" / "corpus" / "ini";
 }
 
 std::string readAll(const fs::path& p) {
