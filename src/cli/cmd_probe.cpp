@@ -15,18 +15,17 @@ int runProbe(const std::vector<std::string>& args) {
                     kBackendHelp);
         return 0;
     }
-    CliBackend backend;
+    LoggerBackend backend;
     std::string error;
     if (!selectBackend(args, backend, &error)) {
         std::fprintf(stderr, "quillmark-cli probe: %s\n", error.c_str());
         return 2;
     }
     LoggerLink link(*backend.vendor);
-    if (link.probe()) {
-        std::printf("Connected\n");
+    const bool connected = link.probe();
+    std::printf("%s\n", probeCaption(probeState(connected)));
+    if (connected)
         return 0;
-    }
-    std::printf("Not Connected\n");
     explainOpenFailure(link.lastStatus());
     return 1;
 }

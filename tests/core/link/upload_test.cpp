@@ -85,7 +85,7 @@ TEST(Upload, NoAcknowledgeGivesUpAfterAboutTenSecondsAsWriteFault) {
     const UploadOutcome out = upload(usb);
     EXPECT_EQ(out.result, UploadResult::WriteFault);
     EXPECT_TRUE(out.showMessageBox);
-    EXPECT_STREQ(uploadResultText(out.result), "Failed writing data to the datalogger.");
+    EXPECT_STREQ(uploadStatusText(out.result), "Failed writing data to the datalogger.");
     EXPECT_GE(usb.clock, std::chrono::milliseconds(10000));
     EXPECT_LE(usb.clock, std::chrono::milliseconds(13000));
 }
@@ -107,7 +107,7 @@ TEST(Upload, NoLoggerIsTheConnectionFault) {
     const UploadOutcome out = upload(usb);
     EXPECT_EQ(out.result, UploadResult::ConnectionFault);
     EXPECT_FALSE(out.showMessageBox);
-    EXPECT_STREQ(uploadResultText(out.result),
+    EXPECT_STREQ(uploadStatusText(out.result),
                  "Connecting fault. Ensure logger inserted and try again.");
     EXPECT_TRUE(usb.transfers().empty());
 }
@@ -158,10 +158,9 @@ TEST_F(UploadAndSave, SendsTheBuiltBlockAndSavesOnlyAfterTheAcknowledge) {
     FakeVendorUsb usb;
     answerBlockWith(usb, {0xFF});
     LoggerLink link(usb);
-    std::string saveError = "stale";
-    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_, &saveError);
+    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_);
     EXPECT_EQ(out.result, UploadResult::Success);
-    EXPECT_TRUE(saveError.empty());
+    EXPECT_TRUE(out.saveError.empty());
     const HeaderBlock block = buildSettingsBlock(settings_, &local_);
     ASSERT_EQ(usb.writes().size(), 2u);
     EXPECT_EQ(usb.writes()[1], Bytes(block.begin(), block.end()));
@@ -178,7 +177,7 @@ TEST_F(UploadAndSave, FailedUploadLeavesTheSettingsFileAlone) {
     LoggerLink link(usb);
     UploadOptions options;
     options.now = [&usb] { return usb.now(); };
-    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_, nullptr, options);
+    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_, options);
     EXPECT_EQ(out.result, UploadResult::WriteFault);
     EXPECT_FALSE(std::filesystem::exists(ini()));
 }
@@ -189,10 +188,13 @@ TEST_F(UploadAndSave, FailedSaveAfterASuccessfulUploadIsReported) {
     FakeVendorUsb usb;
     answerBlockWith(usb, {0xFF});
     LoggerLink link(usb);
-    std::string saveError;
-    EXPECT_EQ(uploadAndSaveSettings(link, settings_, &local_, &saveError).result,
-              UploadResult::Success);
-    EXPECT_FALSE(saveError.empty());
+    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_);
+    EXPECT_EQ(out.result, UploadResult::Success);
+    EXPECT_NE(out.saveError.find("Quillmark"), std::string::npos) << out.saveError;
+    // The message says both: the logger has the settings, the file does not.
+    const DialogMessage message = settingsNotSavedMessage(out.saveError);
+    EXPECT_NE(message.text.find("The logger has taken the settings"), std::string::npos);
+    EXPECT_NE(message.text.find(out.saveError), std::string::npos);
 }
 
 } // namespace
