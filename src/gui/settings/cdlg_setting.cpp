@@ -266,7 +266,12 @@ void CDlgSetting::refresh() {
 }
 
 void CDlgSetting::updateInput() {
-    setup_->setEnabled(rules_.setupEnabled() && !uploading_);
+    const bool input = !uploading_ && !finishing_;
+    basic_->setEnabled(input);
+    alarm_->setEnabled(input);
+    default_->setEnabled(input);
+    cancel_->setEnabled(input);
+    setup_->setEnabled(input && rules_.setupEnabled());
     // An empty unit list leaves no unit to check the alarm limits against.
     lowAlarm_->setEnabled(!rules_.unitList().empty());
     highAlarm_->setEnabled(!rules_.unitList().empty());
