@@ -210,8 +210,16 @@ int runSetup(const std::vector<std::string>& args) {
     if (const auto* refusal = std::get_if<Refusal>(&request))
         return usageError(refusal->text);
 
+    // Defaults in place of settings that exist but cannot be read would be a surprise to
+    // upload: stop before the logger is touched.
     LoggerSettings saved;
-    saved.load();
+    if (!saved.load(&error)) {
+        std::fprintf(stderr,
+                     "quillmark-cli setup: %s\nThe saved settings cannot be read; nothing was "
+                     "sent to the logger.\n",
+                     error.c_str());
+        return kRefused;
+    }
 
     const std::variant<LoggerSettings, Refusal> applied =
         applySetup(std::get<SetupRequest>(request), saved, model);
