@@ -337,7 +337,7 @@ private slots:
                 auto box = answerNextBox(QMessageBox::Ok, 1500);
                 child<QPushButton>(dlg, "buttonSetup")->click();
                 QTRY_VERIFY_WITH_TIMEOUT(!dlg->uploading(), 5000);
-                QTest::qWait(200);
+                QTRY_VERIFY_WITH_TIMEOUT(box->watch->over, 5000);
                 boxShown = box->shown;
                 status = child<QLabel>(dlg, "statusLine")->text();
                 setupEnabled = child<QPushButton>(dlg, "buttonSetup")->isEnabled();

@@ -377,9 +377,9 @@ private:
 TEST(SettingsIniPath, FollowsXdgConfigHomeThenHome) {
     EnvGuard xdg("XDG_CONFIG_HOME");
     EnvGuard home("HOME");
-    ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
+    ::setenv("XDG_CONFIG_HOME", "/config-root/xdg", 1);
     ::setenv("HOME", "/home/someone", 1);
-    EXPECT_EQ(settingsIniPath(), "/tmp/xdg/Quillmark/SettingConfig.ini");
+    EXPECT_EQ(settingsIniPath(), "/config-root/xdg/Quillmark/SettingConfig.ini");
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(settingsIniPath(), "/home/someone/.config/Quillmark/SettingConfig.ini");
     // A relative XDG_CONFIG_HOME is invalid and ignored.
