@@ -11,7 +11,8 @@ namespace {
 int runProbe(const std::vector<std::string>& args) {
     if (hasFlag(args, "--help")) {
         std::printf("Usage: quillmark-cli probe [--backend B]\n\n"
-                    "Prints \"Connected\" (exit 0) or \"Not Connected\" (exit 1).\n\n%s",
+                    "Prints \"%s\" (exit 0) or \"%s\" (exit 1).\n\n%s",
+                    probeCaption(ProbeState::Connected), probeCaption(ProbeState::NotConnected),
                     kBackendHelp);
         return 0;
     }
