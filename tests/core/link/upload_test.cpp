@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/data/temp_dir.h"
 #include "core/link/fake_vendor_usb.h"
 #include "core/link/upload.h"
 #include "core/settings/settings_block.h"
@@ -136,20 +137,15 @@ TEST(Upload, IncompleteWriteCommandIsTheWriteFault) {
 class UploadAndSave : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("quillmark-upload-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
         settings_.pointsIndex = 3;
         settings_.rateIndex = 8;
         settings_.loggerName = "Bench";
         settings_.alarmHigh = 20.0f;
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::filesystem::path ini() const { return dir_ / "Quillmark" / "SettingConfig.ini"; }
+    std::filesystem::path ini() const { return dir_.path() / "Quillmark" / "SettingConfig.ini"; }
 
-    std::filesystem::path dir_;
+    test_support::TempDir dir_;
     LoggerSettings settings_;
     std::tm local_{0, 3, 15, 7, 11, 126, 0, 0, 0, 0, nullptr};
 };
@@ -184,7 +180,7 @@ TEST_F(UploadAndSave, FailedUploadLeavesTheSettingsFileAlone) {
 
 TEST_F(UploadAndSave, FailedSaveAfterASuccessfulUploadIsReported) {
     // The configuration folder cannot be created: a file stands in its way.
-    std::ofstream(dir_ / "Quillmark") << "not a folder";
+    std::ofstream(dir_.path() / "Quillmark") << "not a folder";
     FakeVendorUsb usb;
     answerBlockWith(usb, {0xFF});
     LoggerLink link(usb);
