@@ -39,10 +39,30 @@ Recording bigRecording(bool fast) {
     return rec;
 }
 
+// A folder of this run's own under the temporary folder, removed at exit.
+const std::filesystem::path& benchDir() {
+    static const struct Dir {
+        std::filesystem::path path;
+        Dir() {
+            std::string pattern =
+                (std::filesystem::temp_directory_path() / "quillmark-bench-XXXXXX").string();
+            if (::mkdtemp(pattern.data()) == nullptr) {
+                std::perror("quillmark bench: no temporary folder");
+                std::exit(1);
+            }
+            path = pattern;
+        }
+        ~Dir() {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } dir;
+    return dir.path;
+}
+
 const std::string& bigFile() {
     static const std::string path = [] {
-        const std::string p =
-            (std::filesystem::temp_directory_path() / "quillmark-bench-10M.smpq").string();
+        const std::string p = (benchDir() / "10M.smpq").string();
         writeRecordingFile(p, bigRecording(false), 710);
         return p;
     }();
@@ -110,8 +130,7 @@ BENCHMARK(BM_SpreadsheetExportFastSampling)
 
 void BM_SpreadsheetExportToFile(benchmark::State& state) {
     const Recording rec = bigRecording(false);
-    const std::string out =
-        (std::filesystem::temp_directory_path() / "quillmark-bench-export.xls").string();
+    const std::string out = (benchDir() / "export.xls").string();
     for (auto _ : state) {
         if (!writeSpreadsheetExport(out, rec, 0, 710))
             state.SkipWithError("export failed");

@@ -3,33 +3,25 @@
 #include <cstdio>
 
 #include "cli/command.h"
-#include "sim/sim_detector.h"
-#include "sim/simulated_logger.h"
-#include "transport/transport_backend.h"
 
 namespace quillmark::cli {
 
-bool selectBackend(const std::vector<std::string>& args, CliBackend& out, std::string* error) {
-    std::string choice = "usb";
+bool selectBackend(const std::vector<std::string>& args, LoggerBackend& out, std::string* error) {
+    std::string choice = kDefaultBackend;
     optionValue(args, "--backend", choice);
     if (hasFlag(args, "--simulate"))
         choice = "sim";
-    if (choice == "sim") {
-        out.vendor = std::make_unique<sim::SimulatedLogger>();
-        out.detector = std::make_unique<sim::SimDetector>();
-        return true;
-    }
-    transport::TransportBackend backend;
-    if (!transport::createTransportBackend(choice, backend, error))
-        return false;
-    out.vendor = std::move(backend.vendor);
-    out.detector = std::move(backend.detector);
-    return true;
+    return createLoggerBackend(choice, out, error);
 }
 
 void explainOpenFailure(VendorUsb::Status status) {
-    if (status == VendorUsb::kAccessDenied)
-        std::fprintf(stderr, "%s\n", transport::permissionAdvice().c_str());
+    const std::string advice = openFailureAdvice(status);
+    if (!advice.empty())
+        std::fprintf(stderr, "%s\n", advice.c_str());
+}
+
+void printMessage(const DialogMessage& message) {
+    std::fprintf(stderr, "%s\n", message.text.c_str());
 }
 
 } // namespace quillmark::cli

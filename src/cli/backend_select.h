@@ -1,22 +1,16 @@
 #pragma once
-// quillmark-cli's wiring of a logger backend: "usb" (default), "sim" or "socket:PATH",
-// chosen with --backend (or --simulate for sim).
-#include <memory>
+// quillmark-cli's choice of logger backend: --backend usb (default), sim or socket:PATH, or
+// --simulate for sim; the backend itself comes from the shared factory.
 #include <string>
 #include <vector>
 
-#include "core/link/logger_detector.h"
-#include "core/link/vendor_usb.h"
+#include "backend/logger_backend.h"
+#include "core/common/user_message.h"
 
 namespace quillmark::cli {
 
-struct CliBackend {
-    std::unique_ptr<VendorUsb> vendor;
-    std::unique_ptr<LoggerDetector> detector;
-};
-
 // False with a message for an unknown or unavailable backend.
-bool selectBackend(const std::vector<std::string>& args, CliBackend& out, std::string* error);
+bool selectBackend(const std::vector<std::string>& args, LoggerBackend& out, std::string* error);
 
 // Help text line for the --backend option.
 inline constexpr const char* kBackendHelp =
@@ -24,5 +18,8 @@ inline constexpr const char* kBackendHelp =
 
 // After a failed open: the permission advice when a logger is there but may not be opened.
 void explainOpenFailure(VendorUsb::Status status);
+
+// A message from the core on stderr, as the window would show it in a box.
+void printMessage(const DialogMessage& message);
 
 } // namespace quillmark::cli

@@ -48,7 +48,7 @@ int runDownload(const std::vector<std::string>& args) {
         std::fprintf(stderr, "quillmark-cli download: --txt and --xls need a file name\n");
         return 2;
     }
-    CliBackend backend;
+    LoggerBackend backend;
     std::string error;
     if (!selectBackend(args, backend, &error)) {
         std::fprintf(stderr, "quillmark-cli download: %s\n", error.c_str());
@@ -62,8 +62,8 @@ int runDownload(const std::vector<std::string>& args) {
     if (::isatty(STDERR_FILENO))
         options.progress = drawBar;
     const DownloadResult result = downloadRecording(link, rec, options);
-    if (result != DownloadResult::Success) {
-        std::fprintf(stderr, "%s\n", downloadResultText(result));
+    if (const std::optional<DialogMessage> message = downloadMessage(result)) {
+        printMessage(*message);
         explainOpenFailure(link.lastStatus());
         return 1;
     }

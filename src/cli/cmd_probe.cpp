@@ -11,22 +11,22 @@ namespace {
 int runProbe(const std::vector<std::string>& args) {
     if (hasFlag(args, "--help")) {
         std::printf("Usage: quillmark-cli probe [--backend B]\n\n"
-                    "Prints \"Connected\" (exit 0) or \"Not Connected\" (exit 1).\n\n%s",
+                    "Prints \"%s\" (exit 0) or \"%s\" (exit 1).\n\n%s",
+                    probeCaption(ProbeState::Connected), probeCaption(ProbeState::NotConnected),
                     kBackendHelp);
         return 0;
     }
-    CliBackend backend;
+    LoggerBackend backend;
     std::string error;
     if (!selectBackend(args, backend, &error)) {
         std::fprintf(stderr, "quillmark-cli probe: %s\n", error.c_str());
         return 2;
     }
     LoggerLink link(*backend.vendor);
-    if (link.probe()) {
-        std::printf("Connected\n");
+    const bool connected = link.probe();
+    std::printf("%s\n", probeCaption(probeState(connected)));
+    if (connected)
         return 0;
-    }
-    std::printf("Not Connected\n");
     explainOpenFailure(link.lastStatus());
     return 1;
 }

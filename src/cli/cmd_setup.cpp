@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <functional>
 #include <optional>
+#include <variant>
 
 #include "cli/backend_select.h"
 #include "cli/command.h"
@@ -33,34 +33,91 @@ constexpr const char* kUsage =
     "  --low V, --high V  alarm limits, whole numbers in the unit chosen by --unit\n"
     "  --unit N         unit row of the alarm limits (0 = base unit)\n";
 
-// A refusal: the dialog's own text on stderr.
-int refuse(const DialogMessage& message) {
-    std::fprintf(stderr, "%s\n", message.text.c_str());
-    return 1;
+constexpr int kRefused = 1;
+constexpr int kUsageError = 2;
+
+int usageError(const std::string& text) {
+    std::fprintf(stderr, "quillmark-cli setup: %s\n", text.c_str());
+    return kUsageError;
 }
 
-int usageError(const char* text) {
-    std::fprintf(stderr, "quillmark-cli setup: %s\n", text);
-    return 2;
-}
-
-struct Choices {
+// What the options ask for; whatever is not given keeps its saved value.
+struct SetupRequest {
+    std::optional<std::int32_t> mode;
     std::optional<std::int32_t> pointsIndex;
     std::optional<std::int32_t> rateIndex;
+    std::optional<std::int32_t> flashCycle;
+    std::optional<bool> alarmFlash;
+    std::optional<std::int32_t> unit;
+    std::optional<std::string> low;
+    std::optional<std::string> high;
 };
+
+// Why the request was not carried out, and the exit code that says so.
+struct Refusal {
+    int exitCode;
+    std::string text;
+};
+
+std::optional<std::int32_t> indexIn(const std::vector<std::string>& list, const std::string& text) {
+    const auto it = std::find(list.begin(), list.end(), text);
+    if (it == list.end())
+        return std::nullopt;
+    return static_cast<std::int32_t>(it - list.begin());
+}
+
+// The options as given, checked against the lists of the model code.
+std::variant<SetupRequest, Refusal> parseSetup(const std::vector<std::string>& args,
+                                               std::int32_t model) {
+    SetupRequest request;
+    std::string value;
+    if (optionValue(args, "--mode", value)) {
+        if (value == "manual")
+            request.mode = kStartManual;
+        else if (value == "instant")
+            request.mode = kStartInstant;
+        else
+            return Refusal{kUsageError, "--mode takes manual or instant"};
+    }
+    if (optionValue(args, "--points", value) &&
+        !(request.pointsIndex = indexIn(samplePointsList(), value)))
+        return Refusal{kUsageError, "--points takes a value of the sample-points table"};
+    if (optionValue(args, "--rate", value) &&
+        !(request.rateIndex = indexIn(sampleRateList(model), value)))
+        return Refusal{kUsageError, "--rate takes a text of the sample-rate list"};
+    if (optionValue(args, "--flash-cycle", value) &&
+        !(request.flashCycle = indexIn({"10", "20", "30"}, value)))
+        return Refusal{kUsageError, "--flash-cycle takes 10, 20 or 30"};
+    if (optionValue(args, "--alarm-flash", value)) {
+        if (value != "on" && value != "off")
+            return Refusal{kUsageError, "--alarm-flash takes on or off"};
+        request.alarmFlash = value == "on";
+    }
+    if (optionValue(args, "--unit", value)) {
+        const auto count = static_cast<std::int32_t>(settingsUnitList(model).size());
+        if (value.size() != 1 || value[0] < '0' || value[0] - '0' >= count)
+            return Refusal{kUsageError, "--unit takes a row of the model's unit list"};
+        request.unit = value[0] - '0';
+    }
+    if (optionValue(args, "--low", value))
+        request.low = value;
+    if (optionValue(args, "--high", value))
+        request.high = value;
+    return request;
+}
 
 // Points and rate constrain each other; try both orders so the result does not depend on
 // which one the user typed first.
-std::optional<DialogMessage> applyPointsAndRate(SettingsDialogModel& model, const Choices& c,
-                                                bool rateFirst) {
+std::optional<DialogMessage> applyPointsAndRate(SettingsDialogModel& rules,
+                                                const SetupRequest& request, bool rateFirst) {
     std::optional<DialogMessage> message;
     auto points = [&] {
-        if (c.pointsIndex && !message)
-            message = model.onPointsChanged(*c.pointsIndex);
+        if (request.pointsIndex && !message)
+            message = rules.onPointsChanged(*request.pointsIndex);
     };
     auto rate = [&] {
-        if (c.rateIndex && !message)
-            message = model.onRateChanged(*c.rateIndex);
+        if (request.rateIndex && !message)
+            message = rules.onRateChanged(*request.rateIndex);
     };
     if (rateFirst) {
         rate();
@@ -72,144 +129,107 @@ std::optional<DialogMessage> applyPointsAndRate(SettingsDialogModel& model, cons
     return message;
 }
 
+// The saved settings changed as the dialog would change them, in the order a user works
+// through it; a value the dialog refuses is refused with its message.
+std::variant<LoggerSettings, Refusal> applySetup(const SetupRequest& request,
+                                                 const LoggerSettings& saved, std::int32_t model) {
+    SettingsDialogModel rules(model);
+    auto start = [&](bool rateFirst) {
+        rules = SettingsDialogModel(model);
+        if (auto note = rules.open(saved))
+            printMessage(*note);
+        return applyPointsAndRate(rules, request, rateFirst);
+    };
+    std::optional<DialogMessage> message = start(false);
+    if (message && request.pointsIndex && request.rateIndex)
+        message = start(true);
+    if (!message && request.mode)
+        message = rules.onStartModeClicked(*request.mode);
+    if (message)
+        return Refusal{kRefused, message->text};
+    if (request.flashCycle)
+        rules.onFlashCycleClicked(*request.flashCycle);
+    if (request.alarmFlash)
+        rules.onAlarmFlashToggled(*request.alarmFlash);
+    if (request.unit)
+        rules.onUnitChanged(*request.unit);
+    for (const auto& [field, text] :
+         {std::pair{AlarmField::Low, request.low}, std::pair{AlarmField::High, request.high}}) {
+        if (!text)
+            continue;
+        if ((message = rules.onAlarmEdited(field, *text)))
+            return Refusal{kRefused, message->text};
+        const std::string& shown =
+            field == AlarmField::Low ? rules.lowAlarmText() : rules.highAlarmText();
+        if (shown != *text)
+            return Refusal{kUsageError, "--low and --high take whole numbers"};
+    }
+    auto checked =
+        rules.onSetup({rules.lowAlarmText(), rules.highAlarmText(), rules.loggerNameText()});
+    if (const auto* refusal = std::get_if<DialogMessage>(&checked))
+        return Refusal{kRefused, refusal->text};
+    return std::get<LoggerSettings>(std::move(checked));
+}
+
+// Writes the settings to the logger and saves them; reports as the dialog would.
+int uploadSetup(VendorUsb& vendor, const LoggerSettings& settings) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    const bool haveLocal = localtime_r(&now, &local) != nullptr;
+    LoggerLink link(vendor);
+    const UploadOutcome outcome =
+        uploadAndSaveSettings(link, settings, haveLocal ? &local : nullptr);
+    if (outcome.result != UploadResult::Success) {
+        std::fprintf(stderr, "%s\n", uploadStatusText(outcome.result));
+        explainOpenFailure(link.lastStatus());
+        return 1;
+    }
+    // The logger runs with the new settings either way: say how logging starts first.
+    if (const std::optional<DialogMessage> started = uploadMessage(outcome, settings.startMode))
+        std::printf("%s\n", started->text.c_str());
+    if (!outcome.saveError.empty()) {
+        printMessage(settingsNotSavedMessage(outcome.saveError));
+        return 1;
+    }
+    return 0;
+}
+
 int runSetup(const std::vector<std::string>& args) {
     if (hasFlag(args, "--help")) {
         std::printf("%s%s", kUsage, kBackendHelp);
         return 0;
     }
-    CliBackend backend;
+    LoggerBackend backend;
     std::string error;
     if (!selectBackend(args, backend, &error))
-        return usageError(error.c_str());
+        return usageError(error);
     deviceScan(*backend.detector);
-    const std::int32_t modelCode = loggerModel();
+    const std::int32_t model = loggerModel();
 
+    const std::variant<SetupRequest, Refusal> request = parseSetup(args, model);
+    if (const auto* refusal = std::get_if<Refusal>(&request))
+        return usageError(refusal->text);
+
+    // Defaults in place of settings that exist but cannot be read would be a surprise to
+    // upload: stop before the logger is touched.
     LoggerSettings saved;
-    saved.load();
-
-    // Parse everything before touching the model.
-    std::string value;
-    std::optional<std::int32_t> mode;
-    if (optionValue(args, "--mode", value)) {
-        if (value == "manual")
-            mode = kStartManual;
-        else if (value == "instant")
-            mode = kStartInstant;
-        else
-            return usageError("--mode takes manual or instant");
-    }
-    Choices choices;
-    if (optionValue(args, "--points", value)) {
-        const auto it = std::find_if(kSamplePointsTable.begin(), kSamplePointsTable.end(),
-                                     [&](std::uint32_t p) { return std::to_string(p) == value; });
-        if (it == kSamplePointsTable.end())
-            return usageError("--points takes a value of the sample-points table");
-        choices.pointsIndex = static_cast<std::int32_t>(it - kSamplePointsTable.begin());
-    }
-    {
-        SettingsDialogModel probeModel(modelCode);
-        if (optionValue(args, "--rate", value)) {
-            const auto& list = probeModel.rateList();
-            const auto it = std::find(list.begin(), list.end(), value);
-            if (it == list.end())
-                return usageError("--rate takes a text of the sample-rate list");
-            choices.rateIndex = static_cast<std::int32_t>(it - list.begin());
-        }
-    }
-    std::optional<std::int32_t> flash;
-    if (optionValue(args, "--flash-cycle", value)) {
-        if (value == "10")
-            flash = 0;
-        else if (value == "20")
-            flash = 1;
-        else if (value == "30")
-            flash = 2;
-        else
-            return usageError("--flash-cycle takes 10, 20 or 30");
-    }
-    std::optional<bool> alarmFlash;
-    if (optionValue(args, "--alarm-flash", value)) {
-        if (value != "on" && value != "off")
-            return usageError("--alarm-flash takes on or off");
-        alarmFlash = value == "on";
-    }
-    std::optional<std::int32_t> unit;
-    if (optionValue(args, "--unit", value)) {
-        SettingsDialogModel unitModel(modelCode);
-        const auto count = static_cast<std::int32_t>(unitModel.unitList().size());
-        if (value.size() != 1 || value[0] < '0' || value[0] - '0' >= count)
-            return usageError("--unit takes a row of the model's unit list");
-        unit = value[0] - '0';
-    }
-    std::optional<std::string> low;
-    std::optional<std::string> high;
-    if (optionValue(args, "--low", value))
-        low = value;
-    if (optionValue(args, "--high", value))
-        high = value;
-
-    // Apply in the order a user would work through the dialog.
-    std::optional<DialogMessage> message;
-    SettingsDialogModel model(modelCode);
-    auto start = [&](bool rateFirst) {
-        model = SettingsDialogModel(modelCode);
-        if (auto note = model.open(saved))
-            std::fprintf(stderr, "%s\n", note->text.c_str());
-        return applyPointsAndRate(model, choices, rateFirst);
-    };
-    message = start(false);
-    if (message && choices.pointsIndex && choices.rateIndex)
-        message = start(true);
-    if (message)
-        return refuse(*message);
-    if (mode && (message = model.onStartModeClicked(*mode)))
-        return refuse(*message);
-    if (flash)
-        model.onFlashCycleClicked(*flash);
-    if (alarmFlash)
-        model.onAlarmFlashToggled(*alarmFlash);
-    if (unit)
-        model.onUnitChanged(*unit);
-    for (const auto& [field, text] :
-         {std::pair{AlarmField::Low, low}, std::pair{AlarmField::High, high}}) {
-        if (!text)
-            continue;
-        if ((message = model.onAlarmEdited(field, *text)))
-            return refuse(*message);
-        const std::string& shown =
-            field == AlarmField::Low ? model.lowAlarmText() : model.highAlarmText();
-        if (shown != *text)
-            return usageError("--low and --high take whole numbers");
+    if (!saved.load(&error)) {
+        std::fprintf(stderr,
+                     "quillmark-cli setup: %s\nThe saved settings cannot be read; nothing was "
+                     "sent to the logger.\n",
+                     error.c_str());
+        return kRefused;
     }
 
-    const auto checked =
-        model.onSetup({model.lowAlarmText(), model.highAlarmText(), model.loggerNameText()});
-    if (const auto* refusal = std::get_if<DialogMessage>(&checked))
-        return refuse(*refusal);
-    const LoggerSettings settings = std::get<LoggerSettings>(checked);
-
-    model.onUploadStarted();
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    const bool haveLocal = localtime_r(&now, &local) != nullptr;
-    LoggerLink link(*backend.vendor);
-    std::string saveError;
-    const UploadOutcome outcome =
-        uploadAndSaveSettings(link, settings, haveLocal ? &local : nullptr, &saveError);
-
-    const auto finished = model.onUploadFinished(outcome);
-    if (outcome.result != UploadResult::Success) {
-        std::fprintf(stderr, "%s\n", model.statusText().c_str());
-        explainOpenFailure(link.lastStatus());
-        return 1;
+    const std::variant<LoggerSettings, Refusal> applied =
+        applySetup(std::get<SetupRequest>(request), saved, model);
+    if (const auto* refusal = std::get_if<Refusal>(&applied)) {
+        if (refusal->exitCode == kUsageError)
+            return usageError(refusal->text);
+        std::fprintf(stderr, "%s\n", refusal->text.c_str());
+        return refusal->exitCode;
     }
-    if (!saveError.empty()) {
-        std::fprintf(stderr, "%s\n", saveError.c_str());
-        return 1;
-    }
-    if (finished)
-        std::printf("%s\n", finished->text.c_str());
-    return 0;
+    return uploadSetup(*backend.vendor, std::get<LoggerSettings>(applied));
 }
 
 const CommandRegistrar registrar({"setup", "write the logger settings to the logger", runSetup});

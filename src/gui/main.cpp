@@ -5,14 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "core/link/logger_detector.h"
-#include "core/link/vendor_usb.h"
+#include "backend/logger_backend.h"
+#include "core/common/user_message.h"
 #include "gui/app/command_line.h"
 #include "gui/app/cskein_app.h"
 #include "quillmark/version.h"
-#include "sim/sim_detector.h"
-#include "sim/simulated_logger.h"
-#include "transport/transport_backend.h"
 
 // Prints the help or version text when asked for; true when that is all there is to do.
 static bool answeredAtOnce(const quillmark::CommandLine& cmd) {
@@ -34,7 +31,7 @@ int main(int argc, char** argv) {
         return 0;
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillmark"));
+    QApplication::setApplicationName(QString::fromLatin1(quillmark::kAppTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(quillmark::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("org.quillmark.Quillmark"));
 
@@ -47,25 +44,15 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    std::unique_ptr<quillmark::VendorUsb> usb;
-    std::unique_ptr<quillmark::LoggerDetector> detector;
-    if (cmd.backend == QLatin1String("sim")) {
-        usb = std::make_unique<quillmark::sim::SimulatedLogger>();
-        detector = std::make_unique<quillmark::sim::SimDetector>();
-    } else {
-        quillmark::transport::TransportBackend backend;
-        std::string error;
-        if (!quillmark::transport::createTransportBackend(cmd.backend.toStdString(), backend,
-                                                          &error)) {
-            std::fprintf(stderr, "quillmark: %s\n", error.c_str());
-            return 2;
-        }
-        usb = std::move(backend.vendor);
-        detector = std::move(backend.detector);
+    quillmark::LoggerBackend backend;
+    std::string error;
+    if (!quillmark::createLoggerBackend(cmd.backend.toStdString(), backend, &error)) {
+        std::fprintf(stderr, "quillmark: %s\n", error.c_str());
+        return 2;
     }
 
     quillmark::CSkeinApp skein;
-    skein.setBackend(std::move(usb), std::move(detector));
+    skein.setBackend(std::move(backend.vendor), std::move(backend.detector));
     if (!skein.initInstance(cmd)) {
         if (!skein.startError().isEmpty())
             std::fprintf(stderr, "quillmark: %s\n", skein.startError().toLocal8Bit().constData());

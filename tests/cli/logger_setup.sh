@@ -63,5 +63,37 @@ check "settings file unchanged after refusals and faults" cmp -s "$ini" "$tmp/be
 check "points outside the table exit 2" test $rc -eq 2
 check "setup --help" "$cli" setup --help >/dev/null
 
+# A settings file that cannot be read is no reason to upload the defaults: setup stops
+# before the logger is touched. The demo logger still holds its recording afterwards.
+start_sim untouched.sock
+u="socket:$tmp/untouched.sock"
+unreadable() { # name, how to make $1/Quillmark/SettingConfig.ini unreadable
+  local cfg="$tmp/$1"; mkdir -p "$cfg/Quillmark"; "$2" "$cfg/Quillmark/SettingConfig.ini"
+  XDG_CONFIG_HOME="$cfg" timeout 20 "$cli" setup --mode instant --backend "$u" >"$tmp/out" 2>"$tmp/err"
+}
+for kind in dir:mkdir fifo:mkfifo; do
+  unreadable "${kind%%:*}" "${kind#*:}"; rc=$?
+  check "unreadable settings ($kind) exit 1" test $rc -eq 1
+  check "unreadable settings ($kind) say why" grep -q "^quillmark-cli setup: Cannot read .*SettingConfig.ini: " "$tmp/err"
+  check "unreadable settings ($kind) send nothing" grep -qx 'The saved settings cannot be read; nothing was sent to the logger.' "$tmp/err"
+done
+if [ "$(id -u)" -ne 0 ]; then # root reads any file
+  unreadable noperm touch; chmod 000 "$tmp/noperm/Quillmark/SettingConfig.ini"
+  XDG_CONFIG_HOME="$tmp/noperm" "$cli" setup --backend "$u" 2>"$tmp/err"; rc=$?
+  check "unreadable settings (mode 000) exit 1" test $rc -eq 1
+fi
+"$cli" download -o "$tmp/untouched.smpq" --backend "$u" >"$tmp/out" 2>"$tmp/err"
+check "logger untouched by the refused setups" grep -qx '600 points finished!' "$tmp/out"
+
+# The logger takes the settings but the file cannot be written (it lives on a read-only
+# file system): the message says both, and how logging starts is still told.
+if [ -r /proc/version ]; then
+  mkdir -p "$tmp/ro/Quillmark"; ln -s /proc/version "$tmp/ro/Quillmark/SettingConfig.ini"
+  XDG_CONFIG_HOME="$tmp/ro" "$cli" setup --mode instant --backend "$b" >"$tmp/out" 2>"$tmp/err"; rc=$?
+  check "unsaved settings exit 1" test $rc -eq 1
+  check "unsaved settings still tell how logging starts" grep -qx 'Datalogger is running...' "$tmp/out"
+  check "unsaved settings message says both" grep -q '^The logger has taken the settings, but they could not be saved: Cannot create .*SettingConfig.ini' "$tmp/err"
+fi
+
 if [ $fails -ne 0 ]; then echo "$fails check(s) failed"; exit 1; fi
 echo "all checks passed"

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "app_test_support.h"
+#include "backend/logger_backend.h"
 #include "core/app/command_ids.h"
 #include "core/app/logger_model.h"
 #include "core/link/logger_detector.h"
@@ -24,7 +25,6 @@
 #include "gui/settings/cdlg_setting.h"
 #include "sim/sim_detector.h"
 #include "sim/simulated_logger.h"
-#include "transport/transport_backend.h"
 
 using namespace quillmark;
 using namespace quillmark::test;
@@ -53,8 +53,8 @@ std::unique_ptr<CSkeinApp> simulatedApp(const sim::SimOptions& options = {}) {
 }
 
 std::unique_ptr<CSkeinApp> appWithoutLogger() {
-    transport::TransportBackend backend;
-    if (!transport::createTransportBackend("socket:/nonexistent-quillmark/logger.sock", backend))
+    LoggerBackend backend;
+    if (!createLoggerBackend("socket:/nonexistent-quillmark/logger.sock", backend))
         return nullptr;
     auto app = std::make_unique<CSkeinApp>();
     app->setBackend(std::move(backend.vendor), std::move(backend.detector));
@@ -337,7 +337,7 @@ private slots:
                 auto box = answerNextBox(QMessageBox::Ok, 1500);
                 child<QPushButton>(dlg, "buttonSetup")->click();
                 QTRY_VERIFY_WITH_TIMEOUT(!dlg->uploading(), 5000);
-                QTest::qWait(200);
+                QTRY_VERIFY_WITH_TIMEOUT(box->watch->over, 5000);
                 boxShown = box->shown;
                 status = child<QLabel>(dlg, "statusLine")->text();
                 setupEnabled = child<QPushButton>(dlg, "buttonSetup")->isEnabled();

@@ -52,7 +52,7 @@ private slots:
         QVERIFY(app.initInstance(noArguments()));
         auto box = answerNextBox(QMessageBox::No, 400);
         QVERIFY(app.mainFrame()->close());
-        QTest::qWait(450);
+        QTRY_VERIFY(box->watch->over);
         QVERIFY(!box->shown);
         QVERIFY(!app.mainFrame()->isVisible());
     }
@@ -142,12 +142,11 @@ private slots:
     void documentSaveAndExportDoNothingWithoutSamples() {
         CSkeinApp app;
         QVERIFY(app.initInstance(noArguments()));
-        bool seen = true;
-        whenModal<QFileDialog>([](QFileDialog* d) { d->reject(); }, &seen, 300);
+        auto dialog = whenModal<QFileDialog>([](QFileDialog* d) { d->reject(); }, nullptr, 300);
         app.mainFrame()->action(ID_FILE_SAVE)->trigger();
         app.mainFrame()->action(ID_EXPORT_EXCEL)->trigger();
-        QTest::qWait(350);
-        QVERIFY(!seen);
+        QTRY_VERIFY(dialog->over);
+        QVERIFY(!dialog->seen);
         QVERIFY(filesInDir().isEmpty());
     }
 
@@ -167,11 +166,10 @@ private slots:
 
         // Now it has a path: the next plain save rewrites it without a dialog.
         app->mainFrame()->dispatchCommand(ID_UNIT_3);
-        bool asked = true;
-        whenModal<QFileDialog>([](QFileDialog* d) { d->reject(); }, &asked, 300);
+        auto asked = whenModal<QFileDialog>([](QFileDialog* d) { d->reject(); }, nullptr, 300);
         app->mainFrame()->action(ID_FILE_SAVE_STANDARD)->trigger();
-        QTest::qWait(350);
-        QVERIFY(!asked);
+        QTRY_VERIFY(asked->over);
+        QVERIFY(!asked->seen);
         const QByteArray bin = readAll(saved);
         QCOMPARE(bin.mid(20, 4), QByteArray("\x03\x00\x00\x00", 4)); // the unit chosen since
     }

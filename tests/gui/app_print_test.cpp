@@ -140,9 +140,10 @@ private slots:
         int pages = -1;
         whenModal<QPrintPreviewDialog>(
             [&](QPrintPreviewDialog* dlg) {
-                QTest::qWait(100);
-                if (auto* w = dlg->findChild<QPrintPreviewWidget*>())
+                if (auto* w = dlg->findChild<QPrintPreviewWidget*>()) {
+                    QTRY_VERIFY(w->pageCount() > 0);
                     pages = w->pageCount();
+                }
                 screenshot(dlg, QStringLiteral("print-preview"));
                 dlg->reject();
             },

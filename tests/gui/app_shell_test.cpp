@@ -104,10 +104,10 @@ private slots:
         QTest::newRow("simulate") << QStringList{"--simulate"} << int(A::Run) << ""
                                   << ""
                                   << "sim";
-        QTest::newRow("socket") << QStringList{"--backend", "socket:/tmp/l.sock", "x.smpq"}
+        QTest::newRow("socket") << QStringList{"--backend", "socket:/run/l.sock", "x.smpq"}
                                 << int(A::Run) << "x.smpq"
                                 << ""
-                                << "socket:/tmp/l.sock";
+                                << "socket:/run/l.sock";
         QTest::newRow("backend=") << QStringList{"--backend=sim"} << int(A::Run) << ""
                                   << ""
                                   << "sim";
@@ -502,7 +502,7 @@ private slots:
         QVERIFY(app.initInstance(parseCommandLine({QStringLiteral("quillmark"), one})));
         auto none = answerNextBox(QMessageBox::No, 300);
         QVERIFY(app.view()->close()); // a single sample closes at once
-        QTest::qWait(350);
+        QTRY_VERIFY(none->watch->over);
         QVERIFY(!none->shown);
         app.view()->show();
         QVERIFY(app.openDocumentFile(two));

@@ -32,41 +32,57 @@ inline void forgetWatches() {
     ++watchGeneration();
 }
 
+// How a watch for a modal window went: whether the window came, and whether the watch is over
+// (it came and was answered, or the watch ran out).
+struct Watch {
+    bool seen = false;
+    bool over = false;
+};
+
 // Runs `act` on the first modal window of type T that appears within `timeoutMs`, from inside
-// the event loop of whatever call opens it. `seen` (optional) records whether it came.
+// the event loop of whatever call opens it. `seen` (optional) records whether it came. A test
+// that proves a window did NOT come waits for the returned watch to be over, then checks
+// that it was not seen.
 template <typename T>
-void whenModal(std::function<void(T*)> act, bool* seen = nullptr, int timeoutMs = 5000) {
+std::shared_ptr<Watch> whenModal(std::function<void(T*)> act, bool* seen = nullptr,
+                                 int timeoutMs = 5000) {
     if (seen)
         *seen = false;
+    auto watch = std::make_shared<Watch>();
     auto* timer = new QTimer(qApp); // a watch still waiting at exit goes with the application
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     timer->setInterval(10);
     const int generation = watchGeneration();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, act, seen, timeoutMs, generation] {
-        if (generation != watchGeneration()) {
-            timer->stop();
-            timer->deleteLater();
-            return;
-        }
-        if (T* w = qobject_cast<T*>(QApplication::activeModalWidget()); w && w->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            if (seen)
-                *seen = true;
-            act(w);
-            return;
-        }
-        if (clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
+    QObject::connect(
+        timer, &QTimer::timeout, [timer, clock, act, seen, timeoutMs, generation, watch] {
+            const auto end = [&] {
+                timer->stop();
+                timer->deleteLater();
+                watch->over = true;
+            };
+            if (generation != watchGeneration()) {
+                end();
+                return;
+            }
+            if (T* w = qobject_cast<T*>(QApplication::activeModalWidget()); w && w->isVisible()) {
+                watch->seen = true;
+                if (seen)
+                    *seen = true;
+                end();
+                act(w);
+                return;
+            }
+            if (clock->elapsed() > timeoutMs)
+                end();
+        });
     timer->start();
+    return watch;
 }
 
 // Answers the next message box with `button` and hands back its text and caption.
 struct BoxSeen {
+    std::shared_ptr<Watch> watch;
     bool shown = false;
     QString text;
     QString title;
@@ -77,7 +93,7 @@ struct BoxSeen {
 inline std::shared_ptr<BoxSeen> answerNextBox(QMessageBox::StandardButton button,
                                               int timeoutMs = 5000) {
     auto seen = std::make_shared<BoxSeen>();
-    whenModal<QMessageBox>(
+    seen->watch = whenModal<QMessageBox>(
         [seen, button](QMessageBox* box) {
             seen->shown = true;
             seen->text = box->text();

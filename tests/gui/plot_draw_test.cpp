@@ -1,7 +1,9 @@
 // Offscreen checks of the plot drawing: the pixels that matter on screen and paper, the
 // model variants, the texts, and that the reduced curve drawing equals the full one.
+#include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
 #include <random>
@@ -495,12 +497,16 @@ private slots:
                     }
                 }
             }
-            full.save(QString("/tmp/full-%1.png").arg(QTest::currentDataTag()));
-            reduced.save(QString("/tmp/reduced-%1.png").arg(QTest::currentDataTag()));
-            QFAIL(qPrintable(QString("%1 pixels differ, first at %2,%3")
+            // Kept for a look after the failure, in a folder of this run's own.
+            QTemporaryDir keep(QDir::tempPath() + QStringLiteral("/quillmark-plot-XXXXXX"));
+            keep.setAutoRemove(false);
+            full.save(keep.filePath(QString("full-%1.png").arg(QTest::currentDataTag())));
+            reduced.save(keep.filePath(QString("reduced-%1.png").arg(QTest::currentDataTag())));
+            QFAIL(qPrintable(QString("%1 pixels differ, first at %2,%3 (images in %4)")
                                  .arg(diffs)
                                  .arg(first.x())
-                                 .arg(first.y())));
+                                 .arg(first.y())
+                                 .arg(keep.path())));
         }
         // The drawing is not trivially empty: some line colour shows.
         int line = 0;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -20,8 +21,9 @@ namespace {
 class Peer {
 public:
     explicit Peer(std::function<void(int fd)> script) {
-        char dir[] = "/tmp/quillmark-sock-XXXXXX";
-        dir_ = ::mkdtemp(dir);
+        std::string dir =
+            (std::filesystem::temp_directory_path() / "quillmark-sock-XXXXXX").string();
+        dir_ = ::mkdtemp(dir.data());
         path_ = dir_ + "/logger";
         listener_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un addr{};
@@ -72,7 +74,7 @@ void sendBytes(int fd, std::vector<std::uint8_t> bytes) {
 }
 
 TEST(SocketBackend, NoPeerIsNotConnected) {
-    SocketVendorUsb usb("/tmp/quillmark-no-such-socket-for-test");
+    SocketVendorUsb usb("/nonexistent-quillmark/logger.sock");
     LoggerLink link(usb);
     EXPECT_FALSE(link.probe());
     EXPECT_EQ(link.lastStatus(), VendorUsb::kDeviceNotFound);
@@ -144,7 +146,7 @@ TEST(SocketBackend, PeerHangingUpIsAVanishedLogger) {
 }
 
 TEST(SocketBackend, TimeoutsAreProcessWideValues) {
-    SocketVendorUsb usb("/tmp/unused");
+    SocketVendorUsb usb("/nonexistent-quillmark/unused.sock");
     usb.setTimeouts(3000, 0);
     std::uint32_t r = 0, w = 0;
     usb.getTimeouts(r, w);
@@ -153,8 +155,8 @@ TEST(SocketBackend, TimeoutsAreProcessWideValues) {
 }
 
 TEST(SocketDetector, ThePathAppearingIsAnArrival) {
-    char dir[] = "/tmp/quillmark-det-XXXXXX";
-    const std::string base = ::mkdtemp(dir);
+    std::string dir = (std::filesystem::temp_directory_path() / "quillmark-det-XXXXXX").string();
+    const std::string base = ::mkdtemp(dir.data());
     const std::string path = base + "/logger";
     SocketDetector detector(path, 20);
     std::atomic<int> arrivals{0};

@@ -11,18 +11,6 @@
 namespace quillmark::transport {
 namespace {
 
-TEST(TransportBackend, SelectsFromTheBackendText) {
-    TransportBackend b;
-    std::string error;
-    EXPECT_TRUE(createTransportBackend("socket:/tmp/x", b, &error));
-    EXPECT_NE(b.vendor, nullptr);
-    EXPECT_NE(b.detector, nullptr);
-    EXPECT_FALSE(createTransportBackend("socket:", b, &error));
-    EXPECT_FALSE(createTransportBackend("sim", b, &error));
-    EXPECT_NE(error.find("unknown backend 'sim'"), std::string::npos);
-    EXPECT_FALSE(createTransportBackend("serial", b, &error));
-}
-
 TEST(TransportBackend, InstalledUdevRuleIsTheOneThePermissionAdviceShows) {
     std::ifstream in(std::string(QUILLMARK_SOURCE_DIR) + "/resources/udev/" + kUdevRuleFileName);
     ASSERT_TRUE(in);

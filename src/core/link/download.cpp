@@ -12,16 +12,16 @@
 
 namespace quillmark {
 
-const char* downloadResultText(DownloadResult result) {
+std::optional<DialogMessage> downloadMessage(DownloadResult result) {
     switch (result) {
     case DownloadResult::ReadFailure:
-        return "Failed reading data from the datalogger.";
+        return DialogMessage{"Failed reading data from the datalogger."};
     case DownloadResult::EmptyLogger:
-        return "Datalogger internal memory currently empty.";
+        return DialogMessage{"Datalogger internal memory currently empty."};
     case DownloadResult::Success:
         break;
     }
-    return "";
+    return std::nullopt;
 }
 
 std::string downloadFinishedText(std::int32_t sampleCount) {
@@ -29,6 +29,10 @@ std::string downloadFinishedText(std::int32_t sampleCount) {
     std::snprintf(text, sizeof text,
                   "%d points finished! Press View to show graph, or Cancel to exit.", sampleCount);
     return text;
+}
+
+DialogMessage noDataToViewMessage() {
+    return DialogMessage{"No data to view.", "warning"};
 }
 
 int pageWaitFromEnvironment() {

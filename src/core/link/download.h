@@ -4,8 +4,10 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "core/common/user_message.h"
 #include "core/data/recording.h"
 #include "core/link/logger_link.h"
 
@@ -13,14 +15,17 @@ namespace quillmark {
 
 enum class DownloadResult {
     Success,
-    ReadFailure, // "Failed reading data from the datalogger."
-    EmptyLogger, // "Datalogger internal memory currently empty."
+    ReadFailure, // the link failed at some step (or the logger went away)
+    EmptyLogger, // the logger holds no sample bytes
 };
 
-// The user's text for a failed outcome; empty for Success (see downloadFinishedText).
-const char* downloadResultText(DownloadResult result);
+// The message box of an outcome that brought no new recording; none for Success (the dialog
+// then shows downloadFinishedText instead).
+std::optional<DialogMessage> downloadMessage(DownloadResult result);
 // "%d points finished! Press View to show graph, or Cancel to exit."
 std::string downloadFinishedText(std::int32_t sampleCount);
+// View pressed while the recording holds no samples.
+DialogMessage noDataToViewMessage();
 
 struct DownloadOptions {
     // Called on the thread that runs the download: first with (pages*10, pages*50) once the

@@ -58,6 +58,18 @@ bool LoggerLink::write(const std::uint8_t* buffer, std::uint32_t count, std::uin
     return status == VendorUsb::kSuccess;
 }
 
+const char* probeCaption(ProbeState state) {
+    switch (state) {
+    case ProbeState::Connected:
+        return "Connected";
+    case ProbeState::NotConnected:
+        return "Not Connected";
+    case ProbeState::Connecting:
+        break;
+    }
+    return "Connecting...";
+}
+
 bool LoggerLink::probe() {
     lastStatus_ = usb_.openDevice(deviceIndex_, handle_);
     if (lastStatus_ == VendorUsb::kSuccess && handle_ != VendorUsb::kInvalidHandle) {

@@ -7,6 +7,14 @@
 
 namespace quillmark {
 
+// What a logger dialog's caption says about the connection: "Connecting..." until its
+// one-shot probe has run, then the probe's outcome.
+enum class ProbeState { Connecting, Connected, NotConnected };
+const char* probeCaption(ProbeState state);
+inline ProbeState probeState(bool connected) {
+    return connected ? ProbeState::Connected : ProbeState::NotConnected;
+}
+
 class LoggerLink {
 public:
     explicit LoggerLink(VendorUsb& usb, std::uint32_t deviceIndex = 0);

@@ -5,19 +5,10 @@
 
 namespace quillmark {
 
-const char* uploadResultText(UploadResult result) {
-    switch (result) {
-    case UploadResult::ConnectionFault:
-        return "Connecting fault. Ensure logger inserted and try again.";
-    case UploadResult::WriteFault:
-        return "Failed writing data to the datalogger.";
-    case UploadResult::Success:
-        break;
-    }
-    return "";
-}
-
 namespace {
+constexpr char kConnectingFaultText[] = "Connecting fault. Ensure logger inserted and try again.";
+constexpr char kWriteFaultText[] = "Failed writing data to the datalogger.";
+constexpr char kStatusInformationCaption[] = "Status Information";
 
 // Reads single bytes until the acknowledge byte arrives. Other bytes and timed-out reads
 // lead to the next read; a read failing for any other reason means the device is gone
@@ -40,13 +31,46 @@ bool awaitAcknowledge(LoggerLink& link, const UploadOptions& options) {
 
 } // namespace
 
+const char* uploadStatusText(UploadResult result) {
+    switch (result) {
+    case UploadResult::ConnectionFault:
+        return kConnectingFaultText;
+    case UploadResult::WriteFault:
+        return kWriteFaultText;
+    case UploadResult::Success:
+        break;
+    }
+    return "";
+}
+
+std::optional<DialogMessage> uploadMessage(const UploadOutcome& outcome, std::int32_t startMode) {
+    if (outcome.result != UploadResult::Success) {
+        if (outcome.showMessageBox)
+            return DialogMessage{uploadStatusText(outcome.result)};
+        return std::nullopt;
+    }
+    if (startMode == kStartManual)
+        return DialogMessage{
+            "To start logging, you must press the button once in housing of datalogger.",
+            kStatusInformationCaption};
+    if (startMode == kStartInstant)
+        return DialogMessage{"Datalogger is running...", kStatusInformationCaption};
+    return std::nullopt;
+}
+
+DialogMessage settingsNotSavedMessage(const std::string& reason) {
+    return DialogMessage{"The logger has taken the settings, but they could not be saved: " +
+                             reason,
+                         kAppTitle, MessageIcon::Exclamation};
+}
+
 UploadOutcome uploadSettings(LoggerLink& link, const HeaderBlock& block,
                              const UploadOptions& options) {
     if (!link.open())
-        return {UploadResult::ConnectionFault, false};
+        return {UploadResult::ConnectionFault, false, {}};
     link.close();
     if (!link.open())
-        return {UploadResult::WriteFault, false};
+        return {UploadResult::WriteFault, false, {}};
 
     std::uint32_t written = 0;
     bool ok = link.write(wire::kWriteCommand.data(), wire::kWriteCommand.size(), &written) &&
@@ -55,22 +79,19 @@ UploadOutcome uploadSettings(LoggerLink& link, const HeaderBlock& block,
     ok = ok && awaitAcknowledge(link, options);
     link.close();
     if (!ok)
-        return {UploadResult::WriteFault, true};
-    return {UploadResult::Success, false};
+        return {UploadResult::WriteFault, true, {}};
+    return {};
 }
 
 UploadOutcome uploadAndSaveSettings(LoggerLink& link, const LoggerSettings& settings,
-                                    const std::tm* localOrNull, std::string* saveError,
-                                    const UploadOptions& options) {
-    if (saveError)
-        saveError->clear();
-    const UploadOutcome outcome =
+                                    const std::tm* localOrNull, const UploadOptions& options) {
+    UploadOutcome outcome =
         uploadSettings(link, buildSettingsBlock(settings, localOrNull), options);
     if (outcome.result != UploadResult::Success)
         return outcome; // the INI file stays as it was
     std::string error;
-    if (!settings.save(&error) && saveError)
-        *saveError = error.empty() ? "The settings could not be saved." : error;
+    if (!settings.save(&error))
+        outcome.saveError = error.empty() ? "the reason is unknown" : error;
     return outcome;
 }
 

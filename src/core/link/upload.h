@@ -2,10 +2,13 @@
 // The settings upload exchange: open, close, open; write command; the 64-byte block; then
 // wait for the logger's acknowledge byte.
 #include <chrono>
+#include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "core/common/user_message.h"
 #include "core/data/recording.h"
 #include "core/link/logger_link.h"
 #include "core/settings/logger_settings.h"
@@ -14,19 +17,28 @@ namespace quillmark {
 
 enum class UploadResult {
     Success,
-    ConnectionFault, // "Connecting fault. Ensure logger inserted and try again."
-    WriteFault,      // "Failed writing data to the datalogger."
+    ConnectionFault, // the first open failed: no logger
+    WriteFault,      // the second open, the command, the block or the acknowledge failed
 };
 
-// Status-line text of a failed ending; empty for Success.
-const char* uploadResultText(UploadResult result);
-
-// Whether the failed ending also shows the message box (same text as the status line).
-// The second open failing is a write fault without a message box.
 struct UploadOutcome {
     UploadResult result = UploadResult::Success;
+    // A write fault after the second open also shows the message box; the second open
+    // failing does not.
     bool showMessageBox = false;
+    // After Success only: why the settings could not be saved (empty when they were).
+    std::string saveError;
+
+    bool operator==(const UploadOutcome&) const = default;
 };
+
+// The status-line text of a failed ending; empty for Success.
+const char* uploadStatusText(UploadResult result);
+// The message box that follows an upload: the write fault's when one is due, or after
+// Success how logging starts (under "Status Information"; none for Calibration).
+std::optional<DialogMessage> uploadMessage(const UploadOutcome& outcome, std::int32_t startMode);
+// The logger has taken the settings, but the settings file could not be written.
+DialogMessage settingsNotSavedMessage(const std::string& reason);
 
 struct UploadOptions {
     // Total time the acknowledge wait may take before giving up (about 10 s).
@@ -44,9 +56,8 @@ UploadOutcome uploadSettings(LoggerLink& link, const HeaderBlock& block,
 // The whole Setup exchange for a record that passed the dialog's checks: builds the block
 // for the given local time, uploads it and, only after the acknowledge, saves the record to
 // the INI file. The logger has the settings even when the save fails: the result stays
-// Success and `saveError` (when given) receives the reason; it is left empty otherwise.
+// Success and `saveError` holds the reason.
 UploadOutcome uploadAndSaveSettings(LoggerLink& link, const LoggerSettings& settings,
-                                    const std::tm* localOrNull, std::string* saveError = nullptr,
-                                    const UploadOptions& options = {});
+                                    const std::tm* localOrNull, const UploadOptions& options = {});
 
 } // namespace quillmark

@@ -8,9 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <system_error>
 
 #include <fcntl.h>
@@ -168,26 +166,52 @@ void IniStore::loadFromString(std::string_view text) {
     }
 }
 
-bool IniStore::load(const std::string& path) {
+bool IniStore::load(const std::string& path, std::string* error) {
     loadFromString({});
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        return true;
-    }
-    if (ec || std::filesystem::is_directory(status)) {
+    // Non-blocking, so a FIFO or a device under the settings name cannot hang the program;
+    // only a regular file is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            return true;
+        }
+        if (error != nullptr) {
+            *error = fileErrorText("Cannot read", path, errno);
+        }
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    struct stat st {};
+    int err = ::fstat(fd, &st) != 0 ? errno : 0;
+    if (err == 0 && S_ISDIR(st.st_mode)) {
+        err = EISDIR;
+    }
+    std::string text;
+    if (err == 0 && !S_ISREG(st.st_mode)) {
+        if (error != nullptr) {
+            *error = "Cannot read " + path + ": not a regular file";
+        }
+        ::close(fd);
         return false;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
+    char buffer[8192];
+    while (err == 0) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            err = errno;
+        }
+    }
+    ::close(fd);
+    if (err != 0) {
+        if (error != nullptr) {
+            *error = fileErrorText("Cannot read", path, err);
+        }
         return false;
     }
-    loadFromString(buffer.str());
+    loadFromString(text);
     return true;
 }
 

@@ -18,8 +18,9 @@ namespace quillmark {
 class IniStore {
 public:
     // Replaces the contents with the file's. A missing file is an empty store (returns true);
-    // a file that exists but cannot be read leaves an empty store and returns false.
-    bool load(const std::string& path);
+    // a file that exists but cannot be read, or is no regular file (a folder, a FIFO, a
+    // device), leaves an empty store and returns false with the reason in `error`.
+    bool load(const std::string& path, std::string* error = nullptr);
     // Replaces the contents with the given INI text (never fails).
     void loadFromString(std::string_view text);
     // Writes the store atomically. Creates the parent folder when it is missing.

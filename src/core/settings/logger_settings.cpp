@@ -89,6 +89,22 @@ std::int32_t sampleRateCount(std::int32_t model) {
     return model == kModelVoltage ? 15 : 14;
 }
 
+std::vector<std::string> samplePointsList() {
+    std::vector<std::string> list;
+    for (std::uint32_t points : kSamplePointsTable) {
+        list.push_back(std::to_string(points));
+    }
+    return list;
+}
+
+std::vector<std::string> sampleRateList(std::int32_t model) {
+    std::vector<std::string> list;
+    for (std::int32_t i = 0; i < sampleRateCount(model); ++i) {
+        list.emplace_back(kSampleRateTable[static_cast<std::size_t>(i)].text);
+    }
+    return list;
+}
+
 std::vector<std::string> settingsUnitList(std::int32_t model) {
     switch (model) {
     case kModelAirSpeed:
@@ -254,9 +270,9 @@ void LoggerSettings::save(IniStore& ini) const {
     ini.setInt(kSettingsSection, kKeyUnit, unitIndex);
 }
 
-bool LoggerSettings::load() {
+bool LoggerSettings::load(std::string* error) {
     IniStore ini;
-    const bool ok = ini.load(settingsIniPath());
+    const bool ok = ini.load(settingsIniPath(), error);
     load(ini, loggerModel());
     return ok;
 }
@@ -264,10 +280,7 @@ bool LoggerSettings::load() {
 bool LoggerSettings::save(std::string* error) const {
     const std::string path = settingsIniPath();
     IniStore ini;
-    if (!ini.load(path)) {
-        if (error != nullptr) {
-            *error = "Cannot read " + path;
-        }
+    if (!ini.load(path, error)) {
         return false;
     }
     save(ini);

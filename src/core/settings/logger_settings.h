@@ -58,6 +58,10 @@ inline constexpr std::size_t kLoggerNameMax = 15;
 
 // Number of sample-rate choices: 15 for the voltage model (adds 400 Hz), else 14.
 std::int32_t sampleRateCount(std::int32_t model);
+// The list texts in table order: the sample-points list ("50" ... "32000") and the model's
+// sample-rate list ("2s" ... "24hr", then "2.5ms(400Hz)" for the voltage model).
+std::vector<std::string> samplePointsList();
+std::vector<std::string> sampleRateList(std::int32_t model);
 // The dialog's unit list: five air-speed units for 86, "V" for 710, "mA" for 711, else empty.
 std::vector<std::string> settingsUnitList(std::int32_t model);
 // The unit the alarm range message names: the list entry at unitIndex, or the base unit of
@@ -110,9 +114,9 @@ struct LoggerSettings {
 
     // Convenience on settingsIniPath() and the program-wide model code. load() fills the
     // record even when the file cannot be read (then with the missing-key values) and
-    // returns false in that case. save() keeps everything else in the file; it refuses to
-    // write over a file it could not read.
-    bool load();
+    // returns false with the reason in that case. save() keeps everything else in the file;
+    // it refuses to write over a file it could not read.
+    bool load(std::string* error = nullptr);
     bool save(std::string* error = nullptr) const;
 
     bool operator==(const LoggerSettings&) const = default;

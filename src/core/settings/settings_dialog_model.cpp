@@ -7,6 +7,9 @@ namespace quillmark {
 
 namespace {
 
+constexpr char kSelectOtherPointsText[] = "Please select other points!";
+constexpr char kEmptySettingsText[] = "Any settings can't be empty!\nPlease retry!";
+constexpr char kHighBelowLowText[] = "High Alarm must be larger than Low Alarm!\nPlease retry!";
 constexpr char kLowResetText[] = "0";
 constexpr char kHighResetText[] = "25";
 
@@ -103,14 +106,9 @@ std::string currentTimeText(const std::tm* localOrNull) {
     return std::string(buf, n);
 }
 
-SettingsDialogModel::SettingsDialogModel(std::int32_t model) : model_(model) {
-    for (std::uint32_t points : kSamplePointsTable) {
-        pointsList_.push_back(std::to_string(points));
-    }
-    for (std::int32_t i = 0; i < sampleRateCount(model); ++i) {
-        rateList_.emplace_back(kSampleRateTable[static_cast<std::size_t>(i)].text);
-    }
-    unitList_ = settingsUnitList(model);
+SettingsDialogModel::SettingsDialogModel(std::int32_t model)
+    : model_(model), pointsList_(samplePointsList()), rateList_(sampleRateList(model)),
+      unitList_(settingsUnitList(model)) {
     // Before the file is read: the first entry of each list, a placeholder name, no texts.
     settings_.pointsIndex = 0;
     settings_.rateIndex = 0;
@@ -309,44 +307,10 @@ void SettingsDialogModel::onUploadStarted() {
     setupEnabled_ = false;
 }
 
-std::optional<DialogMessage> SettingsDialogModel::onUploadFinished(UploadEnding ending) {
-    switch (ending) {
-    case UploadEnding::Success:
-        statusText_.clear();
-        if (settings_.startMode == kStartManual) {
-            return DialogMessage{kManualStartText, kStatusInformationCaption, MessageIcon::None};
-        }
-        if (settings_.startMode == kStartInstant) {
-            return DialogMessage{kInstantStartText, kStatusInformationCaption, MessageIcon::None};
-        }
-        return std::nullopt;
-    case UploadEnding::ConnectionFault:
-        statusText_ = kConnectingFaultText;
-        setupEnabled_ = true;
-        return std::nullopt;
-    case UploadEnding::ReopenFault:
-        statusText_ = kWriteFaultText;
-        setupEnabled_ = true;
-        return std::nullopt;
-    case UploadEnding::WriteFault:
-        statusText_ = kWriteFaultText;
-        setupEnabled_ = true;
-        return DialogMessage{kWriteFaultText, kAppTitle, MessageIcon::None};
-    }
-    return std::nullopt;
-}
-
 std::optional<DialogMessage> SettingsDialogModel::onUploadFinished(const UploadOutcome& outcome) {
-    switch (outcome.result) {
-    case UploadResult::Success:
-        return onUploadFinished(UploadEnding::Success);
-    case UploadResult::ConnectionFault:
-        return onUploadFinished(UploadEnding::ConnectionFault);
-    case UploadResult::WriteFault:
-        return onUploadFinished(outcome.showMessageBox ? UploadEnding::WriteFault
-                                                       : UploadEnding::ReopenFault);
-    }
-    return onUploadFinished(UploadEnding::WriteFault);
+    statusText_ = uploadStatusText(outcome.result);
+    setupEnabled_ = outcome.result != UploadResult::Success;
+    return uploadMessage(outcome, settings_.startMode);
 }
 
 } // namespace quillmark

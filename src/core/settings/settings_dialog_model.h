@@ -23,9 +23,8 @@
 //   logger name edit loses focus     -> onLoggerNameEdited(text)  (see keepFocus)
 //   "Default"                        -> onDefault()
 //   "Setup"                          -> onSetup(current edit texts); on LoggerSettings:
-//                                       onUploadStarted(), build the block with
-//                                       buildSettingsBlock(), uploadSettings() it, then
-//                                       onUploadFinished(outcome)
+//                                       onUploadStarted(), uploadAndSaveSettings() it,
+//                                       then onUploadFinished(outcome)
 //   "Cancel"                         -> close; nothing is saved
 // The connection caption and the one-shot probe are not part of this model.
 #include <cstdint>
@@ -36,35 +35,11 @@
 #include <variant>
 #include <vector>
 
+#include "core/common/user_message.h"
 #include "core/link/upload.h"
 #include "core/settings/logger_settings.h"
 
 namespace quillmark {
-
-enum class MessageIcon { None, Exclamation };
-
-// A modal message box: OK button only.
-struct DialogMessage {
-    std::string text;
-    std::string caption;
-    MessageIcon icon = MessageIcon::None;
-
-    bool operator==(const DialogMessage&) const = default;
-};
-
-// Message texts of the dialog (exact, including the "\n" line breaks).
-inline constexpr char kAppTitle[] = "Quillmark";
-inline constexpr char kStatusInformationCaption[] = "Status Information";
-inline constexpr char kSelectOtherPointsText[] = "Please select other points!";
-inline constexpr char kEmptySettingsText[] = "Any settings can't be empty!\nPlease retry!";
-inline constexpr char kHighBelowLowText[] =
-    "High Alarm must be larger than Low Alarm!\nPlease retry!";
-inline constexpr char kConnectingFaultText[] =
-    "Connecting fault. Ensure logger inserted and try again.";
-inline constexpr char kWriteFaultText[] = "Failed writing data to the datalogger.";
-inline constexpr char kManualStartText[] =
-    "To start logging, you must press the button once in housing of datalogger.";
-inline constexpr char kInstantStartText[] = "Datalogger is running...";
 
 // Recording-time text for P points at an interval of I seconds (0 = 400 Hz), e.g.
 // " 4_Minutes, 10_Seconds" or "1_Day, 20_Hours, 26_Minutes, 40_Seconds". Leading zero
@@ -76,14 +51,6 @@ std::string recordingTimeText(std::uint32_t points, std::uint32_t intervalSecond
 std::string currentTimeText(const std::tm* localOrNull);
 
 enum class AlarmField { Low, High };
-
-// How an upload ended, as the dialog reports it to the user.
-enum class UploadEnding {
-    Success,
-    ConnectionFault, // first open failed: status line only
-    ReopenFault,     // second open failed: write-fault status line, no message box
-    WriteFault,      // command/block not written or no acknowledge: status line and message box
-};
 
 // Result of the logger name edit losing the focus. With a message the name was refused and
 // the edit should take the focus back.
@@ -159,10 +126,8 @@ public:
     void onUploadStarted();
     // Failure: sets the status line, enables Setup again and returns the write-fault box when
     // one is due. Success: returns the start-mode box ("Status Information"; none for
-    // Calibration); the caller then saves settings() with LoggerSettings::save(), hides the
-    // dialog, shows the box and closes the dialog with OK.
-    std::optional<DialogMessage> onUploadFinished(UploadEnding ending);
-    // The same for the outcome uploadSettings() returns.
+    // Calibration); the caller (whose exchange has saved the settings) then hides the dialog,
+    // shows the box and closes the dialog with OK.
     std::optional<DialogMessage> onUploadFinished(const UploadOutcome& outcome);
 
 private:

@@ -5,9 +5,11 @@
 #include <QPixmap>
 #include <QString>
 
+#include "core/common/user_message.h"
+
 namespace quillmark {
 
-inline const QString kApplicationTitle = QStringLiteral("Quillmark");
+inline const QString kApplicationTitle = QString::fromLatin1(kAppTitle);
 inline const QString kNewDocumentTitle = QStringLiteral("DataLogger");
 inline const QString kDocumentFilter = QStringLiteral("Logger Files (*.smpq)");
 

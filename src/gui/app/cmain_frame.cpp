@@ -13,6 +13,7 @@
 
 #include "core/app/command_ids.h"
 #include "gui/app/app_resources.h"
+#include "gui/link/transfer_runner.h"
 
 namespace quillmark {
 namespace {
@@ -261,6 +262,12 @@ void CMainFrame::onLoggerArrival() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // A logger exchange in flight would be cut off with its data: the window stays until it
+    // has ended (the logger dialog that runs it is modal, so this is not the user's click).
+    if (TransferRunner::anyBusy()) {
+        event->ignore();
+        return;
+    }
     const int shown = shownSamples_ ? shownSamples_() : 0;
     if (shown > 0) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tip"), QStringLiteral("Save Data?"),

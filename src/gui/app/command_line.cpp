@@ -1,12 +1,8 @@
 #include "gui/app/command_line.h"
 
-namespace quillmark {
+#include "core/link/backend_choice.h"
 
-bool isValidBackendName(const QString& name) {
-    if (name == QLatin1String("usb") || name == QLatin1String("sim"))
-        return true;
-    return name.startsWith(QLatin1String("socket:")) && name.size() > 7;
-}
+namespace quillmark {
 
 QString commandLineUsage() {
     return QStringLiteral(
@@ -51,8 +47,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                     return fail(QStringLiteral("--backend needs a value"));
                 value = arguments[++i];
             }
-            if (!isValidBackendName(value))
-                return fail(QStringLiteral("unknown backend \"%1\"").arg(value));
+            std::string why;
+            if (!parseBackendChoice(value.toStdString(), &why))
+                return fail(QString::fromStdString(why));
             cmd.backend = value;
         } else if (arg == QLatin1String("--print")) {
             if (printSwitch || !cmd.file.isEmpty() || i + 1 >= arguments.size())

@@ -18,15 +18,12 @@ struct CommandLine {
     Action action = Action::Run;
     QString file;
     QString printer;
-    QString backend = QStringLiteral("usb");
+    QString backend = QStringLiteral("usb"); // checked by parseBackendChoice
     QString error;
 };
 
 // `arguments` as QCoreApplication::arguments() gives them (program name first).
 CommandLine parseCommandLine(const QStringList& arguments);
-
-// True for "usb", "sim" and "socket:PATH" with a non-empty PATH.
-bool isValidBackendName(const QString& name);
 
 QString commandLineUsage();
 

@@ -28,7 +28,6 @@ CSkeinApp::~CSkeinApp() {
     // No arrival may be posted to a frame that is going away.
     if (detector_)
         detector_->stop();
-    delete frame_; // owns the view
 }
 
 void CSkeinApp::setBackend(std::unique_ptr<VendorUsb> usb,
@@ -43,7 +42,7 @@ void CSkeinApp::startDetection() {
     // The scan at frame creation, then one scan per arrival, always on the GUI thread.
     deviceScan(*detector_);
     frame_->setDeviceScan([this] { deviceScan(*detector_); });
-    QPointer<CMainFrame> frame(frame_);
+    QPointer<CMainFrame> frame(frame_.get());
     detector_->start([frame] {
         QMetaObject::invokeMethod(frame.data(), "onLoggerArrival", Qt::QueuedConnection);
     });
@@ -55,21 +54,21 @@ bool CSkeinApp::initInstance(const CommandLine& cmd) {
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
 
     doc_ = new CSkeinDoc(this);
-    frame_ = new CMainFrame;
-    view_ = new CSkeinView(doc_, frame_);
+    frame_ = std::make_unique<CMainFrame>();
+    view_ = new CSkeinView(doc_, frame_.get());
     frame_->setCentralWidget(view_);
     doc_->setView(view_);
-    doc_->setWindow(frame_);
+    doc_->setWindow(frame_.get());
     doc_->setVendor(usb_.get());
     startDetection();
     frame_->resize(1000, 720);
     frame_->setRecentFiles(recent_.entries());
     registerCommands();
 
-    connect(doc_, &CSkeinDoc::titleChanged, frame_, &CMainFrame::setDocumentTitle);
+    connect(doc_, &CSkeinDoc::titleChanged, frame_.get(), &CMainFrame::setDocumentTitle);
     connect(doc_, &CSkeinDoc::pathAdopted, this, &CSkeinApp::addRecent);
-    connect(frame_, &CMainFrame::fileDropped, this, &CSkeinApp::openDocumentFile);
-    connect(view_, &CSkeinView::commandIssued, frame_, &CMainFrame::dispatchCommand);
+    connect(frame_.get(), &CMainFrame::fileDropped, this, &CSkeinApp::openDocumentFile);
+    connect(view_, &CSkeinView::commandIssued, frame_.get(), &CMainFrame::dispatchCommand);
     frame_->setShownSampleCount([this] { return view_->shownSampleCount(); });
     frame_->setSaveBeforeClose([this] {
         const CSkeinDoc::SaveOutcome outcome = doc_->onFileSave();
@@ -173,7 +172,7 @@ void CSkeinApp::onFileNew() {
 }
 
 void CSkeinApp::onFileOpen() {
-    const QString path = askOpenFileName(frame_);
+    const QString path = askOpenFileName(frame_.get());
     if (!path.isEmpty())
         openDocumentFile(path);
 }
@@ -187,18 +186,18 @@ bool CSkeinApp::printDocument(QPrinter& printer) {
 }
 
 void CSkeinApp::onFilePrint() {
-    QPrintDialog dialog(printer_.get(), frame_);
+    QPrintDialog dialog(printer_.get(), frame_.get());
     dialog.setObjectName(QStringLiteral("printDialog"));
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (!printDocument(*printer_)) {
-        QMessageBox::warning(frame_, kApplicationTitle,
+        QMessageBox::warning(frame_.get(), kApplicationTitle,
                              QStringLiteral("Failed to print the document."));
     }
 }
 
 void CSkeinApp::onFilePrintPreview() {
-    QPrintPreviewDialog dialog(printer_.get(), frame_);
+    QPrintPreviewDialog dialog(printer_.get(), frame_.get());
     dialog.setObjectName(QStringLiteral("printPreview"));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
         QPainter painter(printer);
@@ -209,13 +208,13 @@ void CSkeinApp::onFilePrintPreview() {
 }
 
 void CSkeinApp::onFilePrintSetup() {
-    QPageSetupDialog dialog(printer_.get(), frame_);
+    QPageSetupDialog dialog(printer_.get(), frame_.get());
     dialog.setObjectName(QStringLiteral("printSetup"));
     dialog.exec();
 }
 
 void CSkeinApp::onAppAbout() {
-    CAboutDlg about(frame_);
+    CAboutDlg about(frame_.get());
     about.exec();
 }
 

@@ -36,7 +36,7 @@ public:
     // Why initInstance failed, for the terminal (empty when a message box said it already).
     QString startError() const { return startError_; }
 
-    CMainFrame* mainFrame() const { return frame_; }
+    CMainFrame* mainFrame() const { return frame_.get(); }
     CSkeinDoc* document() const { return doc_; }
     CSkeinView* view() const { return view_; }
     QPrinter& printer() { return *printer_; }
@@ -65,9 +65,11 @@ private:
     std::unique_ptr<VendorUsb> usb_;
     std::unique_ptr<LoggerDetector> detector_;
     std::unique_ptr<QPrinter> printer_;
-    CSkeinDoc* doc_ = nullptr;
-    CMainFrame* frame_ = nullptr;
-    CSkeinView* view_ = nullptr;
+    CSkeinDoc* doc_ = nullptr; // a child of this object
+    // After the backend: the frame and the logger dialogs in it go first, and their exchanges
+    // end before the backend does.
+    std::unique_ptr<CMainFrame> frame_;
+    CSkeinView* view_ = nullptr; // a child of the frame
     RecentFileList recent_;
     bool printedAndDone_ = false;
     QString startError_;

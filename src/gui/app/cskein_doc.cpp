@@ -154,19 +154,22 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onExportExcel() {
     return SaveOutcome::Saved;
 }
 
+// The logger dialogs belong to the main window and go when they close, or with the window.
 void CSkeinDoc::onDataDownload() {
     if (!usb_)
         return;
-    CDlgDownload dialog(recording_, *usb_, window_, window_);
-    if (dialog.exec() == QDialog::Accepted && view_)
+    auto* dialog = new CDlgDownload(recording_, *usb_, window_, window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (dialog->exec() == QDialog::Accepted && view_)
         view_->handOverAfterDownload();
 }
 
 void CSkeinDoc::onLoggerSetting() {
     if (!usb_)
         return;
-    CDlgSetting dialog(*usb_, loggerModel(), window_);
-    dialog.exec();
+    auto* dialog = new CDlgSetting(*usb_, loggerModel(), window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->exec();
 }
 
 } // namespace quillmark

@@ -3,12 +3,14 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "gui/app/app_resources.h"
+
 namespace quillmark {
 namespace {
 
 QSettings profile() {
-    return QSettings(QStringLiteral("Local AppWizard-Generated Applications"),
-                     QStringLiteral("Quillmark"));
+    // The subkey is the application title.
+    return QSettings(QStringLiteral("Local AppWizard-Generated Applications"), kApplicationTitle);
 }
 
 QString canonical(const QString& path) {

@@ -1,24 +1,16 @@
 #include "gui/link/cdlg_download.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "core/link/download.h"
+#include "gui/app/user_messages.h"
 #include "gui/link/cdlg_progress.h"
 
 namespace quillmark {
-
-namespace {
-const QString kConnecting = QStringLiteral("Connecting...");
-const QString kConnected = QStringLiteral("Connected");
-const QString kNotConnected = QStringLiteral("Not Connected");
-} // namespace
 
 CDlgDownload::CDlgDownload(Recording& recording, VendorUsb& usb, QWidget* mainWindow,
                            QWidget* parent)
@@ -57,47 +49,39 @@ CDlgDownload::CDlgDownload(Recording& recording, VendorUsb& usb, QWidget* mainWi
     connect(cancel_, &QPushButton::clicked, this, &CDlgDownload::reject);
 
     // Opening: no download until the one-shot probe, one second from now, finds a logger.
-    download_->setEnabled(false);
-    setWindowTitle(kConnecting);
+    updateButtons();
+    setProbeCaption(this, ProbeState::Connecting);
     probeTimer_->setSingleShot(true);
     probeTimer_->setInterval(1000);
     connect(probeTimer_, &QTimer::timeout, this, &CDlgDownload::onProbeTimer);
     probeTimer_->start();
 }
 
-CDlgDownload::~CDlgDownload() {
-    runner_.waitForIdle();
-    if (progress_)
-        delete progress_;
+CDlgDownload::~CDlgDownload() = default;
+
+void CDlgDownload::updateButtons() {
+    const bool input = !downloading_ && !finishing_;
+    download_->setEnabled(input && probed_ && probeConnected_ && !downloaded_);
+    view_->setEnabled(input);
+    cancel_->setEnabled(input);
 }
 
 void CDlgDownload::onProbeTimer() {
     probeTimer_->stop();
-    if (runner_.busy())
-        return;
+    // Queued behind a download that may already run: the two never share the link.
     runner_.start([this] { probeConnected_ = link_.probe(); },
                   [this] {
-                      const bool connected = probeConnected_;
-                      setWindowTitle(connected ? kConnected : kNotConnected);
-                      download_->setEnabled(connected);
+                      probed_ = true;
+                      setProbeCaption(this, probeState(probeConnected_));
+                      updateButtons();
                   });
 }
 
-void CDlgDownload::setRunning(bool running) {
-    downloading_ = running;
-    download_->setEnabled(!running);
-    view_->setEnabled(!running);
-    cancel_->setEnabled(!running);
-}
-
-void CDlgDownload::showMessage(const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
-    box.exec();
-}
-
 void CDlgDownload::onProgress(int position, int maximum) {
+    if (!downloading_)
+        return;
     if (!progress_) {
-        progress_ = new CDlgProgress(mainWindow_ ? mainWindow_ : this);
+        progress_ = new CDlgProgress(this);
         progress_->placeOver(mainWindow_ ? mainWindow_ : this);
         progress_->show();
     }
@@ -106,67 +90,62 @@ void CDlgDownload::onProgress(int position, int maximum) {
 }
 
 void CDlgDownload::onDownload() {
-    if (downloading_ || !download_->isEnabled())
+    if (downloading_ || finishing_ || !download_->isEnabled())
         return;
-    setRunning(true);
-    runner_.waitForIdle(); // the probe, if still running, ends first
+    downloading_ = true;
+    updateButtons();
     work_ = recording_;
-    QPointer<CDlgDownload> self(this);
     auto result = std::make_shared<DownloadResult>(DownloadResult::ReadFailure);
     runner_.start(
-        [this, self, result] {
+        [this, result] {
             DownloadOptions options;
-            options.progress = [self](int position, int maximum) {
-                QMetaObject::invokeMethod(
-                    self.data(),
-                    [self, position, maximum] {
-                        if (self)
-                            self->onProgress(position, maximum);
-                    },
-                    Qt::QueuedConnection);
+            options.progress = [this](int position, int maximum) {
+                runner_.post([this, position, maximum] { onProgress(position, maximum); });
             };
             *result = downloadRecording(link_, work_, options);
         },
-        [this, result] {
-            if (progress_) {
-                progress_->close();
-                delete progress_;
-            }
-            setRunning(false);
-            switch (*result) {
-            case DownloadResult::Success:
-                recording_ = std::move(work_);
-                message_->setText(
-                    QString::fromStdString(downloadFinishedText(recording_.sampleCount)));
-                // One download per opening of the dialog.
-                download_->setEnabled(false);
-                break;
-            case DownloadResult::ReadFailure:
-            case DownloadResult::EmptyLogger:
-                showMessage(QString::fromLatin1(downloadResultText(*result)),
-                            QStringLiteral("Quillmark"));
-                break;
-            }
-        });
+        [this, result] { onDownloaded(*result); });
+}
+
+void CDlgDownload::onDownloaded(DownloadResult result) {
+    downloading_ = false;
+    if (progress_) {
+        progress_->close();
+        progress_->deleteLater();
+        progress_ = nullptr;
+    }
+    if (result == DownloadResult::Success) {
+        recording_ = std::move(work_);
+        message_->setText(QString::fromStdString(downloadFinishedText(recording_.sampleCount)));
+        downloaded_ = true;
+    }
+    updateButtons();
+    if (const std::optional<DialogMessage> message = downloadMessage(result))
+        showDialogMessage(this, *message);
 }
 
 void CDlgDownload::onView() {
-    if (downloading_)
+    if (downloading_ || finishing_)
         return;
-    runner_.waitForIdle();
     if (recording_.sampleCount > 0) {
-        accept();
+        finish(QDialog::Accepted);
         return;
     }
-    showMessage(QStringLiteral("No data to view."), QStringLiteral("warning"));
+    showDialogMessage(this, noDataToViewMessage());
 }
 
 void CDlgDownload::reject() {
     // Neither Cancel, Escape nor the window's close button may end the dialog mid-transfer.
-    if (downloading_)
+    if (downloading_ || finishing_)
         return;
-    runner_.waitForIdle(); // a probe takes only as long as an open and a close
-    QDialog::reject();
+    finish(QDialog::Rejected);
+}
+
+void CDlgDownload::finish(int result) {
+    finishing_ = true;
+    updateButtons();
+    probeTimer_->stop(); // closing before the probe: nothing left to probe for
+    runner_.whenIdle([this, result] { QDialog::done(result); });
 }
 
 } // namespace quillmark

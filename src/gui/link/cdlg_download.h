@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "core/data/recording.h"
+#include "core/link/download.h"
 #include "core/link/logger_link.h"
 #include "gui/link/cdlg_progress.h"
 #include "gui/link/transfer_runner.h"
@@ -16,8 +17,6 @@ class QPushButton;
 class QTimer;
 
 namespace quillmark {
-
-class CDlgProgress;
 
 class CDlgDownload : public QDialog {
     Q_OBJECT
@@ -34,8 +33,11 @@ public:
     QLabel* messageLabel() const { return message_; }
     CDlgProgress* progressWindow() const { return progress_; }
     bool downloading() const { return downloading_; }
+    // An exchange (the probe or the download) is running or queued.
+    bool busy() const { return runner_.busy(); }
 
 public slots:
+    // Cancel, Escape and the window's close button; refused while a download runs.
     void reject() override;
 
 private slots:
@@ -44,9 +46,11 @@ private slots:
     void onView();
 
 private:
-    void setRunning(bool running);
+    void updateButtons();
     void onProgress(int position, int maximum);
-    void showMessage(const QString& text, const QString& caption);
+    void onDownloaded(DownloadResult result);
+    // Ends the dialog once the probe, if one runs, has ended.
+    void finish(int result);
 
     Recording& recording_;
     QWidget* mainWindow_;
@@ -59,7 +63,10 @@ private:
     QPointer<CDlgProgress> progress_;
     Recording work_; // the worker downloads into this, never into the document's
     std::atomic<bool> probeConnected_{false};
+    bool probed_ = false;
     bool downloading_ = false;
+    bool downloaded_ = false; // one download per opening
+    bool finishing_ = false;
     TransferRunner runner_; // last: it waits for the worker before the members above go
 };
 

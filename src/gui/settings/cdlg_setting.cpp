@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -20,6 +19,7 @@
 
 #include "core/link/upload.h"
 #include "core/settings/logger_settings.h"
+#include "gui/app/user_messages.h"
 
 namespace quillmark {
 namespace {
@@ -43,16 +43,36 @@ void fillList(QComboBox* box, const std::vector<std::string>& items) {
         box->addItem(qs(item));
 }
 
+template <typename W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+void showIfAny(QWidget* parent, const std::optional<DialogMessage>& message) {
+    if (message)
+        showDialogMessage(parent, *message);
+}
+
 } // namespace
 
 CDlgSetting::CDlgSetting(VendorUsb& usb, std::int32_t model, QWidget* parent)
     : QDialog(parent), rules_(model), link_(usb, 0) {
     setObjectName(QStringLiteral("settingDialog"));
     setModal(true);
-    buildControls();
+
+    status_ = named(new QLabel(QStringLiteral("Status"), this), "statusLine");
+    status_->setAlignment(Qt::AlignCenter);
+    status_->setMinimumHeight(status_->fontMetrics().height() * 2);
+    status_->setWordWrap(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildBasicSettings());
+    layout->addWidget(buildAlarmSettings());
+    layout->addWidget(status_);
+    layout->addLayout(buildButtons());
+    connectRules();
 
     // Opening: caption, probe timer first, then the clock, and the time shown at once.
-    setWindowTitle(QStringLiteral("Connecting..."));
+    setProbeCaption(this, ProbeState::Connecting);
     probeTimer_ = new QTimer(this);
     probeTimer_->setSingleShot(true);
     probeTimer_->setInterval(1000);
@@ -68,50 +88,38 @@ CDlgSetting::CDlgSetting(VendorUsb& usb, std::int32_t model, QWidget* parent)
     fillList(rate_, rules_.rateList());
     fillList(unit_, rules_.unitList());
     LoggerSettings loaded;
-    loaded.load();
+    loaded.load(); // a file that cannot be read gives the missing-key values
     openMessage_ = rules_.open(loaded);
     openMessagePending_ = openMessage_.has_value();
     refresh();
 }
 
-CDlgSetting::~CDlgSetting() {
-    runner_.waitForIdle();
-}
+CDlgSetting::~CDlgSetting() = default;
 
-void CDlgSetting::buildControls() {
-    auto named = [](QWidget* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
-
-    auto* basic = new QGroupBox(QStringLiteral("Basic Settings"), this);
-    auto* grid = new QGridLayout(basic);
+QGroupBox* CDlgSetting::buildBasicSettings() {
+    basic_ = new QGroupBox(QStringLiteral("Basic Settings"), this);
+    auto* grid = new QGridLayout(basic_);
     int row = 0;
 
-    auto* nameLabel = new QLabel(QStringLiteral("LoggerName:"), basic);
-    loggerName_ = new QLineEdit(basic);
-    named(loggerName_, "loggerName");
+    auto* nameLabel = new QLabel(QStringLiteral("LoggerName:"), basic_);
+    loggerName_ = named(new QLineEdit(basic_), "loggerName");
     loggerName_->setMaxLength(static_cast<int>(kLoggerNameMax) + 1);
-    auto* nameHint = new QLabel(QStringLiteral("Max.15 characters!"), basic);
+    auto* nameHint = new QLabel(QStringLiteral("Max.15 characters!"), basic_);
     grid->addWidget(nameLabel, row, 0);
     grid->addWidget(loggerName_, row, 1);
-    grid->addWidget(nameHint, row, 2);
+    grid->addWidget(nameHint, row++, 2);
     // The name exists for the settings block but is not offered to the user.
-    for (QWidget* w : {static_cast<QWidget*>(nameLabel), static_cast<QWidget*>(loggerName_),
-                       static_cast<QWidget*>(nameHint)})
+    for (QWidget* w : std::initializer_list<QWidget*>{nameLabel, loggerName_, nameHint})
         w->setVisible(SettingsDialogModel::kLoggerNameVisible);
-    ++row;
 
-    grid->addWidget(new QLabel(QStringLiteral("Model Select:"), basic), row, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Model Select:"), basic_), row, 0);
     auto* modes = new QHBoxLayout;
-    manual_ = new QRadioButton(QStringLiteral("Manual"), basic);
-    instant_ = new QRadioButton(QStringLiteral("Instant"), basic);
-    calibration_ = new QRadioButton(QStringLiteral("Calibration"), basic);
-    named(manual_, "modeManual");
-    named(instant_, "modeInstant");
-    named(calibration_, "modeCalibration");
+    manual_ = named(new QRadioButton(QStringLiteral("Manual"), basic_), "modeManual");
+    instant_ = named(new QRadioButton(QStringLiteral("Instant"), basic_), "modeInstant");
+    calibration_ =
+        named(new QRadioButton(QStringLiteral("Calibration"), basic_), "modeCalibration");
     calibration_->setVisible(SettingsDialogModel::kCalibrationVisible);
-    auto* modeGroup = new QButtonGroup(this);
+    auto* modeGroup = new QButtonGroup(basic_);
     for (QRadioButton* r : {manual_, instant_, calibration_}) {
         modeGroup->addButton(r);
         modes->addWidget(r);
@@ -119,93 +127,82 @@ void CDlgSetting::buildControls() {
     modes->addStretch(1);
     grid->addLayout(modes, row++, 1, 1, 2);
 
-    grid->addWidget(new QLabel(QStringLiteral("Current Time:"), basic), row, 0);
-    currentTime_ = new QLineEdit(basic);
-    named(currentTime_, "currentTime");
+    grid->addWidget(new QLabel(QStringLiteral("Current Time:"), basic_), row, 0);
+    currentTime_ = named(new QLineEdit(basic_), "currentTime");
     currentTime_->setReadOnly(true);
     grid->addWidget(currentTime_, row++, 1, 1, 2);
 
-    grid->addWidget(new QLabel(QStringLiteral("Simple Points:"), basic), row, 0);
-    points_ = new QComboBox(basic);
-    named(points_, "samplePoints");
+    grid->addWidget(new QLabel(QStringLiteral("Simple Points:"), basic_), row, 0);
+    points_ = named(new QComboBox(basic_), "samplePoints");
     grid->addWidget(points_, row++, 1, 1, 2);
 
-    grid->addWidget(new QLabel(QStringLiteral("Sample Rate:"), basic), row, 0);
-    rate_ = new QComboBox(basic);
-    named(rate_, "sampleRate");
+    grid->addWidget(new QLabel(QStringLiteral("Sample Rate:"), basic_), row, 0);
+    rate_ = named(new QComboBox(basic_), "sampleRate");
     grid->addWidget(rate_, row++, 1, 1, 2);
 
-    grid->addWidget(new QLabel(QStringLiteral("Recording Time:"), basic), row, 0);
-    recordingTime_ = new QLineEdit(basic);
-    named(recordingTime_, "recordingTime");
+    grid->addWidget(new QLabel(QStringLiteral("Recording Time:"), basic_), row, 0);
+    recordingTime_ = named(new QLineEdit(basic_), "recordingTime");
     recordingTime_->setReadOnly(true);
     grid->addWidget(recordingTime_, row++, 1, 1, 2);
 
-    grid->addWidget(new QLabel(QStringLiteral("LED Flash Cycle::"), basic), row, 0);
+    grid->addWidget(new QLabel(QStringLiteral("LED Flash Cycle::"), basic_), row, 0);
     auto* cycles = new QHBoxLayout;
-    auto* cycleGroup = new QButtonGroup(this);
+    auto* cycleGroup = new QButtonGroup(basic_);
     const char* cycleNames[] = {"flash10s", "flash20s", "flash30s"};
     for (int i = 0; i < 3; ++i) {
-        flash_[i] = new QRadioButton(QStringLiteral("%1s").arg(kFlashCycleSeconds[i]), basic);
-        named(flash_[i], cycleNames[i]);
+        flash_[i] =
+            named(new QRadioButton(QStringLiteral("%1s").arg(kFlashCycleSeconds[i]), basic_),
+                  cycleNames[i]);
         cycleGroup->addButton(flash_[i]);
         cycles->addWidget(flash_[i]);
     }
     cycles->addStretch(1);
     grid->addLayout(cycles, row++, 1, 1, 2);
+    return basic_;
+}
 
-    auto* alarm = new QGroupBox(QStringLiteral("Alarm Settings"), this);
-    auto* agrid = new QGridLayout(alarm);
-    alarmFlash_ = new QCheckBox(QStringLiteral("LED flash for high and low alarm"), alarm);
-    named(alarmFlash_, "alarmFlash");
-    agrid->addWidget(alarmFlash_, 0, 0, 1, 4);
-    agrid->addWidget(new QLabel(QStringLiteral("Low Alarm:"), alarm), 1, 0);
-    lowAlarm_ = new QLineEdit(alarm);
-    named(lowAlarm_, "lowAlarm");
-    agrid->addWidget(lowAlarm_, 1, 1);
-    agrid->addWidget(new QLabel(QStringLiteral("High Alarm:"), alarm), 1, 2);
-    highAlarm_ = new QLineEdit(alarm);
-    named(highAlarm_, "highAlarm");
-    agrid->addWidget(highAlarm_, 1, 3);
-    agrid->addWidget(new QLabel(QStringLiteral("Unit:"), alarm), 2, 0);
-    unit_ = new QComboBox(alarm);
-    named(unit_, "unit");
-    agrid->addWidget(unit_, 2, 1);
+QGroupBox* CDlgSetting::buildAlarmSettings() {
+    alarm_ = new QGroupBox(QStringLiteral("Alarm Settings"), this);
+    auto* grid = new QGridLayout(alarm_);
+    alarmFlash_ = named(new QCheckBox(QStringLiteral("LED flash for high and low alarm"), alarm_),
+                        "alarmFlash");
+    grid->addWidget(alarmFlash_, 0, 0, 1, 4);
+    grid->addWidget(new QLabel(QStringLiteral("Low Alarm:"), alarm_), 1, 0);
+    lowAlarm_ = named(new QLineEdit(alarm_), "lowAlarm");
+    grid->addWidget(lowAlarm_, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("High Alarm:"), alarm_), 1, 2);
+    highAlarm_ = named(new QLineEdit(alarm_), "highAlarm");
+    grid->addWidget(highAlarm_, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Unit:"), alarm_), 2, 0);
+    unit_ = named(new QComboBox(alarm_), "unit");
+    grid->addWidget(unit_, 2, 1);
+    return alarm_;
+}
 
-    status_ = new QLabel(QStringLiteral("Status"), this);
-    named(status_, "statusLine");
-    status_->setAlignment(Qt::AlignCenter);
-    status_->setMinimumHeight(status_->fontMetrics().height() * 2);
-    status_->setWordWrap(true);
-
-    default_ = new QPushButton(QStringLiteral("Default"), this);
-    setup_ = new QPushButton(QStringLiteral("Setup"), this);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    named(default_, "buttonDefault");
-    named(setup_, "buttonSetup");
-    named(cancel_, "buttonCancel");
-    for (QPushButton* b : {default_, setup_, cancel_})
-        b->setAutoDefault(false);
+QHBoxLayout* CDlgSetting::buildButtons() {
+    default_ = named(new QPushButton(QStringLiteral("Default"), this), "buttonDefault");
+    setup_ = named(new QPushButton(QStringLiteral("Setup"), this), "buttonSetup");
+    cancel_ = named(new QPushButton(QStringLiteral("Cancel"), this), "buttonCancel");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(default_);
-    buttons->addWidget(setup_);
-    buttons->addWidget(cancel_);
+    for (QPushButton* b : {default_, setup_, cancel_}) {
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
     buttons->addStretch(1);
+    return buttons;
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(basic);
-    layout->addWidget(alarm);
-    layout->addWidget(status_);
-    layout->addLayout(buttons);
-
+void CDlgSetting::connectRules() {
     connect(points_, &QComboBox::activated, this, [this](int index) {
-        showMessage(rules_.onPointsChanged(index));
+        const std::optional<DialogMessage> message = rules_.onPointsChanged(index);
         refresh();
+        showIfAny(this, message);
     });
     connect(rate_, &QComboBox::activated, this, [this](int index) {
-        showMessage(rules_.onRateChanged(index));
+        const std::optional<DialogMessage> message = rules_.onRateChanged(index);
         refresh();
+        showIfAny(this, message);
     });
     connect(unit_, &QComboBox::activated, this, [this](int index) {
         rules_.onUnitChanged(index);
@@ -215,8 +212,9 @@ void CDlgSetting::buildControls() {
         {manual_, kStartManual}, {instant_, kStartInstant}, {calibration_, kStartCalibration}};
     for (const auto& [button, mode] : modeButtons) {
         connect(button, &QRadioButton::clicked, this, [this, mode = mode] {
-            showMessage(rules_.onStartModeClicked(mode));
+            const std::optional<DialogMessage> message = rules_.onStartModeClicked(mode);
             refresh();
+            showIfAny(this, message);
         });
     }
     for (int i = 0; i < 3; ++i) {
@@ -244,7 +242,7 @@ void CDlgSetting::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (openMessagePending_) {
         openMessagePending_ = false;
-        QTimer::singleShot(0, this, [this] { showMessage(openMessage_); });
+        QTimer::singleShot(0, this, [this] { showIfAny(this, openMessage_); });
     }
 }
 
@@ -264,36 +262,36 @@ void CDlgSetting::refresh() {
     loggerName_->setText(qs(rules_.loggerNameText()));
     recordingTime_->setText(qs(rules_.recordingTime()));
     status_->setText(qs(rules_.statusText()));
-    setup_->setEnabled(rules_.setupEnabled() && !uploading_);
+    updateInput();
+}
+
+void CDlgSetting::updateInput() {
+    const bool input = !uploading_ && !finishing_;
+    basic_->setEnabled(input);
+    alarm_->setEnabled(input);
+    default_->setEnabled(input);
+    cancel_->setEnabled(input);
+    setup_->setEnabled(input && rules_.setupEnabled());
     // An empty unit list leaves no unit to check the alarm limits against.
     lowAlarm_->setEnabled(!rules_.unitList().empty());
     highAlarm_->setEnabled(!rules_.unitList().empty());
 }
 
-void CDlgSetting::showMessage(const std::optional<DialogMessage>& message) {
-    if (!message)
-        return;
-    QMessageBox box(message->icon == MessageIcon::Exclamation ? QMessageBox::Warning
-                                                              : QMessageBox::NoIcon,
-                    qs(message->caption), qs(message->text), QMessageBox::Ok, this);
-    box.exec();
-}
-
 bool CDlgSetting::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut && !inFocusRule_ && !uploading_) {
+    if (event->type() == QEvent::FocusOut && !inFocusRule_ && !uploading_ && !finishing_) {
         inFocusRule_ = true;
         if (watched == lowAlarm_ || watched == highAlarm_) {
             const AlarmField field = watched == lowAlarm_ ? AlarmField::Low : AlarmField::High;
             const std::string typed = static_cast<QLineEdit*>(watched)->text().toStdString();
             const std::optional<DialogMessage> message = rules_.onAlarmEdited(field, typed);
             refresh();
-            showMessage(message);
+            showIfAny(this, message);
         } else if (watched == loggerName_) {
             const NameEditResult result =
                 rules_.onLoggerNameEdited(loggerName_->text().toStdString());
             if (!result.message)
                 refresh();
-            showMessage(result.message);
+            showIfAny(this, result.message);
             if (result.keepFocus)
                 QTimer::singleShot(0, loggerName_, [this] { loggerName_->setFocus(); });
         }
@@ -309,17 +307,13 @@ void CDlgSetting::onClockTimer() {
 
 void CDlgSetting::onProbeTimer() {
     probeTimer_->stop();
-    if (runner_.busy())
-        return;
+    // Queued behind an upload that may already run: the two never share the link.
     runner_.start([this] { probeConnected_ = link_.probe(); },
-                  [this] {
-                      setWindowTitle(probeConnected_ ? QStringLiteral("Connected")
-                                                     : QStringLiteral("Not Connected"));
-                  });
+                  [this] { setProbeCaption(this, probeState(probeConnected_)); });
 }
 
 void CDlgSetting::onSetup() {
-    if (uploading_)
+    if (uploading_ || finishing_)
         return;
     inFocusRule_ = true; // the texts are taken as they stand below
     const SetupTexts texts{lowAlarm_->text().toStdString(), highAlarm_->text().toStdString(),
@@ -328,52 +322,54 @@ void CDlgSetting::onSetup() {
     inFocusRule_ = false;
     if (auto* refusal = std::get_if<DialogMessage>(&checked)) {
         refresh();
-        showMessage(*refusal);
+        showDialogMessage(this, *refusal);
         return;
     }
     const LoggerSettings settings = std::get<LoggerSettings>(checked);
     rules_.onUploadStarted();
     uploading_ = true;
     refresh();
-    runner_.waitForIdle(); // a probe still running ends first; transfers never overlap
-    const std::optional<std::tm> now = localNow();
     auto outcome = std::make_shared<UploadOutcome>();
-    auto saveError = std::make_shared<std::string>();
     runner_.start(
-        [this, settings, now, outcome, saveError] {
-            *outcome =
-                uploadAndSaveSettings(link_, settings, now ? &*now : nullptr, saveError.get());
+        [this, settings, outcome] {
+            const std::optional<std::tm> now = localNow();
+            *outcome = uploadAndSaveSettings(link_, settings, now ? &*now : nullptr);
         },
-        [this, outcome, saveError] {
-            uploading_ = false;
-            const std::optional<DialogMessage> message = rules_.onUploadFinished(*outcome);
-            if (outcome->result != UploadResult::Success) {
-                refresh();
-                showMessage(message);
-                return;
-            }
-            // Success: the logger has the settings. Hide first, then tell how logging starts.
-            hide();
-            if (!saveError->empty()) {
-                QMessageBox::warning(
-                    parentWidget(), QString::fromLatin1(kAppTitle),
-                    QStringLiteral("The settings could not be saved: %1").arg(qs(*saveError)));
-            }
-            if (message) {
-                QMessageBox box(QMessageBox::NoIcon, qs(message->caption), qs(message->text),
-                                QMessageBox::Ok, parentWidget());
-                box.setObjectName(QStringLiteral("startModeMessage"));
-                box.exec();
-            }
-            accept();
-        });
+        [this, outcome] { onUploaded(*outcome); });
+}
+
+void CDlgSetting::onUploaded(const UploadOutcome& outcome) {
+    uploading_ = false;
+    const std::optional<DialogMessage> message = rules_.onUploadFinished(outcome);
+    if (outcome.result != UploadResult::Success) {
+        refresh();
+        showIfAny(this, message);
+        return;
+    }
+    // Success: the logger has the settings. Hide first, then tell how logging starts. Hiding
+    // ends the dialog's event loop, so the result is set before.
+    finishing_ = true;
+    updateInput();
+    setResult(QDialog::Accepted);
+    hide();
+    if (!outcome.saveError.empty())
+        showDialogMessage(parentWidget(), settingsNotSavedMessage(outcome.saveError));
+    if (message)
+        showDialogMessage(parentWidget(), *message, QStringLiteral("startModeMessage"));
+    QDialog::done(QDialog::Accepted);
 }
 
 void CDlgSetting::reject() {
-    if (uploading_)
+    if (uploading_ || finishing_)
         return;
-    runner_.waitForIdle();
-    QDialog::reject();
+    finish(QDialog::Rejected);
+}
+
+void CDlgSetting::finish(int result) {
+    finishing_ = true;
+    updateInput();
+    probeTimer_->stop(); // closing before the probe: nothing left to probe for
+    runner_.whenIdle([this, result] { QDialog::done(result); });
 }
 
 } // namespace quillmark

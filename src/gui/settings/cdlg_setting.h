@@ -9,9 +9,10 @@
 #include "core/settings/settings_dialog_model.h"
 #include "gui/link/transfer_runner.h"
 
-class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -30,26 +31,39 @@ public:
 
     const SettingsDialogModel& rules() const { return rules_; }
     bool uploading() const { return uploading_; }
+    // An exchange (the probe or the upload) is running or queued.
+    bool busy() const { return runner_.busy(); }
 
 public slots:
+    // Cancel, Escape and the window's close button; refused while the upload runs.
     void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
-    void buildControls();
-    void refresh();
-    void showMessage(const std::optional<DialogMessage>& message);
+private slots:
     void onProbeTimer();
     void onClockTimer();
     void onSetup();
+
+private:
+    QGroupBox* buildBasicSettings();
+    QGroupBox* buildAlarmSettings();
+    QHBoxLayout* buildButtons();
+    void connectRules();
+    void refresh();
+    // While an exchange runs no control takes input; the rules' state decides the rest.
+    void updateInput();
+    void onUploaded(const UploadOutcome& outcome);
+    void finish(int result);
 
     SettingsDialogModel rules_;
     LoggerLink link_;
     QTimer* probeTimer_ = nullptr;
     QTimer* clockTimer_ = nullptr;
+    QGroupBox* basic_ = nullptr;
+    QGroupBox* alarm_ = nullptr;
     QLineEdit* loggerName_ = nullptr;
     QRadioButton* manual_ = nullptr;
     QRadioButton* instant_ = nullptr;
@@ -69,6 +83,7 @@ private:
     QPushButton* cancel_ = nullptr;
     bool inFocusRule_ = false;
     bool uploading_ = false;
+    bool finishing_ = false;
     bool openMessagePending_ = false;
     std::optional<DialogMessage> openMessage_;
     std::atomic<bool> probeConnected_{false};

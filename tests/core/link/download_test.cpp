@@ -167,7 +167,8 @@ TEST(Download, EmptyLoggerLeavesRecordingUnchanged) {
     const Recording before = rec;
     const DownloadRun run = runDownload(usb, rec);
     EXPECT_EQ(run.result, DownloadResult::EmptyLogger);
-    EXPECT_STREQ(downloadResultText(run.result), "Datalogger internal memory currently empty.");
+    EXPECT_EQ(downloadMessage(run.result),
+              (DialogMessage{"Datalogger internal memory currently empty.", "Quillmark"}));
     expectSameRecording(rec, before);
     EXPECT_EQ(usb.writes(), (std::vector<Bytes>{{0x00, 0x10, 0x01}}));
     EXPECT_TRUE(run.progress.empty());
@@ -185,7 +186,8 @@ TEST(Download, LoggerVanishingDuringPageThreeOfFiveKeepsRecording) {
     const Recording before = rec;
     const DownloadRun run = runDownload(usb, rec);
     EXPECT_EQ(run.result, DownloadResult::ReadFailure);
-    EXPECT_STREQ(downloadResultText(run.result), "Failed reading data from the datalogger.");
+    EXPECT_EQ(downloadMessage(run.result),
+              (DialogMessage{"Failed reading data from the datalogger.", "Quillmark"}));
     expectSameRecording(rec, before);
     EXPECT_EQ(usb.writes().back(), (Bytes{0x00, 0x02, 0x40}));
     EXPECT_EQ(usb.count(FakeVendorUsb::Op::Close), 1);

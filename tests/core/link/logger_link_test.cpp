@@ -79,7 +79,7 @@ TEST(LoggerLink, TransfersUseTheirOwnTimeoutsAndRestoreTheOldOnes) {
 TEST(LoggerLink, ProbeOpensAndClosesWithoutTraffic) {
     FakeVendorUsb usb;
     LoggerLink link(usb);
-    EXPECT_TRUE(link.probe());
+    EXPECT_STREQ(probeCaption(probeState(link.probe())), "Connected");
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(usb.openHandles, 0);
     EXPECT_EQ(usb.count(Op::Open), 1);
@@ -92,7 +92,8 @@ TEST(LoggerLink, ProbeWithoutLoggerReportsNotConnectedAndClosesNothing) {
     FakeVendorUsb usb;
     usb.present = false;
     LoggerLink link(usb);
-    EXPECT_FALSE(link.probe());
+    EXPECT_STREQ(probeCaption(probeState(link.probe())), "Not Connected");
+    EXPECT_STREQ(probeCaption(ProbeState::Connecting), "Connecting...");
     EXPECT_EQ(usb.count(Op::Close), 0);
     EXPECT_EQ(link.lastStatus(), VendorUsb::kDeviceNotFound);
     EXPECT_FALSE(link.isOpen());

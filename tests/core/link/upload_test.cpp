@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/data/temp_dir.h"
 #include "core/link/fake_vendor_usb.h"
 #include "core/link/upload.h"
 #include "core/settings/settings_block.h"
@@ -85,7 +86,7 @@ TEST(Upload, NoAcknowledgeGivesUpAfterAboutTenSecondsAsWriteFault) {
     const UploadOutcome out = upload(usb);
     EXPECT_EQ(out.result, UploadResult::WriteFault);
     EXPECT_TRUE(out.showMessageBox);
-    EXPECT_STREQ(uploadResultText(out.result), "Failed writing data to the datalogger.");
+    EXPECT_STREQ(uploadStatusText(out.result), "Failed writing data to the datalogger.");
     EXPECT_GE(usb.clock, std::chrono::milliseconds(10000));
     EXPECT_LE(usb.clock, std::chrono::milliseconds(13000));
 }
@@ -107,7 +108,7 @@ TEST(Upload, NoLoggerIsTheConnectionFault) {
     const UploadOutcome out = upload(usb);
     EXPECT_EQ(out.result, UploadResult::ConnectionFault);
     EXPECT_FALSE(out.showMessageBox);
-    EXPECT_STREQ(uploadResultText(out.result),
+    EXPECT_STREQ(uploadStatusText(out.result),
                  "Connecting fault. Ensure logger inserted and try again.");
     EXPECT_TRUE(usb.transfers().empty());
 }
@@ -136,20 +137,15 @@ TEST(Upload, IncompleteWriteCommandIsTheWriteFault) {
 class UploadAndSave : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("quillmark-upload-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
         settings_.pointsIndex = 3;
         settings_.rateIndex = 8;
         settings_.loggerName = "Bench";
         settings_.alarmHigh = 20.0f;
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::filesystem::path ini() const { return dir_ / "Quillmark" / "SettingConfig.ini"; }
+    std::filesystem::path ini() const { return dir_.path() / "Quillmark" / "SettingConfig.ini"; }
 
-    std::filesystem::path dir_;
+    test_support::TempDir dir_;
     LoggerSettings settings_;
     std::tm local_{0, 3, 15, 7, 11, 126, 0, 0, 0, 0, nullptr};
 };
@@ -158,10 +154,9 @@ TEST_F(UploadAndSave, SendsTheBuiltBlockAndSavesOnlyAfterTheAcknowledge) {
     FakeVendorUsb usb;
     answerBlockWith(usb, {0xFF});
     LoggerLink link(usb);
-    std::string saveError = "stale";
-    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_, &saveError);
+    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_);
     EXPECT_EQ(out.result, UploadResult::Success);
-    EXPECT_TRUE(saveError.empty());
+    EXPECT_TRUE(out.saveError.empty());
     const HeaderBlock block = buildSettingsBlock(settings_, &local_);
     ASSERT_EQ(usb.writes().size(), 2u);
     EXPECT_EQ(usb.writes()[1], Bytes(block.begin(), block.end()));
@@ -178,21 +173,24 @@ TEST_F(UploadAndSave, FailedUploadLeavesTheSettingsFileAlone) {
     LoggerLink link(usb);
     UploadOptions options;
     options.now = [&usb] { return usb.now(); };
-    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_, nullptr, options);
+    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_, options);
     EXPECT_EQ(out.result, UploadResult::WriteFault);
     EXPECT_FALSE(std::filesystem::exists(ini()));
 }
 
 TEST_F(UploadAndSave, FailedSaveAfterASuccessfulUploadIsReported) {
     // The configuration folder cannot be created: a file stands in its way.
-    std::ofstream(dir_ / "Quillmark") << "not a folder";
+    std::ofstream(dir_.path() / "Quillmark") << "not a folder";
     FakeVendorUsb usb;
     answerBlockWith(usb, {0xFF});
     LoggerLink link(usb);
-    std::string saveError;
-    EXPECT_EQ(uploadAndSaveSettings(link, settings_, &local_, &saveError).result,
-              UploadResult::Success);
-    EXPECT_FALSE(saveError.empty());
+    const UploadOutcome out = uploadAndSaveSettings(link, settings_, &local_);
+    EXPECT_EQ(out.result, UploadResult::Success);
+    EXPECT_NE(out.saveError.find("Quillmark"), std::string::npos) << out.saveError;
+    // The message says both: the logger has the settings, the file does not.
+    const DialogMessage message = settingsNotSavedMessage(out.saveError);
+    EXPECT_NE(message.text.find("The logger has taken the settings"), std::string::npos);
+    EXPECT_NE(message.text.find(out.saveError), std::string::npos);
 }
 
 } // namespace

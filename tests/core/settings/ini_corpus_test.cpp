@@ -24,9 +24,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The seed corpus lives beside the fuzzer, not under the test data folder.
+// The seed corpus lives beside the fuzzer, not under the test data folder (__FILE__ may be
+// relative to the build folder, so the path starts from the data folder's).
 fs::path corpusDir() {
-    return fs::path(QUILLMARK_TEST_DATA) / ".." / ".." / "fuzz" / "corpus" / "ini";
+    return fs::path(QUILLMARK_TEST_DATA).parent_path().parent_path() / "fuzz" / "corpus" / "ini";
 }
 
 std::string readAll(const fs::path& p) {

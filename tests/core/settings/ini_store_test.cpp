@@ -254,11 +254,25 @@ TEST(IniStore, MissingFileIsAnEmptyStore) {
     EXPECT_EQ(ini.getInt("S", "K", 3), 3);
 }
 
-TEST(IniStore, UnreadablePathReportsFailure) {
+TEST(IniStore, OnlyARegularFileIsRead) {
+    // Reading a FIFO without a writer would block for ever; a device never ends.
     TempDir dir;
+    const std::string fifo = (dir.path() / "fifo.ini").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string file = (dir.path() / "file").string();
+    std::ofstream(file) << "[S]\nK=1\n";
+    for (const std::string& path :
+         {dir.path().string(), fifo, std::string("/dev/zero"), file + "/below.ini"}) {
+        IniStore ini;
+        ini.loadFromString("[S]\nK=1\n");
+        std::string error;
+        EXPECT_FALSE(ini.load(path, &error)) << path;
+        EXPECT_EQ(ini.toString(), "") << path;
+        EXPECT_EQ(error.rfind("Cannot read " + path + ": ", 0), 0u) << error;
+    }
     IniStore ini;
-    EXPECT_FALSE(ini.load(dir.path().string())); // a folder, not a file
-    EXPECT_EQ(ini.toString(), "");
+    EXPECT_TRUE(ini.load(file));
+    EXPECT_EQ(ini.getInt("S", "K", 0), 1);
 }
 
 TEST(IniStore, SaveCreatesTheFolderAndRoundTrips) {
@@ -363,9 +377,9 @@ private:
 TEST(SettingsIniPath, FollowsXdgConfigHomeThenHome) {
     EnvGuard xdg("XDG_CONFIG_HOME");
     EnvGuard home("HOME");
-    ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
+    ::setenv("XDG_CONFIG_HOME", "/config-root/xdg", 1);
     ::setenv("HOME", "/home/someone", 1);
-    EXPECT_EQ(settingsIniPath(), "/tmp/xdg/Quillmark/SettingConfig.ini");
+    EXPECT_EQ(settingsIniPath(), "/config-root/xdg/Quillmark/SettingConfig.ini");
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(settingsIniPath(), "/home/someone/.config/Quillmark/SettingConfig.ini");
     // A relative XDG_CONFIG_HOME is invalid and ignored.

@@ -286,7 +286,7 @@ TEST(SettingsDialogAlarm, RevertedTextIsRangeCheckedAgain) {
 TEST(SettingsDialogAlarm, EditClearsTheStatusLine) {
     SettingsDialogModel dlg = openedDialog(710);
     dlg.onUploadStarted();
-    dlg.onUploadFinished(UploadEnding::ConnectionFault);
+    dlg.onUploadFinished(UploadOutcome{UploadResult::ConnectionFault, false, {}});
     EXPECT_EQ(dlg.statusText(), "Connecting fault. Ensure logger inserted and try again.");
     dlg.onAlarmEdited(AlarmField::Low, "1");
     EXPECT_EQ(dlg.statusText(), "");
@@ -388,7 +388,7 @@ TEST(SettingsDialogSetup, DefaultThenSetupStoresTheListedKeys) {
     ASSERT_TRUE(std::holds_alternative<LoggerSettings>(result));
     dlg.onUploadStarted();
     EXPECT_FALSE(dlg.setupEnabled());
-    const auto message = dlg.onUploadFinished(UploadEnding::Success);
+    const auto message = dlg.onUploadFinished(UploadOutcome{});
     EXPECT_EQ(message,
               (DialogMessage{"Datalogger is running...", "Status Information", MessageIcon::None}));
     IniStore ini;
@@ -452,9 +452,9 @@ TEST(SettingsDialogSetup, RefusalLeavesTheRecord) {
     EXPECT_TRUE(dlg.setupEnabled());
 }
 
-TEST(SettingsDialogUpload, EndingsSetStatusAndMessages) {
+TEST(SettingsDialogUpload, OutcomesSetStatusAndMessages) {
     struct Case {
-        UploadEnding ending;
+        UploadOutcome outcome;
         std::int32_t startMode;
         const char* status;
         std::optional<DialogMessage> message;
@@ -463,58 +463,45 @@ TEST(SettingsDialogUpload, EndingsSetStatusAndMessages) {
     const DialogMessage writeFault{"Failed writing data to the datalogger.", "Quillmark",
                                    MessageIcon::None};
     const Case cases[] = {
-        {UploadEnding::ConnectionFault, 2,
-         "Connecting fault. Ensure logger inserted and try again.", std::nullopt, true},
-        {UploadEnding::ReopenFault, 2, "Failed writing data to the datalogger.", std::nullopt,
+        {{UploadResult::ConnectionFault, false, {}},
+         2,
+         "Connecting fault. Ensure logger inserted and try again.",
+         std::nullopt,
          true},
-        {UploadEnding::WriteFault, 2, "Failed writing data to the datalogger.", writeFault, true},
-        {UploadEnding::Success, 1, "",
+        // The second open failing: the write fault's status line without its message box.
+        {{UploadResult::WriteFault, false, {}},
+         2,
+         "Failed writing data to the datalogger.",
+         std::nullopt,
+         true},
+        {{UploadResult::WriteFault, true, {}},
+         2,
+         "Failed writing data to the datalogger.",
+         writeFault,
+         true},
+        {{},
+         1,
+         "",
          DialogMessage{"To start logging, you must press the button once in housing of "
                        "datalogger.",
                        "Status Information", MessageIcon::None},
          false},
-        {UploadEnding::Success, 2, "",
-         DialogMessage{"Datalogger is running...", "Status Information", MessageIcon::None}, false},
-        {UploadEnding::Success, 4, "", std::nullopt, false},
+        {{},
+         2,
+         "",
+         DialogMessage{"Datalogger is running...", "Status Information", MessageIcon::None},
+         false},
+        {{}, 4, "", std::nullopt, false},
     };
     for (const Case& c : cases) {
         SettingsDialogModel dlg = openedDialog(710);
         dlg.onStartModeClicked(c.startMode);
         dlg.onUploadStarted();
         EXPECT_FALSE(dlg.setupEnabled());
-        EXPECT_EQ(dlg.onUploadFinished(c.ending), c.message);
+        EXPECT_EQ(dlg.onUploadFinished(c.outcome), c.message) << c.status;
         EXPECT_EQ(dlg.statusText(), c.status);
         EXPECT_EQ(dlg.setupEnabled(), c.setupEnabled);
     }
-}
-
-TEST(SettingsDialogUpload, LinkOutcomesMapToTheEndings) {
-    struct Case {
-        UploadOutcome outcome;
-        const char* status;
-        bool messageBox;
-    };
-    const Case cases[] = {
-        {{UploadResult::ConnectionFault, false},
-         "Connecting fault. Ensure logger inserted and try again.",
-         false},
-        {{UploadResult::WriteFault, false}, "Failed writing data to the datalogger.", false},
-        {{UploadResult::WriteFault, true}, "Failed writing data to the datalogger.", true},
-    };
-    for (const Case& c : cases) {
-        SettingsDialogModel dlg = openedDialog(710);
-        dlg.onUploadStarted();
-        const auto message = dlg.onUploadFinished(c.outcome);
-        EXPECT_EQ(message.has_value(), c.messageBox) << c.status;
-        EXPECT_EQ(dlg.statusText(), c.status);
-        EXPECT_TRUE(dlg.setupEnabled());
-    }
-    SettingsDialogModel dlg = openedDialog(710);
-    dlg.onStartModeClicked(kStartManual);
-    dlg.onUploadStarted();
-    const auto message = dlg.onUploadFinished(UploadOutcome{UploadResult::Success, false});
-    ASSERT_TRUE(message.has_value());
-    EXPECT_EQ(message->caption, "Status Information");
 }
 
 TEST(SettingsDialogSetup, AcceptedRecordBuildsTheBlock) {
