@@ -10,8 +10,10 @@
 #include "core/app/logger_model.h"
 #include "core/plot/plot_geometry.h"
 #include "gui/plot/draw_plot.h"
+#include "image_dump.h"
 
 using namespace quillmark;
+using quillmark::test::dumpImage;
 
 namespace {
 
@@ -47,6 +49,7 @@ QImage render(const PlotScene& s, double xs, double ys, int w = kClientW, int h 
     }
     DrawPlot(s, 16, false, 0, 0, w, h, xs, ys, p, kPlotLeft, kPlotTop, curve);
     p.end();
+    dumpImage(img);
     return img;
 }
 
@@ -268,6 +271,7 @@ private slots:
         DrawPlot(s, l.fontHeight, true, 0, 0, l.right, l.bottom, l.xScale, l.yScale, p,
                  l.leftMargin, l.topMargin);
         p.end();
+        dumpImage(img);
         const QColor white(255, 255, 255);
         QCOMPARE(img.pixelColor(5, 5), white);
         QCOMPARE(img.pixelColor(horz - 5, 500), white);
@@ -323,6 +327,7 @@ private slots:
         p.setPen(Qt::black);
         const int w = DrawReadout(1234, 10, 2.0f, 12345, 1.0, 1700000000, 500, p, true);
         p.end();
+        dumpImage(img);
         int firstInk = 600;
         int lastInk = -1;
         for (int x = 0; x < 600; ++x) {
@@ -360,6 +365,7 @@ private slots:
             used[k] = DrawReadout(1234, 10, 2.0f, 12345, 1.0, 1700000000, 7900, p, true);
         }
         p.end();
+        dumpImage(img);
         const int screenGaps = used[0] - text[0];
         const int printerGaps = used[1] - text[1];
         QCOMPARE(screenGaps, 3 * 13 + 3 * 5); // the screen layout is unchanged

@@ -11,6 +11,7 @@
 #include "core/common/header_layout.h"
 #include "core/data/recording.h"
 #include "gui/plot/cgraphics.h"
+#include "image_dump.h"
 
 using namespace quillmark;
 
@@ -33,7 +34,15 @@ QList<Item> menuItems(const CGraphics& g) {
 }
 
 QImage shown(CGraphics& g) {
-    return g.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage img = g.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    test::dumpImage(img);
+    return img;
+}
+
+QImage rendered(const CGraphics& g) {
+    const QImage img = g.renderPlot();
+    test::dumpImage(img);
+    return img;
 }
 
 } // namespace
@@ -61,7 +70,7 @@ private slots:
         QCOMPARE(g.scene().sampleInterval, 2.0f);
         QCOMPARE(g.scene().startTime, std::int64_t(1700000000));
         // The rendered plot shows the 12 V line at y = 40 + trunc(440 - 150.86) = 329.
-        const QImage img = g.renderPlot();
+        const QImage img = rendered(g);
         QCOMPARE(img.pixelColor(500, 329), QColor(0, 0, 255));
     }
 
@@ -91,7 +100,7 @@ private slots:
         g.ResetView();
         g.show();
         QVERIFY(QTest::qWaitForWindowExposed(&g));
-        const QImage plain = g.renderPlot();
+        const QImage plain = rendered(g);
         QCOMPARE(shown(g), plain);
 
         QTest::mouseMove(&g, QPoint(500, 300));
@@ -132,7 +141,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&g));
         const double xs = g.geometry().xScale;
         const double ys = g.geometry().yScale;
-        const QImage plain = g.renderPlot();
+        const QImage plain = rendered(g);
         QTest::mousePress(&g, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
         QTest::mouseMove(&g, QPoint(300, 200));
         const QImage band = shown(g);
@@ -146,7 +155,7 @@ private slots:
         QCOMPARE(g.geometry().xScale, 200 * xs / 900);
         QCOMPARE(g.geometry().yOffset, 280 * ys);
         QCOMPARE(g.geometry().yScale, 100 * ys / 440);
-        QCOMPARE(shown(g), g.renderPlot()); // band gone after the repaint
+        QCOMPARE(shown(g), rendered(g)); // band gone after the repaint
     }
 
     void moveViewDragShowsThePannedWindow() {
@@ -166,7 +175,7 @@ private slots:
         QTRY_COMPARE(g.geometry().xOffset, 220.0);
         // The window shows the panned offsets without waiting for another event.
         // (Below the readout strip, which the move has filled.)
-        QTRY_COMPARE(shown(g).copy(0, 40, 1000, 480), g.renderPlot().copy(0, 40, 1000, 480));
+        QTRY_COMPARE(shown(g).copy(0, 40, 1000, 480), rendered(g).copy(0, 40, 1000, 480));
         QTest::mouseRelease(&g, Qt::LeftButton, Qt::NoModifier, QPoint(460, 300));
         QVERIFY(!g.geometry().dragging);
         QCOMPARE(g.geometry().xOffset, 220.0);
