@@ -10,6 +10,7 @@
 #include "core/app/logger_model.h"
 #include "core/common/header_layout.h"
 #include "core/data/recording.h"
+#include "core/plot/plot_menu.h"
 #include "gui/plot/cgraphics.h"
 #include "image_dump.h"
 
@@ -216,45 +217,30 @@ private slots:
         QCOMPARE(g.geometry().yScale, 35.0 / 440);
     }
 
-    void contextMenuByModel() {
+    void contextMenuShowsTheRuleForTheCurrentModel() {
+        // Which items a model gets is a core rule; here the menu must carry it over, with
+        // the window's current flags.
         CGraphics g;
-        const QStringList full = {"View All",  "Move View",    "Zoom In",     "ColorSetting",
-                                  "Grid X",    "Grid Y",       "MaskPoints",  "Alarm Line",
-                                  "Unit(m/s)", "Unit(ft/min)", "Unit(knots)", "Unit(km/h)",
-                                  "Unit(MPH)"};
-        const QList<int> ids = {ID_VIEW_ALL, ID_MOVE_VIEW, ID_ZOOM_IN,     ID_COLOR_SETTING,
-                                ID_GRID_X,   ID_GRID_Y,    ID_MASK_POINTS, ID_ALARM_LINE,
-                                ID_UNIT_0,   ID_UNIT_1,    ID_UNIT_2,      ID_UNIT_3,
-                                ID_UNIT_4};
-        struct Case {
-            std::int32_t model;
-            int count;
-        };
-        for (const Case c : {Case{86, 13}, Case{711, 13}, Case{710, 8}, Case{42, 0}}) {
-            setLoggerModel(c.model);
+        g.setShowGridX(false);
+        g.setUnitIndex(3);
+        for (const std::int32_t model : {kModelAirSpeed, kModelCurrent, kModelVoltage, 42}) {
+            setLoggerModel(model);
+            const std::vector<PlotMenuItem> want = plotMenuItems(model, g.scene());
             const QList<Item> items = menuItems(g);
-            QCOMPARE(items.size(), c.count);
+            QCOMPARE(items.size(), qsizetype(want.size()));
             for (int i = 0; i < items.size(); ++i) {
-                QCOMPARE(items[i].text, full[i]);
-                QCOMPARE(items[i].id, ids[i]);
-                // Items 1-4 never carry a check mark; flags all on; unit 0 checked.
-                QCOMPARE(items[i].checked, i >= 4 && i <= 8);
+                const PlotMenuItem& w = want[std::size_t(i)];
+                QCOMPARE(items[i].text, QString::fromStdString(w.text));
+                QCOMPARE(items[i].id, w.id);
+                QCOMPARE(items[i].checkable, w.checkable);
+                QCOMPARE(items[i].checked, w.checked);
             }
         }
-        setLoggerModel(86);
-        g.setShowGridX(false);
-        g.setShowAlarmLines(false);
-        g.setUnitIndex(3);
-        const QList<Item> items = menuItems(g);
-        QVERIFY(!items[4].checked);
-        QVERIFY(items[5].checked);
-        QVERIFY(items[6].checked);
-        QVERIFY(!items[7].checked);
-        QVERIFY(!items[8].checked);
-        QVERIFY(items[11].checked);
-        // The current mouse mode is not marked.
-        g.SetMode(MoveView);
-        QVERIFY(!menuItems(g)[1].checked);
+        setLoggerModel(kModelAirSpeed);
+        QVERIFY(!menuItems(g)[4].checked); // Grid X off
+        QVERIFY(menuItems(g)[11].checked); // Unit(km/h)
+        g.setShowGridX(true);
+        QVERIFY(menuItems(g)[4].checked);
     }
 
     void choosingAMenuItemEmitsItsCommand() {

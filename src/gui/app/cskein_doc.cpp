@@ -160,6 +160,8 @@ void CSkeinDoc::onDataDownload() {
     CDlgDownload dialog(recording_, *usb_, window_, window_);
     if (dialog.exec() == QDialog::Accepted && view_)
         view_->handOverAfterDownload();
+    else if (view_)
+        view_->recordingChanged();
 }
 
 void CSkeinDoc::onLoggerSetting() {
