@@ -29,6 +29,8 @@ TEST(PlotLayout, TimeTicksFallOnFifthsOfTheVisibleSpan) {
         EXPECT_EQ(timeTickSample(k, 900, 1000.0 / 900, 0.0), k * 200) << k;
     }
     EXPECT_EQ(timeTickSample(1, 900, 1.0, 10.5), 190);
+    // The tick's distance from the left edge rounds to whole samples: 3 / 5 = 0.6 gives 1.
+    EXPECT_EQ(timeTickSample(1, 3, 1.0, 0.0), 1);
 }
 
 } // namespace
