@@ -102,8 +102,9 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
         QVector<QLine> lines;
         lines.reserve(static_cast<qsizetype>(r.xs.size()));
         for (std::size_t i = 0; i + 1 < r.xs.size(); ++i) {
-            const bool inRange = std::abs(r.ys[i]) < (1 << 22) &&
-                                 std::abs(r.ys[i + 1]) < (1 << 22) && std::abs(r.xs[i]) < (1 << 22);
+            const bool inRange = std::abs(r.ys[i]) < kCoordLimit &&
+                                 std::abs(r.ys[i + 1]) < kCoordLimit &&
+                                 std::abs(r.xs[i]) < kCoordLimit;
             if (vertical.valid && r.xs[i] == r.xs[i + 1] && r.ys[i] != r.ys[i + 1] && inRange) {
                 p.fillRect(vertical.rect(int(r.xs[i]), int(r.ys[i]), int(r.ys[i + 1])), colour);
             } else {

@@ -6,25 +6,16 @@
 
 namespace quillmark {
 
-int clampCoord(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, -(1 << 22), 1 << 22));
-}
-
-void addSegment(QVector<QLine>& lines, std::int64_t x1, std::int64_t y1, std::int64_t x2,
-                std::int64_t y2) {
-    const auto inside = [](std::int64_t v) { return v >= -kCoordLimit && v <= kCoordLimit; };
-    if (inside(x1) && inside(y1) && inside(x2) && inside(y2)) {
-        lines.append(QLine(int(x1), int(y1), int(x2), int(y2)));
-        return;
-    }
-    // Liang-Barsky clip against the limit square.
+void addClippedSegment(QVector<QLine>& lines, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                       std::int64_t y2) {
+    const double limit = double(kCoordLimit);
     double t0 = 0.0;
     double t1 = 1.0;
     const double dx = double(x2 - x1);
     const double dy = double(y2 - y1);
     const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {double(x1) + kCoordLimit, kCoordLimit - double(x1),
-                         double(y1) + kCoordLimit, kCoordLimit - double(y1)};
+    const double q[4] = {double(x1) + limit, limit - double(x1), double(y1) + limit,
+                         limit - double(y1)};
     for (int k = 0; k < 4; ++k) {
         if (p[k] == 0.0) {
             if (q[k] < 0.0) {

@@ -9,20 +9,34 @@
 #include <QPen>
 #include <QRect>
 #include <QVector>
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 namespace quillmark {
 
-// Painter coordinates stay well inside what the raster engine handles exactly.
-inline constexpr double kCoordLimit = 1 << 22;
-int clampCoord(std::int64_t v);
+// Painter coordinates stay well inside what the raster engine handles exactly. These run
+// once per segment and dot, so they stay inline.
+inline constexpr std::int64_t kCoordLimit = 1 << 22;
+inline int clampCoord(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, -kCoordLimit, kCoordLimit));
+}
 
-// Appends the segment, cut to the coordinate limit so a far end point does not bend the
-// visible part.
-void addSegment(QVector<QLine>& lines, std::int64_t x1, std::int64_t y1, std::int64_t x2,
-                std::int64_t y2);
+// The segment cut to the coordinate limit (Liang-Barsky), so a far end point does not bend the
+// visible part; nothing when it misses the limit square.
+void addClippedSegment(QVector<QLine>& lines, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                       std::int64_t y2);
+
+inline void addSegment(QVector<QLine>& lines, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                       std::int64_t y2) {
+    const auto inside = [](std::int64_t v) { return v >= -kCoordLimit && v <= kCoordLimit; };
+    if (inside(x1) && inside(y1) && inside(x2) && inside(y2)) {
+        lines.append(QLine(int(x1), int(y1), int(x2), int(y2)));
+        return;
+    }
+    addClippedSegment(lines, x1, y1, x2, y2);
+}
 
 // The curve's 2-pixel pen and the 5-pixel pen of the sample dots.
 QPen curvePen(const QColor& c);
