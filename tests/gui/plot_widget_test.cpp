@@ -11,7 +11,9 @@
 #include "core/common/header_layout.h"
 #include "core/data/recording.h"
 #include "core/plot/plot_menu.h"
+#include "gui/app/cskein_doc.h"
 #include "gui/plot/cgraphics.h"
+#include "gui/plot/cskein_view.h"
 #include "image_dump.h"
 
 using namespace quillmark;
@@ -215,6 +217,21 @@ private slots:
         QTest::mouseDClick(&g, Qt::LeftButton, Qt::NoModifier, QPoint(400, 300));
         QCOMPARE(g.geometry().xScale, 10.0);
         QCOMPARE(g.geometry().yScale, 35.0 / 440);
+    }
+
+    void viewShowsThePlotOnlyWhileTheRecordingHasSamples() {
+        // Decided when the recording changes, not while painting: this view never paints.
+        CSkeinDoc doc;
+        CSkeinView view(&doc);
+        QVERIFY(view.plotWindow()->isHidden());
+        doc.recording() = newDocumentRecording(1700000000);
+        doc.recording().samples.assign(10, 1000);
+        doc.recording().sampleCount = 10;
+        QVERIFY(view.handOverAfterDownload());
+        QVERIFY(!view.plotWindow()->isHidden());
+        doc.recording() = newDocumentRecording(1700000000); // a download ended without View
+        view.recordingChanged();
+        QVERIFY(view.plotWindow()->isHidden());
     }
 
     void contextMenuShowsTheRuleForTheCurrentModel() {
