@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Keeps Qt out of the domain, transports, simulator and CLI, libusb inside the transport,
-# and the backend wiring in its one place.
+# the backend wiring in its one place, the widgets out of the drawing library, and the
+# pixel-exact fast paths away from widget code.
 set -u
 cd "$(dirname "$0")/.."
 fail=0
 if hits=$(grep -rnE '#include[[:space:]]*<Q' src/core src/transport src/sim src/cli 2>/dev/null); then
-  echo "Qt include outside src/gui:"; echo "$hits"; fail=1
+  echo "Qt include outside src/gui and src/render:"; echo "$hits"; fail=1
 fi
 if hits=$(grep -rnE '#include[[:space:]]*[<"]libusb|PkgConfig::LIBUSB|usb-1\.0' src tests --include='*.cpp' --include='*.h' --include='CMakeLists.txt' 2>/dev/null | grep -vE '^(src|tests)/transport/'); then
   echo "libusb outside the transport:"; echo "$hits"; fail=1
@@ -21,4 +22,22 @@ fi
 if hits=$(grep -rn 'processEvents' src 2>/dev/null); then
   echo "processEvents in src (continue from a signal instead):"; echo "$hits"; fail=1
 fi
+
+# Qt Widgets headers: the installed module's class headers, else the usual ones.
+widgets_dir=$(ls -d /usr/include/*/qt6/QtWidgets /usr/include/qt6/QtWidgets 2>/dev/null | head -n 1)
+if [ -n "$widgets_dir" ]; then
+  widget_headers=$(ls "$widgets_dir" | grep -E '^Q[A-Za-z0-9]+$' | paste -sd'|')
+else
+  widget_headers='QApplication|QWidget|QDialog|QMainWindow|QMenu|QLabel|QPushButton|QMessageBox'
+fi
+widgets_include="#include[[:space:]]*<(QtWidgets(/[^>]*)?|($widget_headers))>"
+if hits=$(grep -rnE "$widgets_include" src/render 2>/dev/null); then
+  echo "Qt Widgets in the drawing library:"; echo "$hits"; fail=1
+fi
+fast_paths_include='#include[[:space:]]*"render/fast_paths\.h"'
+for f in $(grep -rlE "$fast_paths_include" src 2>/dev/null); do
+  if hits=$(grep -nE "$widgets_include" "$f"); then
+    echo "$f uses the fast drawing paths and Qt Widgets:"; echo "$hits"; fail=1
+  fi
+done
 exit $fail

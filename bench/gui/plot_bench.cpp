@@ -16,8 +16,9 @@
 #include "core/app/logger_model.h"
 #include "core/plot/column_reduction.h"
 #include "core/plot/plot_geometry.h"
+#include "core/plot/plot_layout.h"
 #include "gui/plot/cgraphics.h"
-#include "gui/plot/draw_plot.h"
+#include "render/draw_plot.h"
 
 #ifdef QUILLMARK_HAVE_QCUSTOMPLOT
 #include <qcustomplot.h>
@@ -88,7 +89,7 @@ struct Frame {
         s.alarmLow = 5.0f;
         s.alarmHigh = 25.0f;
         s.startTime = 1700000000;
-        s.model = 710;
+        s.model = kModelVoltage;
     }
 
     void render() {
@@ -96,7 +97,7 @@ struct Frame {
         s.yOffset = g.yOffset;
         image.fill(QColor(208, 207, 204));
         QPainter p(&image);
-        DrawPlot(s, 16, false, 0, 0, kWidth, kHeight, g.xScale, g.yScale, p, kPlotLeft, kPlotTop);
+        DrawPlot(s, screenFrame(kWidth, kHeight, g), p);
     }
 
     // A window of `span` samples starting at `first`.
@@ -269,7 +270,7 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     QApplication app(argc, argv);
-    setLoggerModel(710);
+    setLoggerModel(kModelVoltage);
     std::vector<char*> args(argv, argv + argc);
     std::string reps = "--benchmark_repetitions=5";
     std::string agg = "--benchmark_report_aggregates_only=true";

@@ -14,6 +14,7 @@
 #include "gui/app/cmain_frame.h"
 #include "gui/app/cskein_app.h"
 #include "gui/plot/cskein_view.h"
+#include "image_dump.h"
 
 using namespace quillmark;
 using namespace quillmark::test;
@@ -121,6 +122,7 @@ private slots:
             app.view()->printPage(onPage, printer);
             QCOMPARE(app.view()->printing, 0); // only set while the page is drawn
         }
+        dumpImage(page);
         // The curve colour is drawn in the upper half only; the lower half stays white.
         int upper = 0, lower = 0;
         for (int y = 0; y < page.height(); ++y)
@@ -145,6 +147,7 @@ private slots:
                     pages = w->pageCount();
                 }
                 screenshot(dlg, QStringLiteral("print-preview"));
+                dumpImage(dlg->grab().toImage());
                 dlg->reject();
             },
             &seen);

@@ -10,7 +10,11 @@
 #include "core/app/logger_model.h"
 #include "core/common/header_layout.h"
 #include "core/data/recording.h"
+#include "core/plot/plot_menu.h"
+#include "gui/app/cskein_doc.h"
 #include "gui/plot/cgraphics.h"
+#include "gui/plot/cskein_view.h"
+#include "image_dump.h"
 
 using namespace quillmark;
 
@@ -33,7 +37,15 @@ QList<Item> menuItems(const CGraphics& g) {
 }
 
 QImage shown(CGraphics& g) {
-    return g.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage img = g.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    test::dumpImage(img);
+    return img;
+}
+
+QImage rendered(const CGraphics& g) {
+    const QImage img = g.renderPlot();
+    test::dumpImage(img);
+    return img;
 }
 
 } // namespace
@@ -61,7 +73,7 @@ private slots:
         QCOMPARE(g.scene().sampleInterval, 2.0f);
         QCOMPARE(g.scene().startTime, std::int64_t(1700000000));
         // The rendered plot shows the 12 V line at y = 40 + trunc(440 - 150.86) = 329.
-        const QImage img = g.renderPlot();
+        const QImage img = rendered(g);
         QCOMPARE(img.pixelColor(500, 329), QColor(0, 0, 255));
     }
 
@@ -91,7 +103,7 @@ private slots:
         g.ResetView();
         g.show();
         QVERIFY(QTest::qWaitForWindowExposed(&g));
-        const QImage plain = g.renderPlot();
+        const QImage plain = rendered(g);
         QCOMPARE(shown(g), plain);
 
         QTest::mouseMove(&g, QPoint(500, 300));
@@ -132,7 +144,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&g));
         const double xs = g.geometry().xScale;
         const double ys = g.geometry().yScale;
-        const QImage plain = g.renderPlot();
+        const QImage plain = rendered(g);
         QTest::mousePress(&g, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
         QTest::mouseMove(&g, QPoint(300, 200));
         const QImage band = shown(g);
@@ -146,7 +158,7 @@ private slots:
         QCOMPARE(g.geometry().xScale, 200 * xs / 900);
         QCOMPARE(g.geometry().yOffset, 280 * ys);
         QCOMPARE(g.geometry().yScale, 100 * ys / 440);
-        QCOMPARE(shown(g), g.renderPlot()); // band gone after the repaint
+        QCOMPARE(shown(g), rendered(g)); // band gone after the repaint
     }
 
     void moveViewDragShowsThePannedWindow() {
@@ -166,7 +178,7 @@ private slots:
         QTRY_COMPARE(g.geometry().xOffset, 220.0);
         // The window shows the panned offsets without waiting for another event.
         // (Below the readout strip, which the move has filled.)
-        QTRY_COMPARE(shown(g).copy(0, 40, 1000, 480), g.renderPlot().copy(0, 40, 1000, 480));
+        QTRY_COMPARE(shown(g).copy(0, 40, 1000, 480), rendered(g).copy(0, 40, 1000, 480));
         QTest::mouseRelease(&g, Qt::LeftButton, Qt::NoModifier, QPoint(460, 300));
         QVERIFY(!g.geometry().dragging);
         QCOMPARE(g.geometry().xOffset, 220.0);
@@ -207,45 +219,45 @@ private slots:
         QCOMPARE(g.geometry().yScale, 35.0 / 440);
     }
 
-    void contextMenuByModel() {
+    void viewShowsThePlotOnlyWhileTheRecordingHasSamples() {
+        // Decided when the recording changes, not while painting: this view never paints.
+        CSkeinDoc doc;
+        CSkeinView view(&doc);
+        QVERIFY(view.plotWindow()->isHidden());
+        doc.recording() = newDocumentRecording(1700000000);
+        doc.recording().samples.assign(10, 1000);
+        doc.recording().sampleCount = 10;
+        QVERIFY(view.handOverAfterDownload());
+        QVERIFY(!view.plotWindow()->isHidden());
+        doc.recording() = newDocumentRecording(1700000000); // a download ended without View
+        view.recordingChanged();
+        QVERIFY(view.plotWindow()->isHidden());
+    }
+
+    void contextMenuShowsTheRuleForTheCurrentModel() {
+        // Which items a model gets is a core rule; here the menu must carry it over, with
+        // the window's current flags.
         CGraphics g;
-        const QStringList full = {"View All",  "Move View",    "Zoom In",     "ColorSetting",
-                                  "Grid X",    "Grid Y",       "MaskPoints",  "Alarm Line",
-                                  "Unit(m/s)", "Unit(ft/min)", "Unit(knots)", "Unit(km/h)",
-                                  "Unit(MPH)"};
-        const QList<int> ids = {ID_VIEW_ALL, ID_MOVE_VIEW, ID_ZOOM_IN,     ID_COLOR_SETTING,
-                                ID_GRID_X,   ID_GRID_Y,    ID_MASK_POINTS, ID_ALARM_LINE,
-                                ID_UNIT_0,   ID_UNIT_1,    ID_UNIT_2,      ID_UNIT_3,
-                                ID_UNIT_4};
-        struct Case {
-            std::int32_t model;
-            int count;
-        };
-        for (const Case c : {Case{86, 13}, Case{711, 13}, Case{710, 8}, Case{42, 0}}) {
-            setLoggerModel(c.model);
+        g.setShowGridX(false);
+        g.setUnitIndex(3);
+        for (const std::int32_t model : {kModelAirSpeed, kModelCurrent, kModelVoltage, 42}) {
+            setLoggerModel(model);
+            const std::vector<PlotMenuItem> want = plotMenuItems(model, g.scene());
             const QList<Item> items = menuItems(g);
-            QCOMPARE(items.size(), c.count);
+            QCOMPARE(items.size(), qsizetype(want.size()));
             for (int i = 0; i < items.size(); ++i) {
-                QCOMPARE(items[i].text, full[i]);
-                QCOMPARE(items[i].id, ids[i]);
-                // Items 1-4 never carry a check mark; flags all on; unit 0 checked.
-                QCOMPARE(items[i].checked, i >= 4 && i <= 8);
+                const PlotMenuItem& w = want[std::size_t(i)];
+                QCOMPARE(items[i].text, QString::fromStdString(w.text));
+                QCOMPARE(items[i].id, w.id);
+                QCOMPARE(items[i].checkable, w.checkable);
+                QCOMPARE(items[i].checked, w.checked);
             }
         }
-        setLoggerModel(86);
-        g.setShowGridX(false);
-        g.setShowAlarmLines(false);
-        g.setUnitIndex(3);
-        const QList<Item> items = menuItems(g);
-        QVERIFY(!items[4].checked);
-        QVERIFY(items[5].checked);
-        QVERIFY(items[6].checked);
-        QVERIFY(!items[7].checked);
-        QVERIFY(!items[8].checked);
-        QVERIFY(items[11].checked);
-        // The current mouse mode is not marked.
-        g.SetMode(MoveView);
-        QVERIFY(!menuItems(g)[1].checked);
+        setLoggerModel(kModelAirSpeed);
+        QVERIFY(!menuItems(g)[4].checked); // Grid X off
+        QVERIFY(menuItems(g)[11].checked); // Unit(km/h)
+        g.setShowGridX(true);
+        QVERIFY(menuItems(g)[4].checked);
     }
 
     void choosingAMenuItemEmitsItsCommand() {

@@ -3,11 +3,9 @@
 // It starts at 710; only the device scan (710) and reading a recording file change it.
 #include <cstdint>
 
-namespace quillmark {
+#include "core/common/model_units.h"
 
-inline constexpr std::int32_t kModelAirSpeed = 86;
-inline constexpr std::int32_t kModelVoltage = 710;
-inline constexpr std::int32_t kModelCurrent = 711;
+namespace quillmark {
 
 std::int32_t loggerModel();
 void setLoggerModel(std::int32_t model);

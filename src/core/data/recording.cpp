@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/app/logger_model.h"
 #include "core/common/byte_order.h"
 #include "core/data/sample_text.h"
 #include "core/data/time_stamp.h"
@@ -110,27 +109,15 @@ std::int64_t presentSampleCount(const Recording& rec) {
                                     static_cast<std::int64_t>(rec.samples.size()));
 }
 
-const char* baseUnitName(std::int32_t model) {
-    if (model == kModelVoltage)
-        return "V";
-    if (model == kModelCurrent)
-        return "mA";
-    return "m/s";
-}
-
 std::array<DisplayUnit, kDisplayUnitCount> displayUnits(std::int32_t model) {
-    return {{{baseUnitName(model), 1.0},
-             {"ft/min", 196.87},
-             {"knots", 1.944},
-             {"km/h", 3.6},
-             {"MPH", 2.24}}};
+    std::array<DisplayUnit, kDisplayUnitCount> table{};
+    for (int row = 0; row < kDisplayUnitCount; ++row)
+        table[static_cast<std::size_t>(row)] = displayUnit(model, row);
+    return table;
 }
 
 DisplayUnit displayUnit(std::int32_t model, std::int32_t unitIndex) {
-    const auto table = displayUnits(model);
-    if (unitIndex < 0 || unitIndex >= kDisplayUnitCount)
-        unitIndex = 0;
-    return table[static_cast<std::size_t>(unitIndex)];
+    return {unitName(model, unitIndex), unitFactor(unitIndex)};
 }
 
 void appendConvertedValueText(std::string& out, double converted) {

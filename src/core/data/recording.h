@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/common/header_layout.h"
+#include "core/common/model_units.h"
 
 namespace quillmark {
 
@@ -61,15 +62,12 @@ std::int64_t presentSampleCount(const Recording& rec);
 // values), then the over-range substitution, then the average of the substituted values.
 void computeStatistics(Recording& rec);
 
-// Display unit table. Row 0 is the base unit named by the logger model.
+// Display unit table (model_units.h). Row 0 is the base unit named by the logger model.
 struct DisplayUnit {
     const char* name;
     double factor;
 };
-inline constexpr int kDisplayUnitCount = 5;
 std::array<DisplayUnit, kDisplayUnitCount> displayUnits(std::int32_t model);
-// Base unit name: "V" for 710, "mA" for 711, "m/s" otherwise.
-const char* baseUnitName(std::int32_t model);
 // unitIndex outside 0..4 falls back to the base unit row.
 DisplayUnit displayUnit(std::int32_t model, std::int32_t unitIndex);
 

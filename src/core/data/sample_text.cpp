@@ -27,6 +27,11 @@ void ValueTexts::append(std::string& out, std::uint16_t raw) const {
     appendConvertedValueText(out, convertedValue(raw, factor_));
 }
 
+std::string sampleValueText(std::uint16_t raw, double factor, bool markOverRange) {
+    const double value = convertedValue(raw, factor);
+    return markOverRange ? convertedValueText(value) : formatFixed(value, 2);
+}
+
 SampleClock::SampleClock(const Recording& rec, std::int64_t start)
     : delta_(rec.effectiveInterval()), start_(start) {}
 

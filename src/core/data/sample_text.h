@@ -29,6 +29,10 @@ private:
     std::unique_ptr<std::array<char, 8>[]> table_; // [len, chars...]
 };
 
+// The value text of one sample: "%.2f" of raw x factor / 1000; with markOverRange the
+// over-range mark replaces it as in the data files (the plot's readouts choose per model).
+std::string sampleValueText(std::uint16_t raw, double factor, bool markOverRange);
+
 // Time stamps of samples by index, with the fast-sampling rules: whole seconds from
 // (i + 1) x interval, the fraction from i x interval.
 class SampleClock {

@@ -73,9 +73,55 @@ void appendInt(std::string& out, std::int64_t value) {
 }
 
 void appendFixed(std::string& out, double value, int decimals) {
-    char buf[400];
+    char buf[400]; // enough for any finite double with a few decimals
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    if (res.ec != std::errc()) {
+        out.push_back('0');
+        return;
+    }
     out.append(buf, res.ptr);
+}
+
+std::string formatFixed(double value, int decimals) {
+    std::string s;
+    appendFixed(s, value, decimals);
+    return s;
+}
+
+void appendClock(std::string& out, const LocalFields& f) {
+    if (!f.valid) {
+        out += "-01:-01:-01";
+        return;
+    }
+    append2(out, f.hour);
+    out.push_back(':');
+    append2(out, f.minute);
+    out.push_back(':');
+    append2(out, f.second);
+}
+
+void appendDate(std::string& out, const LocalFields& f) {
+    if (!f.valid) {
+        out += "00-00-0";
+        return;
+    }
+    append2(out, f.day);
+    out.push_back('-');
+    append2(out, f.month);
+    out.push_back('-');
+    appendInt(out, f.year);
+}
+
+std::string clockText(std::int64_t t) {
+    std::string s;
+    appendClock(s, breakDownLocal(t));
+    return s;
+}
+
+std::string dateText(std::int64_t t) {
+    std::string s;
+    appendDate(s, breakDownLocal(t));
+    return s;
 }
 
 void appendDayMonthYearTime(std::string& out, const LocalFields& f) {

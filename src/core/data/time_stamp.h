@@ -35,6 +35,13 @@ private:
 // Appends "%.2d-%.2d-%d,%.2d:%.2d:%.2d" of the fields (day, month, year, hour, minute, second);
 // invalid fields print as a 0 date and -1 time, as the C library would.
 void appendDayMonthYearTime(std::string& out, const LocalFields& f);
+// Appends "%.2d:%.2d:%.2d" (hour, minute, second); invalid fields print as -1 each.
+void appendClock(std::string& out, const LocalFields& f);
+// Appends "%.2d-%.2d-%d" (day, month, year); invalid fields print as a 0 date.
+void appendDate(std::string& out, const LocalFields& f);
+// The same two texts of the local time t (the plot's axis labels and readouts).
+std::string clockText(std::int64_t t);
+std::string dateText(std::int64_t t);
 // Appends ".dddd": "%.4f" of the fraction without its leading digit.
 void appendFraction4(std::string& out, float fraction);
 // Appends "YYYY-MM-DDTHH:MM:SS" (ISO 8601 local time without offset).
@@ -42,8 +49,9 @@ void appendIsoLocal(std::string& out, const LocalFields& f);
 // Appends "+HH:MM" / "-HH:MM".
 void appendIsoOffset(std::string& out, long utcOffset);
 
-// Fixed-notation number text with a full stop whatever the C locale says.
+// Fixed-notation number text with a full stop whatever the C locale says ("%.Nf").
 void appendFixed(std::string& out, double value, int decimals);
+std::string formatFixed(double value, int decimals);
 void appendInt(std::string& out, std::int64_t value);
 
 } // namespace quillmark

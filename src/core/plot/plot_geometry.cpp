@@ -27,8 +27,8 @@ void PlotGeometry::resetView(std::int32_t sampleCount) {
 void PlotGeometry::resize(std::int32_t clientWidth, std::int32_t clientHeight) {
     const std::int32_t oldWidth = plotWidth;
     const std::int32_t oldHeight = plotHeight;
-    plotHeight = atLeastOne(clientHeight - 80);
-    plotWidth = atLeastOne(clientWidth - 100);
+    plotHeight = atLeastOne(plotAreaHeight(clientHeight));
+    plotWidth = atLeastOne(plotAreaWidth(clientWidth));
     // Before the first size is known there is no old window to keep: show the whole range.
     xScale = oldWidth > 0 ? oldWidth * xScale / plotWidth : (xMax - xMin) / plotWidth;
     yScale = oldHeight > 0 ? oldHeight * yScale / plotHeight : (yMax - yMin) / plotHeight;
@@ -64,7 +64,10 @@ MoveOutcome PlotGeometry::move(std::int32_t x, std::int32_t y) {
             dragging = false;
         }
     } else if (mode == ZoomIn) {
-        const bool nearEdge = x <= 3 || x >= plotWidth + 97 || y <= 3 || y >= plotHeight + 77;
+        const std::int32_t clientRight = plotWidth + kPlotLeft + kPlotRight;
+        const std::int32_t clientBottom = plotHeight + kPlotTop + kPlotBottom;
+        const bool nearEdge = x <= kEdgeBand || x >= clientRight - kEdgeBand || y <= kEdgeBand ||
+                              y >= clientBottom - kEdgeBand;
         if (nearEdge) {
             dragging = false;
             out.repaintAll = true;

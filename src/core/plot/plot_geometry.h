@@ -13,9 +13,21 @@ enum PlotMode : std::int32_t {
     MoveView = 4,
 };
 
-// Screen margins of the plot area inside the plot window.
+// Screen margins of the plot area inside the plot window; DrawPlot keeps the right margin
+// equal to the left and the bottom equal to the top on every target.
 inline constexpr int kPlotLeft = 50;
 inline constexpr int kPlotTop = 40;
+inline constexpr int kPlotRight = kPlotLeft;
+inline constexpr int kPlotBottom = kPlotTop;
+// Plot area size of a client area.
+constexpr std::int32_t plotAreaWidth(std::int32_t clientWidth) {
+    return clientWidth - kPlotLeft - kPlotRight;
+}
+constexpr std::int32_t plotAreaHeight(std::int32_t clientHeight) {
+    return clientHeight - kPlotTop - kPlotBottom;
+}
+// A Zoom In drag is abandoned this close to the window edge.
+inline constexpr int kEdgeBand = 3;
 // Below this many samples (or values) per pixel an axis no longer zooms in.
 inline constexpr double kMinZoomScale = 0.005;
 // A rubber band narrower or lower than this is not a zoom.

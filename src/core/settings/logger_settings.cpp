@@ -1,6 +1,5 @@
 #include "core/settings/logger_settings.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -108,11 +107,10 @@ std::vector<std::string> sampleRateList(std::int32_t model) {
 std::vector<std::string> settingsUnitList(std::int32_t model) {
     switch (model) {
     case kModelAirSpeed:
-        return {"m/s", "ft/min", "knots", "km/h", "MPH"};
+        return {kAirSpeedUnitNames.begin(), kAirSpeedUnitNames.end()};
     case kModelVoltage:
-        return {"V"};
     case kModelCurrent:
-        return {"mA"};
+        return {baseUnitName(model)};
     default:
         return {};
     }
@@ -123,30 +121,7 @@ std::string alarmUnitName(std::int32_t model, std::int32_t unitIndex) {
     if (unitIndex >= 0 && static_cast<std::size_t>(unitIndex) < units.size()) {
         return units[static_cast<std::size_t>(unitIndex)];
     }
-    if (model == kModelVoltage) {
-        return "V";
-    }
-    if (model == kModelCurrent) {
-        return "mA";
-    }
-    return "m/s";
-}
-
-double unitFactor(std::int32_t unitIndex) {
-    if (unitIndex < 0 || static_cast<std::size_t>(unitIndex) >= kUnitFactors.size()) {
-        return 1.0;
-    }
-    return kUnitFactors[static_cast<std::size_t>(unitIndex)];
-}
-
-std::string formatFixed(double value, int decimals) {
-    char buf[400]; // enough for any finite double in fixed notation
-    const auto [end, ec] =
-        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-    if (ec != std::errc()) {
-        return "0";
-    }
-    return std::string(buf, end);
+    return baseUnitName(model);
 }
 
 std::string alarmText(float limit, std::int32_t unitIndex) {

@@ -7,6 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/common/model_units.h"
+#include "core/data/time_stamp.h"
+
 namespace quillmark {
 
 class IniStore;
@@ -42,9 +45,6 @@ inline constexpr std::array<SampleRate, 15> kSampleRateTable{{
 }};
 inline constexpr std::int32_t kFastRateIndex = 14;
 
-// Unit factors, base unit -> unit at unitIndex, the same column for every model.
-inline constexpr std::array<double, 5> kUnitFactors{1.0, 196.87, 1.944, 3.6, 2.24};
-
 // LED flash cycle radios "10s", "20s", "30s".
 inline constexpr std::array<std::int32_t, 3> kFlashCycleSeconds{10, 20, 30};
 
@@ -67,11 +67,6 @@ std::vector<std::string> settingsUnitList(std::int32_t model);
 // The unit the alarm range message names: the list entry at unitIndex, or the base unit of
 // the model ("m/s" for anything but 710 and 711) when the list has no such entry.
 std::string alarmUnitName(std::int32_t model, std::int32_t unitIndex);
-// Factor of unitIndex; an index outside the factor column counts as the base unit (1).
-double unitFactor(std::int32_t unitIndex);
-
-// "%.0f" / "%f" without depending on the process locale (the GUI sets one).
-std::string formatFixed(double value, int decimals);
 // Text of a base-unit limit as the alarm edit shows it: "%.0f" of limit x factor.
 std::string alarmText(float limit, std::int32_t unitIndex);
 

@@ -162,6 +162,8 @@ void CSkeinDoc::onDataDownload() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     if (dialog->exec() == QDialog::Accepted && view_)
         view_->handOverAfterDownload();
+    else if (view_)
+        view_->recordingChanged();
 }
 
 void CSkeinDoc::onLoggerSetting() {

@@ -9,19 +9,9 @@
 #include "core/data/recording.h"
 #include "core/settings/ini_store.h"
 #include "gui/plot/cgraphics.h"
+#include "render/qt_colour.h"
 
 namespace quillmark {
-
-namespace {
-
-QColor toQColor(ColourRef c) {
-    return QColor(redOf(c), greenOf(c), blueOf(c));
-}
-ColourRef fromQColor(const QColor& c) {
-    return rgbColour(c.red(), c.green(), c.blue());
-}
-
-} // namespace
 
 void LoadColours(CGraphics& plot, const IniStore& ini) {
     plot.setColours(readPlotColours(ini));

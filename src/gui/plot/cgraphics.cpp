@@ -10,13 +10,16 @@
 #include <QResizeEvent>
 #include <QWheelEvent>
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <ctime>
 
-#include "core/app/command_ids.h"
 #include "core/app/logger_model.h"
 #include "core/data/recording.h"
+#include "core/plot/plot_layout.h"
+#include "core/plot/plot_menu.h"
+#include "render/draw_plot.h"
+#include "render/plot_labels.h"
+#include "render/qt_colour.h"
 
 static void initPlotResources() {
     Q_INIT_RESOURCE(plot);
@@ -33,27 +36,6 @@ QCursor modeCursor(const char* path, Qt::CursorShape fallback) {
     }
     return QCursor(pm, 0, 0); // hot spot at the top-left corner
 }
-
-struct MenuItem {
-    const char* text;
-    int id;
-};
-
-constexpr std::array<MenuItem, 13> kMenu = {{
-    {"View All", ID_VIEW_ALL},
-    {"Move View", ID_MOVE_VIEW},
-    {"Zoom In", ID_ZOOM_IN},
-    {"ColorSetting", ID_COLOR_SETTING},
-    {"Grid X", ID_GRID_X},
-    {"Grid Y", ID_GRID_Y},
-    {"MaskPoints", ID_MASK_POINTS},
-    {"Alarm Line", ID_ALARM_LINE},
-    {"Unit(m/s)", ID_UNIT_0},
-    {"Unit(ft/min)", ID_UNIT_1},
-    {"Unit(knots)", ID_UNIT_2},
-    {"Unit(km/h)", ID_UNIT_3},
-    {"Unit(MPH)", ID_UNIT_4},
-}};
 
 } // namespace
 
@@ -124,8 +106,8 @@ void CGraphics::setStartTime(std::int64_t t) {
 
 void CGraphics::ResetView() {
     // A window not shown yet has had no resize event: take its size first.
-    if (geometry_.plotWidth != std::max(1, width() - 100) ||
-        geometry_.plotHeight != std::max(1, height() - 80)) {
+    if (geometry_.plotWidth != std::max(1, plotAreaWidth(width())) ||
+        geometry_.plotHeight != std::max(1, plotAreaHeight(height()))) {
         geometry_.resize(width(), height());
     }
     geometry_.resetView(scene_.sampleCount);
@@ -270,63 +252,43 @@ void CGraphics::refresh() {
 }
 
 QImage CGraphics::renderPlot() const {
-    QImage img(size(), QImage::Format_RGB32);
-    const ColourRef bg = scene_.colours.background;
-    img.fill(QColor(redOf(bg), greenOf(bg), blueOf(bg)));
-    QPainter p(&img);
-    DrawPlot(*this, 16, false, 0, 0, width(), height(), geometry_.xScale, geometry_.yScale, p,
-             kPlotLeft, kPlotTop);
-    return img;
+    return renderPlotImage(scene(), screenFrame(width(), height(), geometry_));
 }
 
 void CGraphics::renderCache() {
     cache_ = renderPlot();
 }
 
-QMenu* CGraphics::createContextMenu(QWidget* parent) const {
-    auto* menu = new QMenu(parent);
-    const std::int32_t model = loggerModel();
-    std::size_t items = 0;
-    if (model == 86 || model == 711) {
-        items = 13;
-    } else if (model == 710) {
-        items = 8;
-    }
-    const std::array<std::optional<bool>, 13> checks = {
-        std::nullopt,          std::nullopt,          std::nullopt,          std::nullopt,
-        scene_.showGridX,      scene_.showGridY,      scene_.showMaskPoints, scene_.showAlarmLines,
-        scene_.unitIndex == 0, scene_.unitIndex == 1, scene_.unitIndex == 2, scene_.unitIndex == 3,
-        scene_.unitIndex == 4,
-    };
-    for (std::size_t i = 0; i < items; ++i) {
-        QAction* a = menu->addAction(QString::fromLatin1(kMenu[i].text));
-        a->setData(kMenu[i].id);
-        if (checks[i].has_value()) {
+std::unique_ptr<QMenu> CGraphics::createContextMenu(QWidget* parent) const {
+    auto menu = std::make_unique<QMenu>(parent);
+    for (const PlotMenuItem& item : plotMenuItems(loggerModel(), scene_)) {
+        QAction* a = menu->addAction(QString::fromStdString(item.text));
+        a->setData(item.id);
+        if (item.checkable) {
             a->setCheckable(true);
-            a->setChecked(*checks[i]);
+            a->setChecked(item.checked);
         }
     }
     return menu;
 }
 
 void CGraphics::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu* menu = createContextMenu(this);
+    const std::unique_ptr<QMenu> menu = createContextMenu(this);
     if (!menu->actions().isEmpty()) {
         if (QAction* chosen = menu->exec(event->globalPos())) {
             emit commandIssued(chosen->data().toInt());
         }
     }
-    delete menu;
 }
 
 int CGraphics::readoutLineHeight() const {
-    const QFontMetrics fm(font());
-    return fm.height() + std::max(0, fm.leading());
+    // The window's own font, not the label font: the readout strip is measured as drawn.
+    return labelLineHeight(QFontMetrics(font()));
 }
 
 QRect CGraphics::readoutStrip() const {
-    const int lh = readoutLineHeight();
-    return QRect(width() / 2, kPlotTop - lh, width() - width() / 2, lh);
+    const int lineHeight = readoutLineHeight();
+    return QRect(width() / 2, kPlotTop - lineHeight, width() - width() / 2, lineHeight);
 }
 
 QRect CGraphics::cursorLineRect(int x) const {
@@ -358,16 +320,13 @@ void CGraphics::paintEvent(QPaintEvent* event) {
     p.drawImage(event->rect(), cache_, event->rect());
     if (readoutShown_) {
         const QRect strip = readoutStrip();
-        const ColourRef bc = scene_.colours.border;
-        p.fillRect(strip, QColor(redOf(bc), greenOf(bc), blueOf(bc)));
+        p.fillRect(strip, toQColor(scene_.colours.border));
         if (readoutIndex_ && *readoutIndex_ >= 0 && *readoutIndex_ < scene_.sampleCount) {
-            static constexpr std::array<double, 5> kFactors = {1.0, 196.87, 1.944, 3.6, 2.24};
-            const std::int32_t u =
-                scene_.unitIndex >= 0 && scene_.unitIndex < 5 ? scene_.unitIndex : 0;
+            // The cursor readout carries the over-range mark in every model.
             p.setPen(Qt::black);
             DrawReadout(static_cast<int>(*readoutIndex_), strip.top(), scene_.sampleInterval,
-                        scene_.samples[*readoutIndex_], kFactors[static_cast<std::size_t>(u)],
-                        scene_.startTime, width() - 50, p, true);
+                        scene_.samples[*readoutIndex_], unitFactor(scene_.unitIndex),
+                        scene_.startTime, width() - kPlotRight, p, true);
         }
     }
     if (cursorX_) {
@@ -462,19 +421,6 @@ void CGraphics::mouseReleaseEvent(QMouseEvent* event) {
     if (r.repaintAll) {
         refresh();
     }
-}
-
-void DrawPlot(const CGraphics& plot, int fontHeight, bool printing, int left, int top, int right,
-              int bottom, double xScale, double yScale, QPainter& painter, int leftMargin,
-              int topMargin) {
-    DrawPlot(plot.scene(), fontHeight, printing, left, top, right, bottom, xScale, yScale, painter,
-             leftMargin, topMargin);
-}
-
-void printPlot(const CGraphics& plot, QPainter& painter, int horzRes, int vertRes) {
-    const PrintLayout l = printLayout(horzRes, vertRes, plot.geometry());
-    DrawPlot(plot.scene(), l.fontHeight, true, 0, 0, l.right, l.bottom, l.xScale, l.yScale, painter,
-             l.leftMargin, l.topMargin);
 }
 
 } // namespace quillmark

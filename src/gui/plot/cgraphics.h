@@ -9,18 +9,19 @@
 //   plot->SetMode(MoveView);  plot->setShowGridX(!plot->showGridX());  plot->setUnitIndex(u);
 //   LoadColours(*plot, settingsIniPath());              // ccolor_setting.h
 //   connect(plot, &CGraphics::commandIssued, view, &View::onCommand);
-//   printPlot(*plot, painter, pageWidthPx, pageHeightPx);  // draw_plot.h
+//   printPlot(plot->scene(), plot->geometry(), painter, pageWidthPx, pageHeightPx);
 #include <QCursor>
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "core/plot/column_reduction.h"
 #include "core/plot/plot_colours.h"
 #include "core/plot/plot_geometry.h"
-#include "gui/plot/draw_plot.h"
+#include "core/plot/plot_scene.h"
 
 class QMenu;
 
@@ -83,8 +84,8 @@ public:
     void refresh();
 
     // The right-click menu for the current logger model code (empty for unknown codes);
-    // each action carries its command id as data. The caller owns the menu.
-    QMenu* createContextMenu(QWidget* parent = nullptr) const;
+    // each action carries its command id as data.
+    std::unique_ptr<QMenu> createContextMenu(QWidget* parent = nullptr) const;
 
     // The plot as the window shows it without pointer overlays (for tests and screenshots).
     QImage renderPlot() const;

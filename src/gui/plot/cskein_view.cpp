@@ -11,7 +11,8 @@
 #include "gui/app/cskein_doc.h"
 #include "gui/plot/ccolor_setting.h"
 #include "gui/plot/cgraphics.h"
-#include "gui/plot/draw_plot.h"
+#include "render/draw_plot.h"
+#include "render/qt_colour.h"
 
 namespace quillmark {
 
@@ -48,10 +49,14 @@ void CSkeinView::resizeEvent(QResizeEvent* event) {
 void CSkeinView::paintEvent(QPaintEvent*) {
     if (!doc_)
         return;
-    plot_->setVisible(doc_->recording().sampleCount >= 1);
-    const ColourRef border = plot_->colours().border;
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(redOf(border), greenOf(border), blueOf(border)));
+    painter.fillRect(rect(), toQColor(plot_->colours().border));
+}
+
+void CSkeinView::recordingChanged() {
+    if (doc_)
+        plot_->setVisible(doc_->recording().sampleCount >= 1);
+    update();
 }
 
 bool CSkeinView::dataTransfer() {
@@ -73,7 +78,7 @@ bool CSkeinView::dataTransfer() {
 }
 
 bool CSkeinView::initialUpdate() {
-    update();
+    recordingChanged();
     const bool ok = dataTransfer();
     plot_->ResetView();
     LoadColours(*plot_, settingsIniPath());
@@ -84,7 +89,7 @@ bool CSkeinView::initialUpdate() {
 bool CSkeinView::handOverAfterDownload() {
     plot_->geometry().xMax = static_cast<double>(doc_->recording().sampleCount);
     const bool ok = dataTransfer();
-    update();
+    recordingChanged();
     plot_->ResetView();
     return ok;
 }
@@ -141,7 +146,7 @@ void CSkeinView::printPage(QPainter& painter, QPrinter& printer) {
     printing = 1;
     const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
     painter.setBackgroundMode(Qt::TransparentMode);
-    printPlot(*plot_, painter, page.width(), page.height());
+    printPlot(plot_->scene(), plot_->geometry(), painter, page.width(), page.height());
     printing = 0;
 }
 

@@ -38,6 +38,9 @@ public:
     // leave it pointing at released samples.
     bool initialUpdate();
     bool handOverAfterDownload();
+    // The document's Recording was replaced (a hand-over, or a download ended without View):
+    // the plot window shows only while it has samples.
+    void recordingChanged();
 
     // The view's commands; false for ids the view does not handle.
     bool onCommand(int id);

@@ -1,0 +1,38 @@
+#include "core/plot/plot_layout.h"
+
+#include <cmath>
+
+namespace quillmark {
+
+PlotFrame screenFrame(std::int32_t clientWidth, std::int32_t clientHeight, const PlotGeometry& g) {
+    PlotFrame f;
+    f.right = clientWidth;
+    f.bottom = clientHeight;
+    f.xScale = g.xScale;
+    f.yScale = g.yScale;
+    return f;
+}
+
+PlotFrame printLayout(int horzRes, int vertRes, const PlotGeometry& screen) {
+    PlotFrame f;
+    f.topMargin = static_cast<int>(vertRes / 20.0);
+    f.leftMargin = static_cast<int>(horzRes / 10.0);
+    f.fontHeight = static_cast<int>(vertRes / 80.0);
+    f.right = horzRes;
+    f.bottom = vertRes / 2;
+    f.xScale = screen.plotWidth * screen.xScale / (horzRes - 2 * f.leftMargin);
+    f.yScale = screen.plotHeight * screen.yScale / (vertRes / 2 - 2 * f.topMargin);
+    f.printing = true;
+    return f;
+}
+
+std::int64_t timeTickSample(int k, int plotWidth, double xScale, double xOffset) {
+    const double t = std::trunc(k * (plotWidth * xScale) / double(kTimeTickIntervals) + 0.5);
+    return truncToInt64(t + xOffset);
+}
+
+std::int64_t secondsAfter(std::int64_t index, float interval) {
+    return truncToInt64(static_cast<double>(index) * static_cast<double>(interval));
+}
+
+} // namespace quillmark

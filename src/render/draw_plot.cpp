@@ -1,0 +1,185 @@
+#include "render/draw_plot.h"
+
+#include <QLine>
+#include <QPen>
+#include <QVector>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/plot/column_reduction.h"
+#include "render/fast_paths.h"
+#include "render/plot_labels.h"
+#include "render/qt_colour.h"
+
+namespace quillmark {
+
+namespace {
+
+CurveMapping plotArea(const PlotScene& s, const PlotFrame& frame) {
+    CurveMapping m;
+    m.xScale = frame.xScale;
+    m.xOffset = s.xOffset;
+    m.xMin = s.xMin;
+    m.yScale = frame.yScale;
+    m.yOffset = s.yOffset;
+    m.yMin = s.yMin;
+    m.factor = unitFactor(s.unitIndex);
+    m.left = frame.leftMargin;
+    m.top = frame.topMargin;
+    m.width = frame.plotWidth();
+    m.height = frame.plotHeight();
+    return m;
+}
+
+void drawGrid(QPainter& p, const PlotScene& s, const CurveMapping& m) {
+    p.setPen(QPen(toQColor(s.colours.grid), 1, Qt::DotLine, Qt::FlatCap));
+    if (s.showGridY) {
+        for (int k = 0; k <= kValueTickIntervals; ++k) {
+            const int y = m.top + m.height - (k * m.height) / kValueTickIntervals;
+            p.drawLine(m.left, y, m.left + m.width, y);
+        }
+    }
+    if (s.showGridX) {
+        for (int k = 0; k <= kTimeTickIntervals; ++k) {
+            const int x = static_cast<int>(k * m.width / double(kTimeTickIntervals) + m.left);
+            p.drawLine(x, m.top, x, m.top + m.height);
+        }
+    }
+    // The axes stay when the grid is off.
+    p.drawLine(m.left, m.top, m.left, m.top + m.height);
+    p.drawLine(m.left, m.top + m.height, m.left + m.width, m.top + m.height);
+}
+
+void drawAlarmLines(QPainter& p, const PlotScene& s, const CurveMapping& m) {
+    const double unitYOffset = m.yOffset * m.factor;
+    const double unitYMin = m.yMin * m.factor;
+    const double unitYScale = m.yScale * m.factor;
+    p.setPen(QPen(QColor(255, 0, 0), 1, Qt::DashDotDotLine, Qt::FlatCap));
+    for (const float level : {s.alarmLow, s.alarmHigh}) {
+        const std::int64_t y =
+            m.top + truncToInt64(m.height + (unitYOffset - unitYMin) / unitYScale -
+                                 (double(level) * m.factor - unitYMin) / unitYScale);
+        p.drawLine(m.left, clampCoord(y), m.left + m.width, clampCoord(y));
+    }
+}
+
+void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const QColor& colour) {
+    const std::int64_t n = s.sampleCount;
+    const std::int64_t first = truncToInt64(s.xOffset);
+    if (n > 1) {
+        QVector<QLine> lines;
+        for (std::int64_t i = first; i < n - 1; ++i) {
+            addSegment(lines, m.x(i), m.y(s.samples[i]), m.x(i + 1), m.y(s.samples[i + 1]));
+        }
+        p.setPen(curvePen(colour));
+        p.drawLines(lines);
+    }
+    if (s.showMaskPoints) {
+        p.setPen(dotPen(colour));
+        p.setBrush(Qt::NoBrush);
+        for (std::int64_t i = first; i < n; ++i) {
+            drawDot(p, clampCoord(m.x(i)), clampCoord(m.y(s.samples[i])));
+        }
+    }
+}
+
+void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
+                      const QColor& colour) {
+    SampleSummary local;
+    const SampleSummary* summary = s.summary;
+    if (summary == nullptr || summary->samples() != s.samples ||
+        summary->count() != s.sampleCount) {
+        local.build(s.samples, s.sampleCount);
+        summary = &local;
+    }
+    const DotStamp dot(colour, p);
+    CurveMapping mapping = m;
+    mapping.dotRunGap = dot.runGap();
+    ReducedCurve r;
+    reduceCurve(*summary, mapping, s.showMaskPoints, r);
+    if (s.sampleCount > 1 && r.xs.size() > 1) {
+        static const VerticalStroke vertical;
+        QVector<QLine> lines;
+        lines.reserve(static_cast<qsizetype>(r.xs.size()));
+        for (std::size_t i = 0; i + 1 < r.xs.size(); ++i) {
+            const bool inRange = std::abs(r.ys[i]) < kCoordLimit &&
+                                 std::abs(r.ys[i + 1]) < kCoordLimit &&
+                                 std::abs(r.xs[i]) < kCoordLimit;
+            if (vertical.valid && r.xs[i] == r.xs[i + 1] && r.ys[i] != r.ys[i + 1] && inRange) {
+                p.fillRect(vertical.rect(int(r.xs[i]), int(r.ys[i]), int(r.ys[i + 1])), colour);
+            } else {
+                addSegment(lines, r.xs[i], r.ys[i], r.xs[i + 1], r.ys[i + 1]);
+            }
+        }
+        p.setPen(curvePen(colour));
+        p.drawLines(lines);
+    }
+    if (s.showMaskPoints && !r.dots.empty()) {
+        for (const DotRun& d : r.dots) {
+            dot.stampRun(p, clampCoord(d.x), clampCoord(d.yTop), clampCoord(d.yBottom), colour);
+        }
+    }
+}
+
+// The margin bands cover what was drawn outside the plot area, except a 2-pixel strip right
+// of and below it.
+void drawMarginBands(QPainter& p, const PlotScene& s, const CurveMapping& m, bool printing) {
+    const QColor band = printing ? QColor(255, 255, 255) : toQColor(s.colours.border);
+    const auto fill = [&](int x1, int y1, int x2, int y2) {
+        p.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), band);
+    };
+    const int outerRight = m.width + 2 * m.left;
+    fill(0, 0, outerRight, m.top);
+    fill(0, 0, m.left, m.height + m.left);
+    fill(0, m.top + m.height + 2, outerRight, m.height + 2 * m.left);
+    fill(m.left + m.width + 2, 0, outerRight, m.height + m.left);
+}
+
+} // namespace
+
+void DrawPlot(const PlotScene& s, const PlotFrame& frame, QPainter& p, CurveDrawing curve) {
+    if (!isKnownModel(s.model)) {
+        return;
+    }
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    if (frame.printing) {
+        // Nothing may land in the lower half of the page.
+        p.setClipRect(
+            QRect(frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top),
+            Qt::IntersectClip);
+    }
+    const CurveMapping area = plotArea(s, frame);
+    drawGrid(p, s, area);
+    if (s.showAlarmLines) {
+        drawAlarmLines(p, s, area);
+    }
+    if (s.samples != nullptr && s.sampleCount > 0 && frame.xScale > 0.0) {
+        const QColor lineColour = toQColor(s.colours.line);
+        if (curve == CurveDrawing::Full) {
+            drawCurveFull(s, area, p, lineColour);
+        } else {
+            drawCurveReduced(s, area, p, lineColour);
+        }
+    }
+    drawMarginBands(p, s, area, frame.printing);
+    drawPlotLabels(p, s, area, frame.fontHeight);
+    p.restore();
+}
+
+QImage renderPlotImage(const PlotScene& scene, const PlotFrame& frame) {
+    QImage image(frame.right - frame.left, frame.bottom - frame.top, QImage::Format_RGB32);
+    image.fill(toQColor(scene.colours.background));
+    {
+        QPainter painter(&image);
+        DrawPlot(scene, frame, painter);
+    }
+    return image;
+}
+
+void printPlot(const PlotScene& scene, const PlotGeometry& screen, QPainter& painter, int horzRes,
+               int vertRes) {
+    DrawPlot(scene, printLayout(horzRes, vertRes, screen), painter);
+}
+
+} // namespace quillmark

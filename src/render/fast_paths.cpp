@@ -1,0 +1,176 @@
+#include "render/fast_paths.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace quillmark {
+
+void addClippedSegment(QVector<QLine>& lines, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                       std::int64_t y2) {
+    const double limit = double(kCoordLimit);
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double dx = double(x2 - x1);
+    const double dy = double(y2 - y1);
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {double(x1) + limit, limit - double(x1), double(y1) + limit,
+                         limit - double(y1)};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0.0) {
+            if (q[k] < 0.0) {
+                return;
+            }
+            continue;
+        }
+        const double t = q[k] / p[k];
+        if (p[k] < 0.0) {
+            t0 = std::max(t0, t);
+        } else {
+            t1 = std::min(t1, t);
+        }
+    }
+    if (t0 > t1) {
+        return;
+    }
+    lines.append(
+        QLine(int(std::lround(double(x1) + t0 * dx)), int(std::lround(double(y1) + t0 * dy)),
+              int(std::lround(double(x1) + t1 * dx)), int(std::lround(double(y1) + t1 * dy))));
+}
+
+// Square caps: round caps are flattened from curves on every segment, many times slower.
+QPen curvePen(const QColor& c) {
+    return QPen(c, 2, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+}
+QPen dotPen(const QColor& c) {
+    return QPen(c, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+void drawDot(QPainter& p, int x, int y) {
+    p.drawEllipse(QRect(x - 1, y - 1, 2, 2));
+}
+
+DotStamp::DotStamp(const QColor& colour, QPainter& target)
+    : image_(2 * kHalf, 2 * kHalf, QImage::Format_ARGB32_Premultiplied) {
+    image_.fill(Qt::transparent);
+    QPainter p(&image_);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(dotPen(colour));
+    p.setBrush(Qt::NoBrush);
+    drawDot(p, kHalf, kHalf);
+    p.end();
+    findSpans();
+    for (int r = 0; r < 2 * kHalf; ++r) {
+        for (int c = 0; c < 2 * kHalf; ++c) {
+            const QRgb px = image_.pixel(c, r);
+            if (qAlpha(px) != 0) {
+                ink_.push_back({c - kHalf, r - kHalf, px});
+            }
+        }
+    }
+    findDirectTarget(target);
+}
+
+// The rows of the dot and whether they shrink steadily away from the widest band, which
+// lets a vertical run of dots be drawn as two dots and one rectangle.
+void DotStamp::findSpans() {
+    std::array<int, 2 * kHalf> left{};
+    std::array<int, 2 * kHalf> right{};
+    int widest = -1;
+    for (int r = 0; r < 2 * kHalf; ++r) {
+        left[r] = 2 * kHalf;
+        right[r] = -1;
+        for (int c = 0; c < 2 * kHalf; ++c) {
+            if (qAlpha(image_.pixel(c, r)) != 0) {
+                left[r] = std::min(left[r], c);
+                right[r] = std::max(right[r], c);
+            }
+        }
+        widest = std::max(widest, right[r] - left[r]);
+    }
+    wideFirst_ = -1;
+    for (int r = 0; r < 2 * kHalf; ++r) {
+        if (right[r] - left[r] == widest) {
+            if (wideFirst_ < 0) {
+                wideFirst_ = r;
+            }
+            wideLast_ = r;
+        }
+    }
+    wideLeft_ = left[wideFirst_];
+    wideRight_ = right[wideFirst_];
+    nested_ = widest >= 0;
+    const auto within = [&](int inner, int outer) {
+        return right[inner] < left[inner] ||
+               (left[inner] >= left[outer] && right[inner] <= right[outer]);
+    };
+    for (int r = wideFirst_; r <= wideLast_; ++r) {
+        nested_ = nested_ && left[r] == wideLeft_ && right[r] == wideRight_;
+    }
+    for (int r = wideFirst_ - 1; r >= 0; --r) {
+        nested_ = nested_ && within(r, r + 1);
+    }
+    for (int r = wideLast_ + 1; r < 2 * kHalf; ++r) {
+        nested_ = nested_ && within(r, r - 1);
+    }
+}
+
+// Painting straight into the target's pixels is possible for an opaque dot on a 32-bit
+// image with no transform, clip or unusual composition.
+void DotStamp::findDirectTarget(QPainter& p) {
+    auto* img = dynamic_cast<QImage*>(p.device());
+    if (img == nullptr || !p.deviceTransform().isIdentity() || p.hasClipping() ||
+        p.compositionMode() != QPainter::CompositionMode_SourceOver) {
+        return;
+    }
+    const QImage::Format f = img->format();
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+        f != QImage::Format_ARGB32_Premultiplied) {
+        return;
+    }
+    for (const Ink& k : ink_) {
+        if (qAlpha(k.value) != 255) {
+            return;
+        }
+    }
+    // The painter has detached the image already; constBits avoids a second detach.
+    bits_ = const_cast<uchar*>(img->constBits());
+    stride_ = img->bytesPerLine();
+    width_ = img->width();
+    height_ = img->height();
+}
+
+VerticalStroke::VerticalStroke() {
+    const auto measure = [](int a, int b, QRect& box) {
+        QImage img(32, 64, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(curvePen(QColor(0, 0, 0)));
+        p.drawLine(16, a, 16, b);
+        p.end();
+        int count = 0;
+        box = QRect();
+        for (int y = 0; y < img.height(); ++y) {
+            for (int x = 0; x < img.width(); ++x) {
+                if (qAlpha(img.pixel(x, y)) != 0) {
+                    box = box.united(QRect(x, y, 1, 1));
+                    ++count;
+                }
+            }
+        }
+        return count == box.width() * box.height() && count > 0;
+    };
+    QRect down, up, shortBox;
+    if (!measure(10, 40, down) || !measure(40, 10, up) || !measure(20, 21, shortBox) ||
+        down != up) {
+        return;
+    }
+    left = down.left() - 16;
+    right = down.right() - 16;
+    top = down.top() - 10;
+    bottom = down.bottom() - 40;
+    valid = shortBox == QRect(QPoint(16 + left, 20 + top), QPoint(16 + right, 21 + bottom));
+}
+
+} // namespace quillmark

@@ -1,0 +1,138 @@
+#include "render/plot_labels.h"
+
+#include <QFontMetrics>
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "core/data/sample_text.h"
+#include "core/data/time_stamp.h"
+#include "core/plot/plot_layout.h"
+#include "core/plot/plot_text.h"
+
+namespace quillmark {
+
+namespace {
+
+QString qText(const std::string& s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+QFont plotFont(int height) {
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    f.setWeight(QFont::ExtraLight);
+    // The height is the character cell (ascent + descent), not the em size: scale the em so
+    // the cell comes out at the requested height.
+    const int wanted = std::max(1, height);
+    f.setPixelSize(wanted);
+    const QFontMetricsF fm(f);
+    const double cell = fm.ascent() + fm.descent();
+    if (cell > 0.0) {
+        f.setPixelSize(std::max(1, static_cast<int>(std::lround(wanted * wanted / cell))));
+    }
+    return f;
+}
+
+int labelLineHeight(const QFontMetrics& fm) {
+    return fm.height() + std::max(0, fm.leading());
+}
+
+void drawTextTopLeft(QPainter& painter, int x, int y, const QString& text) {
+    painter.drawText(x, y + painter.fontMetrics().ascent(), text);
+}
+
+int DrawReadout(int index, int y, float interval, std::uint16_t raw, double factor,
+                std::int64_t start, int xr, QPainter& painter, bool overRange) {
+    const QFontMetrics fm = painter.fontMetrics();
+    // The gaps are screen pixels for the 16-pixel screen font; on a printer page the font is
+    // many times taller, and unscaled gaps would run the words together.
+    const double gapScale = fm.height() > 32 ? fm.height() / 16.0 : 1.0;
+    int w = 0;
+    const auto place = [&](const QString& text, int gap) {
+        w += fm.horizontalAdvance(text) + static_cast<int>(std::lround(gap * gapScale));
+        drawTextTopLeft(painter, xr - w, y, text);
+    };
+    place(qText(clockText(start + secondsAfter(index, interval))), 13);
+    place(QStringLiteral("Time:"), 5);
+    place(qText(sampleValueText(raw, factor, overRange)), 13);
+    place(QStringLiteral("Value:"), 5);
+    place(QString::number(index), 13);
+    place(QStringLiteral("NO."), 5);
+    return w;
+}
+
+void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, int fontHeight) {
+    const int left = area.left;
+    const int top = area.top;
+    const int width = area.width;
+    const int height = area.height;
+    const double unitYOffset = area.yOffset * area.factor;
+    const double unitYScale = area.yScale * area.factor;
+
+    p.setFont(plotFont(fontHeight));
+    p.setPen(QColor(0, 0, 0));
+    const QFontMetrics fm = p.fontMetrics();
+    const int lineHeight = labelLineHeight(fm);
+
+    // Value labels, vertically centred on their grid rows, 2 pixels left of the axis.
+    int topLabelWidth = 0;
+    for (int k = 0; k <= kValueTickIntervals; ++k) {
+        const QString text = qText(
+            valueLabel(unitYOffset + (k * height / double(kValueTickIntervals)) * unitYScale));
+        const int textWidth = fm.horizontalAdvance(text);
+        drawTextTopLeft(p, left - textWidth - 2,
+                        top + height - (k * height) / kValueTickIntervals - lineHeight / 2, text);
+        if (k == kValueTickIntervals) {
+            topLabelWidth = textWidth;
+        }
+    }
+    // Unit label above the top value label, left-aligned with it.
+    drawTextTopLeft(p, left - topLabelWidth - 2, top - (3 * lineHeight) / 2,
+                    qText(unitLabel(s.model, s.unitIndex)));
+
+    // Time and date labels centred under the time ticks.
+    for (int k = 0; k <= kTimeTickIntervals; ++k) {
+        const std::int64_t sample = timeTickSample(k, width, area.xScale, s.xOffset);
+        const std::int64_t when = s.startTime + secondsAfter(sample, s.sampleInterval);
+        const int x = left + (k * width) / kTimeTickIntervals;
+        const QString time = qText(clockText(when));
+        drawTextTopLeft(p, x - fm.horizontalAdvance(time) / 2, top + height + lineHeight / 2, time);
+        const QString date = qText(dateText(when));
+        drawTextTopLeft(p, x - fm.horizontalAdvance(date) / 2, top + height + (3 * lineHeight) / 2,
+                        date);
+    }
+
+    if (s.hideStatistics) {
+        return;
+    }
+    // Statistics: Max and Min readouts right-aligned at the middle, the average at the right.
+    const auto validIndex = [&](std::int32_t i) {
+        return i >= 0 && i < s.sampleCount && s.samples != nullptr;
+    };
+    const bool markOverRange = statisticsMarkOverRange(s.model);
+    const auto extreme = [&](std::int32_t index, int y, const QString& label) {
+        const int used = DrawReadout(index, y, s.sampleInterval, s.samples[index], area.factor,
+                                     s.startTime, left + width / 2, p, markOverRange);
+        drawTextTopLeft(p, left + width / 2 - used - fm.horizontalAdvance(label), y, label);
+    };
+    if (validIndex(s.maxIndex)) {
+        extreme(s.maxIndex, top - lineHeight, QStringLiteral("Max:  "));
+    }
+    if (validIndex(s.minIndex)) {
+        extreme(s.minIndex, top - 2 * lineHeight, QStringLiteral("Min:  "));
+    }
+    if (validIndex(s.maxIndex)) {
+        const QString average = qText(averageText(s.model, s.average));
+        const int averageWidth = fm.horizontalAdvance(average);
+        drawTextTopLeft(p, left + width - averageWidth, top - 2 * lineHeight, average);
+        const QString label = QStringLiteral("Average:  ");
+        drawTextTopLeft(p, left + width - averageWidth - fm.horizontalAdvance(label),
+                        top - 2 * lineHeight, label);
+    }
+}
+
+} // namespace quillmark
