@@ -1,13 +1,18 @@
 #!/usr/bin/env python3
 """Runs the core benchmarks once and prints the medians and the ratios the targets ask for.
-Usage: ratios.py [BENCH_EXE [benchmark options, e.g. --benchmark_filter=Range|Plain|Fit]]"""
+Usage: ratios.py [BENCH_EXE [benchmark options, e.g. --benchmark_filter=Range|PlainStat|Fit
+or --benchmark_filter=Export|BareWrite for the export and its baselines alone]]"""
 import json, subprocess, sys
 
 exe = sys.argv[1] if len(sys.argv) > 1 else "build/default/bench/quillmark_core_bench"
-out = subprocess.run([exe, "--benchmark_format=json", *sys.argv[2:]], check=True, capture_output=True, text=True).stdout
-runs = json.loads(out)["benchmarks"]
-# Names keep their arguments ("BM_FitValues/100000") but not the repetition count.
-key = lambda r: "/".join(p for p in r["run_name"].split("/") if not p.startswith("repeats:"))
+run = subprocess.run([exe, "--benchmark_format=json", *sys.argv[2:]], capture_output=True, text=True)
+if run.returncode != 0:
+    sys.stderr.write(run.stderr)
+    sys.exit(f"{exe} failed (exit status {run.returncode})")
+runs = json.loads(run.stdout)["benchmarks"]
+# Names keep their arguments ("BM_FitValues/100000") but not the repetition count or timing.
+key = lambda r: "/".join(p for p in r["run_name"].split("/")
+                         if not p.startswith("repeats:") and p != "real_time")
 median = {key(r): r for r in runs if r.get("aggregate_name") == "median"}
 to_ms = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
@@ -21,9 +26,24 @@ for name, r in median.items():
 if "BM_FreadSameBytes" in median and "BM_ReadRecordingFile" in median:
     fread, load = ms("BM_FreadSameBytes"), ms("BM_ReadRecordingFile")
     print(f"open recording file / one fread of the same bytes: {load / fread:.2f}x (target <= 3x)")
-for n in ("BM_SpreadsheetExportWholeSeconds", "BM_SpreadsheetExportFastSampling", "BM_SpreadsheetExportToFile"):
-    if n in median:
-        print(f"{n}: {median[n]['items_per_second'] / 1e6:.1f} M lines/s (target >= 10)")
+
+# The export against the plain snprintf writer of the same lines and the bare write of its
+# bytes, measured in this run: the ratios hold across machines, the lines/s do not.
+for case, label in (("WholeSeconds", "whole seconds"), ("FastSampling", "fast sampling")):
+    bare = f"BM_BareWrite/{case}"
+    for where, exporter, plain in (("in memory", "BM_SpreadsheetExport", "BM_SnprintfExport"),
+                                   ("to a file", "BM_SpreadsheetExportToFile", "BM_SnprintfExportToFile")):
+        exporter, plain = f"{exporter}/{case}", f"{plain}/{case}"
+        if exporter not in median:
+            continue
+        line = (f"export, {label}, {where}: {median[exporter]['items_per_second'] / 1e6:.1f} M lines/s "
+                f"(target >= 10)")
+        if plain in median:
+            line += f"; exporter / plain writer {ms(exporter) / ms(plain):.3f}x ({ms(exporter):.0f} / {ms(plain):.0f} ms)"
+        if bare in median:
+            line += f"; exporter / bare write {ms(exporter) / ms(bare):.2f}x ({ms(exporter):.0f} / {ms(bare):.0f} ms)"
+        print(line)
+
 for length, target in (("100000", 0.5), ("9999001", 5.0)):
     plain = f"BM_PlainStatisticsLoop/{length}"
     if plain not in median:
