@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unistd.h>
-#include <vector>
+#include <utility>
 
 #include "core/common/byte_order.h"
 #include "core/data/recording_file.h"
@@ -70,7 +70,8 @@ struct LocalStart {
     int year, month, day, hour, minute;
 };
 constexpr LocalStart kBeforeOctoberChange{2026, 10, 24, 12, 0};
-constexpr LocalStart kBeforeMarchChange{2026, 3, 29, 1, 58}; // 400 Hz crosses 02:00 at 120 s
+// 100,000 samples at 400 Hz last 250 s and cross the change at 02:00.
+constexpr LocalStart kBeforeMarchChange{2026, 3, 29, 1, 58};
 
 Recording makeRecording(std::int32_t count, bool fast, LocalStart at) {
     Recording rec;
@@ -210,6 +211,7 @@ bool plainSpreadsheetExportToFile(const std::string& path, const Recording& rec)
 }
 
 std::string renderToString(const Recording& rec, bool plain) {
+    useBerlinTime();
     std::string text;
     const TextSink sink = [&text](std::string_view chunk) {
         text.append(chunk);
@@ -233,7 +235,6 @@ std::string shownLine(const std::string& text, std::size_t at) {
 // The plain writer is only a baseline if it writes the very same bytes; checked once.
 void checkPlainWriter() {
     static const bool checked = [] {
-        useBerlinTime();
         for (const bool fast : {false, true}) {
             const Recording rec = makeRecording(kCheckSamples, fast,
                                                 fast ? kBeforeMarchChange : kBeforeOctoberChange);
