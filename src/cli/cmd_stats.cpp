@@ -37,33 +37,22 @@ std::optional<std::int64_t> parseIndex(const std::string& text) {
     return v;
 }
 
-void appendJsonNumber(std::string& out, double v) {
-    if (!std::isfinite(v)) {
-        out += "null";
-        return;
-    }
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
-}
-
-// The limits are single-precision values; their shortest text is what was entered.
-void appendJsonNumber(std::string& out, float v) {
-    if (!std::isfinite(v)) {
-        out += "null";
-        return;
-    }
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
-}
-
-std::string shortest(float v) {
+// The shortest text that reads back as the same value; single-precision limits thus show
+// what was entered. Non-finite values have no text.
+template <typename T> std::optional<std::string> shortestText(T v) {
     if (!std::isfinite(v))
-        return "--";
+        return std::nullopt;
     char buf[32];
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
     return std::string(buf, r.ptr);
+}
+
+template <typename T> void appendJsonNumber(std::string& out, T v) {
+    out += shortestText(v).value_or("null");
+}
+
+std::string shortest(float v) {
+    return shortestText(v).value_or("--");
 }
 
 // "1 sample", "2 samples".
