@@ -146,6 +146,19 @@ std::string convertedValueText(double converted) {
     return s;
 }
 
+void appendSampleValueText(std::string& out, std::uint16_t raw, double factor) {
+    if (isOverRangeSample(raw))
+        out += "OL";
+    else
+        appendFixed(out, convertedValue(raw, factor), 2);
+}
+
+std::string sampleValueText(std::uint16_t raw, double factor) {
+    std::string s;
+    appendSampleValueText(s, raw, factor);
+    return s;
+}
+
 std::optional<std::int64_t> startTime(const Recording& rec) {
     const std::int32_t year = rec.startYear();
     const int month = rec.startMonth(), day = rec.startDay(), hour = rec.startHour(),

@@ -11,7 +11,7 @@ ValueTexts::ValueTexts(double factor, bool useTable) : factor_(factor) {
     std::string s;
     for (std::uint32_t raw = 0; raw < 65536; ++raw) {
         s.clear();
-        appendConvertedValueText(s, convertedValue(static_cast<std::uint16_t>(raw), factor_));
+        appendSampleValueText(s, static_cast<std::uint16_t>(raw), factor_);
         auto& cell = table_[raw];
         cell[0] = static_cast<char>(s.size());
         s.copy(cell.data() + 1, s.size());
@@ -24,7 +24,7 @@ void ValueTexts::append(std::string& out, std::uint16_t raw) const {
         out.append(cell.data() + 1, static_cast<std::size_t>(cell[0]));
         return;
     }
-    appendConvertedValueText(out, convertedValue(raw, factor_));
+    appendSampleValueText(out, raw, factor_);
 }
 
 SampleClock::SampleClock(const Recording& rec, std::int64_t start)
@@ -91,8 +91,7 @@ void appendExtremeLine(std::string& out, const Recording& rec, std::int64_t star
         out += unit.name;
         return;
     }
-    appendConvertedValueText(
-        out, convertedValue(rec.samples[static_cast<std::size_t>(index)], unit.factor));
+    appendSampleValueText(out, rec.samples[static_cast<std::size_t>(index)], unit.factor);
     out += " @ ";
     out += extremeTime(rec, start, index);
     out += "  ";

@@ -17,8 +17,8 @@ namespace quillmark {
 // Receives output in chunks; returns false to stop (e.g. a write error).
 using TextSink = std::function<bool(std::string_view)>;
 
-// "%.2f" of raw x factor / 1000, or "OL" above 31.0. Large recordings use a table of
-// every raw value's text, built once.
+// sampleValueText of raw samples in one unit. Large recordings use a table of every raw
+// value's text, built once.
 class ValueTexts {
 public:
     ValueTexts(double factor, bool useTable);

@@ -93,23 +93,26 @@ TEST(DisplayUnits, BaseUnitFollowsModelAndFactorsAreFixed) {
     EXPECT_STREQ(displayUnit(710, -3).name, "V");
 }
 
-TEST(ConvertedValueText, OverRangeMarkDependsOnTheConvertedValue) {
+TEST(SampleValueText, OverRangeIsJudgedOnTheRawSampleInEveryUnit) {
     struct Case {
         std::uint16_t raw;
         int unit;
         const char* text;
     } cases[] = {
-        {10000, 1, "OL"},                                          // 1968.7 ft/min
-        {10000, 0, "10.00"},                                       // base unit
-        {31000, 0, "31.00"}, {45000, 0, "OL"},  {5000, 2, "9.72"}, // knots
-        {1234, 0, "1.23"},   {1235, 0, "1.24"},                    // 1.2350000000000001 rounds up
+        {10000, 1, "1968.70"}, {10000, 0, "10.00"}, {31000, 1, "6102.97"}, {31000, 0, "31.00"},
+        {31001, 0, "OL"},      {31001, 3, "OL"},    {45000, 0, "OL"},      {45000, 2, "OL"},
+        {5000, 2, "9.72"},     {1234, 0, "1.23"},   {1235, 0, "1.24"}, // 1.2350000000000001
         {0, 4, "0.00"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.raw);
+        SCOPED_TRACE(std::to_string(c.raw) + " in unit " + std::to_string(c.unit));
         const auto unit = displayUnit(86, c.unit);
-        EXPECT_EQ(convertedValueText(convertedValue(c.raw, unit.factor)), c.text);
+        EXPECT_EQ(sampleValueText(c.raw, unit.factor), c.text);
+        EXPECT_EQ(isOverRangeSample(c.raw), std::string(c.text) == "OL");
     }
+    // The average keeps its own rule, in the base unit.
+    EXPECT_EQ(convertedValueText(31.0), "31.00");
+    EXPECT_EQ(convertedValueText(31.004), "OL");
 }
 
 TEST(Recording, FastSamplingIntervalIsTheFloatNearestQuarterHundredth) {
