@@ -67,6 +67,11 @@ int runDownload(const std::vector<std::string>& args) {
         explainOpenFailure(link.lastStatus());
         return 1;
     }
+    if (rec.recordedPoints() > rec.sampleCount)
+        std::fprintf(stderr,
+                     "quillmark-cli download: the logger reported %d points but sent only %d; "
+                     "keeping the %d that arrived\n",
+                     rec.recordedPoints(), rec.sampleCount, rec.sampleCount);
     std::printf("%d points finished!\n", rec.sampleCount);
 
     const std::int32_t model = loggerModel();
