@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -63,10 +64,16 @@ int main(int argc, char** argv) {
         usage(stdout);
         return 0;
     }
-    std::vector<std::string> args(argv + 2, argv + argc);
-    for (const auto& c : quillmark::cli::commands())
-        if (std::strcmp(argv[1], c.name) == 0)
-            return c.run(args);
+    for (const auto& c : quillmark::cli::commands()) {
+        if (std::strcmp(argv[1], c.name) != 0)
+            continue;
+        try {
+            return c.run(std::vector<std::string>(argv + 2, argv + argc));
+        } catch (const std::bad_alloc&) {
+            std::fprintf(stderr, "quillmark-cli %s: not enough memory\n", c.name);
+            return 1;
+        }
+    }
     std::fprintf(stderr, "quillmark-cli: unknown command '%s'\n", argv[1]);
     usage(stderr);
     return 2;

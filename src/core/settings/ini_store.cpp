@@ -1,6 +1,7 @@
 #include "core/settings/ini_store.h"
 
 #include "core/common/atomic_file.h"
+#include "core/common/input_file.h"
 
 #include <cerrno>
 #include <charconv>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <new>
 #include <sstream>
 #include <system_error>
 
@@ -170,24 +172,25 @@ void IniStore::loadFromString(std::string_view text) {
 
 bool IniStore::load(const std::string& path) {
     loadFromString({});
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) {
+    // The settings file is a few hundred bytes; anything this large is not ours and would
+    // take far more memory than its size once split into lines. It counts as unreadable,
+    // so nothing saves over it.
+    constexpr std::size_t kMaxBytes = 256 * 1024;
+    std::string text;
+    switch (readRegularFile(path, kMaxBytes, text, nullptr)) {
+    case ReadFileResult::Missing:
         return true;
+    case ReadFileResult::Failed:
+        return false;
+    case ReadFileResult::Ok:
+        break;
     }
-    if (ec || std::filesystem::is_directory(status)) {
+    try {
+        loadFromString(text);
+    } catch (const std::bad_alloc&) {
+        loadFromString({});
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-        return false;
-    }
-    loadFromString(buffer.str());
     return true;
 }
 
