@@ -69,9 +69,12 @@ bool writeRenderedFile(const std::string& path, RecordingRenderer render, const 
     const TextSink sink = [&file](std::string_view chunk) { return file.write(chunk); };
     std::string renderError;
     if (!render(rec, unitIndex, model, sink, &renderError)) {
+        const int writeError = file.writeErrno();
         file.abandon(); // the earlier file at path stays as it was
         if (error)
-            *error = renderError.empty() ? "Cannot write " + path : renderError;
+            *error = writeError != 0       ? fileErrorText("Cannot write", path, writeError)
+                     : renderError.empty() ? "Cannot write " + path
+                                           : renderError;
         return false;
     }
     return file.commit(error);
