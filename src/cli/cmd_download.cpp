@@ -5,6 +5,7 @@
 #include "cli/backend_select.h"
 #include "cli/command.h"
 #include "core/app/logger_model.h"
+#include "core/common/atomic_file.h"
 #include "core/data/recording_file.h"
 #include "core/data/spreadsheet_export.h"
 #include "core/data/text_data_file.h"
@@ -46,6 +47,13 @@ int runDownload(const std::vector<std::string>& args) {
     const bool wantXls = optionValue(args, "--xls", xls);
     if ((wantTxt && txt.empty()) || (wantXls && xls.empty())) {
         std::fprintf(stderr, "quillmark-cli download: --txt and --xls need a file name\n");
+        return 2;
+    }
+    // Each file is written whole; two of them under one name would leave only the last.
+    if ((wantTxt && sameFile(out, txt)) || (wantXls && sameFile(out, xls)) ||
+        (wantTxt && wantXls && sameFile(txt, xls))) {
+        std::fprintf(stderr, "quillmark-cli download: -o, --txt and --xls must name different "
+                             "files\n");
         return 2;
     }
     CliBackend backend;

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -54,6 +55,21 @@ static void usage(std::FILE* out) {
     std::fprintf(out, "\nRun 'quillmark-cli COMMAND --help' for the options of a command.\n");
 }
 
+// Output still buffered is written at exit, where a failure would go unnoticed: flush it
+// here so a full disk or a closed standard output fails the command with the reason.
+static int finishStdout(const char* command, int rc) {
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    int err = errno;
+    if (flushed && !std::ferror(stdout))
+        return rc;
+    if (err == 0)
+        err = EIO;
+    std::fprintf(stderr, "quillmark-cli %s: cannot write standard output: %s\n", command,
+                 std::strerror(err));
+    return rc == 0 ? 1 : rc;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2) {
         usage(stderr);
@@ -67,12 +83,13 @@ int main(int argc, char** argv) {
     for (const auto& c : quillmark::cli::commands()) {
         if (std::strcmp(argv[1], c.name) != 0)
             continue;
+        int rc = 1;
         try {
-            return c.run(std::vector<std::string>(argv + 2, argv + argc));
+            rc = c.run(std::vector<std::string>(argv + 2, argv + argc));
         } catch (const std::bad_alloc&) {
             std::fprintf(stderr, "quillmark-cli %s: not enough memory\n", c.name);
-            return 1;
         }
+        return finishStdout(c.name, rc);
     }
     std::fprintf(stderr, "quillmark-cli: unknown command '%s'\n", argv[1]);
     usage(stderr);

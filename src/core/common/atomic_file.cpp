@@ -131,8 +131,13 @@ AtomicFile::~AtomicFile() {
 
 bool AtomicFile::openInPlace(std::string* error) {
     // Without O_NONBLOCK a FIFO nobody reads would block here for good; with it, that is
-    // ENXIO, and writes then block as usual.
-    fd_ = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // ENXIO, and writes then block as usual. A reader that is just starting gets a moment.
+    for (int attempt = 0;; ++attempt) {
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd_ >= 0 || errno != ENXIO || attempt == 40)
+            break;
+        ::usleep(50000);
+    }
     if (fd_ < 0) {
         if (error)
             *error = fileErrorText("Cannot write", target_, errno);
