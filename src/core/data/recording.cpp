@@ -183,6 +183,17 @@ std::optional<std::int64_t> startTime(const Recording& rec) {
             back.tm_mon != month - 1 || back.tm_mday != day)
             return std::nullopt;
     }
+    // A start whose samples run past the years the calendar fields hold cannot be built
+    // either: every time of the recording, up to its last sample's, must break down.
+    if (!breakDownLocal(t).valid)
+        return std::nullopt;
+    const std::int64_t n = presentSampleCount(rec);
+    if (n > 0) {
+        const double lastIndex = static_cast<double>(rec.fastSampling() ? n : n - 1);
+        const double span = static_cast<double>(rec.effectiveInterval()) * lastIndex;
+        if (!breakDownLocal(offsetTime(t, span)).valid)
+            return std::nullopt;
+    }
     return static_cast<std::int64_t>(t);
 }
 
@@ -200,8 +211,7 @@ std::string sampleTime(const Recording& rec, std::int64_t start, std::int64_t i)
 
 std::string extremeTime(const Recording& rec, std::int64_t start, std::int64_t index) {
     const double delta = rec.effectiveInterval();
-    const auto t = start + static_cast<std::int64_t>(delta * static_cast<double>(index));
-    return formatLocalTime(t);
+    return formatLocalTime(offsetTime(start, delta * static_cast<double>(index)));
 }
 
 } // namespace quillmark

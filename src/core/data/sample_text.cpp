@@ -33,12 +33,10 @@ SampleClock::SampleClock(const Recording& rec, std::int64_t start)
 SampleClock::Stamp SampleClock::stamp(std::int64_t i) {
     Stamp s;
     if (delta_ >= 1.0) {
-        s.fields =
-            cache_.fields(start_ + static_cast<std::int64_t>(static_cast<double>(i) * delta_));
+        s.fields = cache_.fields(offsetTime(start_, static_cast<double>(i) * delta_));
         return s;
     }
-    s.fields =
-        cache_.fields(start_ + static_cast<std::int64_t>(static_cast<double>(i + 1) * delta_));
+    s.fields = cache_.fields(offsetTime(start_, static_cast<double>(i + 1) * delta_));
     const double product = static_cast<double>(i) * delta_;
     s.hasFraction = true;
     s.fraction = static_cast<float>(product - static_cast<std::int32_t>(product));

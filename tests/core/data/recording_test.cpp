@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/app/logger_model.h"
 #include "core/data/recording.h"
 #include "core/data/time_stamp.h"
@@ -154,6 +156,41 @@ TEST(StartTime, RejectsFieldsOutsideTheirRanges) {
         SCOPED_TRACE(f.year * 10000 + f.month * 100 + f.day);
         EXPECT_FALSE(startTime(makeRecording({}, f)).has_value());
     }
+}
+
+TEST(StartTime, AYearWhoseSamplesRunPastTheCalendarIsInvalid) {
+    // A start near the largest year: a later sample's year would not fit the calendar
+    // fields, so the start counts as unbuildable and nothing formats such times.
+    ScopedTimeZone tz("UTC");
+    const std::int32_t top = std::numeric_limits<std::int32_t>::max();
+    const struct {
+        test_support::StartFields start;
+        std::uint32_t interval;
+        std::size_t samples;
+        bool valid;
+    } cases[] = {
+        {{top, 12, 31, 23, 59, 58}, 1, 2, true},
+        {{top, 12, 31, 23, 59, 58}, 1, 3, false},
+        {{top - 100, 1, 1, 0, 0, 0}, 0xFFFFFFFFu, 2, false},
+        {{2026, 12, 7, 5, 15, 2}, 0xFFFFFFFFu, 1000, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.start.year) + " x" + std::to_string(c.samples));
+        auto rec = makeRecording(std::vector<std::uint16_t>(c.samples, 1), c.start, c.interval);
+        EXPECT_EQ(startTime(rec).has_value(), c.valid);
+    }
+    // Times beyond the calendar never break down into fields.
+    const auto last = *startTime(makeRecording({}, {top, 12, 31, 23, 59, 59}));
+    EXPECT_TRUE(breakDownLocal(last).valid);
+    EXPECT_FALSE(breakDownLocal(last + 1).valid);
+    EXPECT_FALSE(breakDownLocal(std::numeric_limits<std::int64_t>::max()).valid);
+    // Sample arithmetic saturates instead of overflowing.
+    const auto rec = makeRecording({}, {2026, 12, 7, 5, 15, 2}, 0xFFFFFFFFu);
+    EXPECT_EQ(sampleTime(rec, last, std::numeric_limits<std::int32_t>::max()),
+              "00-00-0,-01:-01:-01");
+    EXPECT_EQ(extremeTime(rec, std::numeric_limits<std::int64_t>::max() - 5,
+                          std::numeric_limits<std::int32_t>::max()),
+              "00-00-0,-01:-01:-01");
 }
 
 TEST(SampleTime, FastSamplingCrossesTheSecondAtSample400) {
