@@ -1,8 +1,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <new>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "cli/command.h"
@@ -70,7 +72,23 @@ static int finishStdout(const char* command, int rc) {
     return rc == 0 ? 1 : rc;
 }
 
+// A standard descriptor the caller closed would be handed to the next file opened, and
+// messages or output would land in it. Hold it with /dev/null opened read-only, so writes to
+// it still fail (EBADF) and are reported.
+static void holdClosedStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int held = ::open("/dev/null", O_RDONLY);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+}
+
 int main(int argc, char** argv) {
+    holdClosedStandardDescriptors();
     if (argc < 2) {
         usage(stderr);
         return 2;
