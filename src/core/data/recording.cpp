@@ -153,12 +153,6 @@ void appendSampleValueText(std::string& out, std::uint16_t raw, double factor) {
         appendFixed(out, convertedValue(raw, factor), 2);
 }
 
-std::string sampleValueText(std::uint16_t raw, double factor) {
-    std::string s;
-    appendSampleValueText(s, raw, factor);
-    return s;
-}
-
 std::optional<std::int64_t> startTime(const Recording& rec) {
     const std::int32_t year = rec.startYear();
     const int month = rec.startMonth(), day = rec.startDay(), hour = rec.startHour(),

@@ -91,9 +91,8 @@ void appendConvertedValueText(std::string& out, double converted);
 inline bool isOverRangeSample(std::uint16_t raw) {
     return raw > kOverRangeThresholdRaw;
 }
-// The value text of one sample: "%.2f" of raw x factor / 1000, or "OL" when over range.
-// Every writer, the readout and the statistics lines use this.
-std::string sampleValueText(std::uint16_t raw, double factor);
+// Appends the value text of one sample: "%.2f" of raw x factor / 1000, or "OL" when over
+// range. Every writer and, through sampleValueText, the plot's texts use this.
 void appendSampleValueText(std::string& out, std::uint16_t raw, double factor);
 
 // Start time from the header as local calendar time, or nothing when a field is out of

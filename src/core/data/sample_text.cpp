@@ -27,6 +27,15 @@ void ValueTexts::append(std::string& out, std::uint16_t raw) const {
     appendSampleValueText(out, raw, factor_);
 }
 
+std::string sampleValueText(std::uint16_t raw, double factor, bool markOverRange) {
+    std::string s;
+    if (markOverRange)
+        appendSampleValueText(s, raw, factor);
+    else
+        appendFixed(s, convertedValue(raw, factor), 2);
+    return s;
+}
+
 SampleClock::SampleClock(const Recording& rec, std::int64_t start)
     : delta_(rec.effectiveInterval()), start_(start) {}
 

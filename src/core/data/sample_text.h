@@ -29,6 +29,11 @@ private:
     std::unique_ptr<std::array<char, 8>[]> table_; // [len, chars...]
 };
 
+// The value text of one sample: "%.2f" of raw x factor / 1000; with markOverRange an
+// over-range sample (judged on its raw value, so in every unit alike) is "OL", as in the
+// data files (the plot's statistics mark only for some models).
+std::string sampleValueText(std::uint16_t raw, double factor, bool markOverRange);
+
 // Time stamps of samples by index, with the fast-sampling rules: whole seconds from
 // (i + 1) x interval, the fraction from i x interval.
 class SampleClock {

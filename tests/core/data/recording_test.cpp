@@ -4,6 +4,7 @@
 
 #include "core/app/logger_model.h"
 #include "core/data/recording.h"
+#include "core/data/sample_text.h"
 #include "core/data/time_stamp.h"
 #include "test_support.h"
 
@@ -109,9 +110,11 @@ TEST(SampleValueText, OverRangeIsJudgedOnTheRawSampleInEveryUnit) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.raw) + " in unit " + std::to_string(c.unit));
         const auto unit = displayUnit(86, c.unit);
-        EXPECT_EQ(sampleValueText(c.raw, unit.factor), c.text);
+        EXPECT_EQ(sampleValueText(c.raw, unit.factor, true), c.text);
         EXPECT_EQ(isOverRangeSample(c.raw), std::string(c.text) == "OL");
     }
+    // Where no mark applies, the number stands.
+    EXPECT_EQ(sampleValueText(45000, 1.0, false), "45.00");
     // The average keeps its own rule, in the base unit.
     EXPECT_EQ(convertedValueText(31.0), "31.00");
     EXPECT_EQ(convertedValueText(31.004), "OL");
