@@ -56,11 +56,13 @@ int runExport(const std::vector<std::string>& args) {
         return 2;
     }
     const int unit = unitText[0] - '0';
-    if (out != "-" && sameFile(input, out)) {
+    // Standard output may be the recording too (">> FILE.smpq").
+    const std::string target = out == "-" ? "/dev/stdout" : out;
+    if (sameFile(input, target)) {
         std::fprintf(stderr,
                      "quillmark-cli export: %s is the input recording; an export never "
                      "overwrites it\n",
-                     out.c_str());
+                     out == "-" ? "standard output" : out.c_str());
         return 1;
     }
 

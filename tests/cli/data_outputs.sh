@@ -61,6 +61,8 @@ for out in "$tmp/in.smpq" "$tmp/./in.smpq" "$tmp/soft.smpq" "$tmp/hard.smpq"; do
   check "export onto its input ($out) is refused" test $rc -eq 1
   check "refusal says why ($out)" grep -q 'input' "$tmp/err"
 done
+"$cli" export "$tmp/in.smpq" --format txt -o - >>"$tmp/in.smpq" 2>/dev/null; rc=$?
+check "export to standard output appending to its input is refused" test $rc -eq 1
 "$cli" export "$tmp/soft.smpq" --format txt -o "$tmp/in.smpq" 2>/dev/null; rc=$?
 check "export through a link onto its target is refused" test $rc -eq 1
 check "the input is untouched" cmp -s "$data/sample.smpq" "$tmp/in.smpq"
