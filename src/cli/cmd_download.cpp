@@ -5,6 +5,7 @@
 #include "cli/backend_select.h"
 #include "cli/command.h"
 #include "core/app/logger_model.h"
+#include "core/common/atomic_file.h"
 #include "core/data/recording_file.h"
 #include "core/data/spreadsheet_export.h"
 #include "core/data/text_data_file.h"
@@ -48,6 +49,13 @@ int runDownload(const std::vector<std::string>& args) {
         std::fprintf(stderr, "quillmark-cli download: --txt and --xls need a file name\n");
         return 2;
     }
+    // Each file is written whole; two of them under one name would leave only the last.
+    if ((wantTxt && sameFile(out, txt)) || (wantXls && sameFile(out, xls)) ||
+        (wantTxt && wantXls && sameFile(txt, xls))) {
+        std::fprintf(stderr, "quillmark-cli download: -o, --txt and --xls must name different "
+                             "files\n");
+        return 2;
+    }
     LoggerBackend backend;
     std::string error;
     if (!selectBackend(args, backend, &error)) {
@@ -67,6 +75,11 @@ int runDownload(const std::vector<std::string>& args) {
         explainOpenFailure(link.lastStatus());
         return 1;
     }
+    if (rec.recordedPoints() > rec.sampleCount)
+        std::fprintf(stderr,
+                     "quillmark-cli download: the logger reported %d points but sent only %d; "
+                     "keeping the %d that arrived\n",
+                     rec.recordedPoints(), rec.sampleCount, rec.sampleCount);
     std::printf("%d points finished!\n", rec.sampleCount);
 
     const std::int32_t model = loggerModel();

@@ -1,9 +1,11 @@
 // quillmark-cli export FILE.smpq --format txt|xls|csv [--unit 0-4] -o OUT
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
 #include "cli/command.h"
 #include "core/app/logger_model.h"
+#include "core/common/atomic_file.h"
 #include "core/data/recording_file.h"
 #include "core/data/spreadsheet_export.h"
 #include "core/data/text_data_file.h"
@@ -54,6 +56,15 @@ int runExport(const std::vector<std::string>& args) {
         return 2;
     }
     const int unit = unitText[0] - '0';
+    // Standard output may be the recording too (">> FILE.smpq").
+    const std::string target = out == "-" ? "/dev/stdout" : out;
+    if (sameFile(input, target)) {
+        std::fprintf(stderr,
+                     "quillmark-cli export: %s is the input recording; an export never "
+                     "overwrites it\n",
+                     out == "-" ? "standard output" : out.c_str());
+        return 1;
+    }
 
     std::string error;
     const auto loaded = readRecordingFile(input, &error);
@@ -66,8 +77,12 @@ int runExport(const std::vector<std::string>& args) {
     const Recording& rec = loaded->recording;
     bool ok = false;
     if (out == "-") {
-        const TextSink toStdout = [](std::string_view chunk) {
-            return std::fwrite(chunk.data(), 1, chunk.size(), stdout) == chunk.size();
+        int writeError = 0;
+        const TextSink toStdout = [&writeError](std::string_view chunk) {
+            if (std::fwrite(chunk.data(), 1, chunk.size(), stdout) == chunk.size())
+                return true;
+            writeError = errno;
+            return false;
         };
         if (format == "txt")
             ok = renderTextDataFile(rec, unit, loggerModel(), toStdout, &error);
@@ -75,7 +90,12 @@ int runExport(const std::vector<std::string>& args) {
             ok = renderSpreadsheetExport(rec, unit, loggerModel(), toStdout, &error);
         else
             ok = renderCsvExport(rec, unit, loggerModel(), toStdout, &error);
-        ok = std::fflush(stdout) == 0 && ok;
+        if (ok && std::fflush(stdout) != 0) {
+            writeError = errno;
+            ok = false;
+        }
+        if (writeError != 0)
+            error = fileErrorText("Cannot write", "standard output", writeError);
     } else if (format == "txt")
         ok = writeTextDataFile(out, rec, unit, loggerModel(), &error);
     else if (format == "xls")

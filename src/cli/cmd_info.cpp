@@ -1,4 +1,5 @@
 // quillmark-cli info FILE.smpq [--json]
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -40,10 +41,33 @@ std::string jsonString(const std::string& s) {
     return out;
 }
 
+// A name from a file may hold anything; printed raw, an escape sequence would reach the
+// terminal. Control and non-ASCII bytes are shown as \xHH, and a backslash doubled.
+std::string printable(const std::string& s) {
+    std::string out;
+    for (unsigned char c : s) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c < 0x20 || c >= 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            out += buf;
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    return out;
+}
+
 std::string number(double v, int decimals) {
     std::string s;
     appendFixed(s, v, decimals);
     return s;
+}
+
+// JSON has no NaN or infinity.
+std::string jsonNumber(double v, int decimals) {
+    return std::isfinite(v) ? number(v, decimals) : "null";
 }
 
 const char* modelName(std::int32_t model) {
@@ -103,10 +127,10 @@ int runInfo(const std::vector<std::string>& args) {
                     "\"intervalSeconds\": %u, \"fastSampling\": %s, \"interval\": %s, "
                     "\"alarmLow\": %s, \"alarmHigh\": %s, \"loggerName\": %s}\n",
                     loaded->model, jsonString(base.name).c_str(), rec.sampleCount, rec.maxIndex,
-                    rec.minIndex, number(rec.average, 6).c_str(), rec.unitIndex, startIso.c_str(),
-                    rec.intervalSeconds(), rec.fastSampling() ? "true" : "false",
-                    rec.intervalText().c_str(), number(rec.alarmLow(), 6).c_str(),
-                    number(rec.alarmHigh(), 6).c_str(), jsonString(loggerName(rec)).c_str());
+                    rec.minIndex, jsonNumber(rec.average, 6).c_str(), rec.unitIndex,
+                    startIso.c_str(), rec.intervalSeconds(), rec.fastSampling() ? "true" : "false",
+                    rec.intervalText().c_str(), jsonNumber(rec.alarmLow(), 6).c_str(),
+                    jsonNumber(rec.alarmHigh(), 6).c_str(), jsonString(loggerName(rec)).c_str());
         return 0;
     }
     std::printf("Model:       %d (%s)\n", loaded->model, modelName(loaded->model));
@@ -124,7 +148,7 @@ int runInfo(const std::vector<std::string>& args) {
     std::printf("SampleRate:  %s second\n", rec.intervalText().c_str());
     std::printf("AlarmLow:    %s %s\n", number(rec.alarmLow(), 2).c_str(), base.name);
     std::printf("AlarmHigh:   %s %s\n", number(rec.alarmHigh(), 2).c_str(), base.name);
-    std::printf("LoggerName:  %s\n", loggerName(rec).c_str());
+    std::printf("LoggerName:  %s\n", printable(loggerName(rec)).c_str());
     return 0;
 }
 

@@ -3,6 +3,7 @@ set(QUILLMARK_CORE_SOURCES
   analysis/range_analysis.cpp
   app/logger_model.cpp
   common/atomic_file.cpp
+  common/input_file.cpp
   data/recording.cpp
   data/recording_file.cpp
   data/sample_text.cpp

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -40,6 +41,34 @@ bool flush(LoggerDevice& device, int fd) {
     }
 }
 
+// The path may be taken when nothing is there or when it is a socket nobody listens on
+// (left by a simulator that was killed); anything else belongs to someone else.
+bool mayTakePath(const std::string& path, const sockaddr_un& addr, std::string* error) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return true;
+    if (!S_ISSOCK(st.st_mode)) {
+        if (error)
+            *error = path + " exists and is not a socket; not replacing it";
+        return false;
+    }
+    Fd probe;
+    probe.reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (probe.fd >= 0 &&
+        ::connect(probe.fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) {
+        if (error)
+            *error = "another simulator is already serving " + path;
+        return false;
+    }
+    if (probe.fd < 0 || errno != ECONNREFUSED) {
+        if (error)
+            *error = "cannot check the socket " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    ::unlink(path.c_str());
+    return true;
+}
+
 } // namespace
 
 bool serveSocket(LoggerDevice& device, const std::string& path, const std::atomic<bool>& stop,
@@ -52,9 +81,10 @@ bool serveSocket(LoggerDevice& device, const std::string& path, const std::atomi
         return false;
     }
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    if (!mayTakePath(path, addr, error))
+        return false;
     Fd listener;
     listener.reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    ::unlink(path.c_str());
     if (listener.fd < 0 ||
         ::bind(listener.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         ::listen(listener.fd, 4) != 0) {

@@ -19,7 +19,9 @@ check "xls row of sample 250 is OL" grep -q $'^250\tOL\tV\t07-12-2026,05:23:22\t
 check "csv header" test "$(head -n1 "$tmp/out.csv")" = $'Index,Time,Value,Unit\r'
 "$cli" export "$data/sample.smpq" --format xls --unit 2 -o "$tmp/kn.xls"
 check "unit 2 is knots" grep -q $'^0\t23.39\tknots\t' "$tmp/kn.xls"
-check "over range in a unit where the base value is not" grep -q $'^0\tOL\tkm/h\t' <("$cli" export "$data/sample.smpq" --format xls --unit 3 -o -)
+"$cli" export "$data/sample.smpq" --format xls --unit 3 -o - >"$tmp/kmh.xls"
+check "a sample within range stays a number in every unit" grep -q $'^0\t43.31\tkm/h\t' "$tmp/kmh.xls"
+check "an over-range sample is OL in every unit" grep -q $'^250\tOL\tkm/h\t' "$tmp/kmh.xls"
 
 # Bad input: a clear message on stderr and a non-zero exit, and no output file.
 printf 'short' >"$tmp/bad.smpq"

@@ -131,14 +131,16 @@ TEST(SimulatedLogger, VanishingMidDownloadFailsAndTheLoggerStaysGone) {
 }
 
 TEST(SimulatedLogger, BadRecordedPointsAreBoundedByTheDownload) {
-    for (const std::int32_t bad : {-1, 100000}) {
+    for (const std::int32_t bad : {-1, 0, 100000}) {
         SimOptions options;
         options.badRecordedPoints = bad;
         SimulatedLogger sim(options);
         Recording rec;
-        ASSERT_EQ(download(sim, rec), DownloadResult::Success);
-        // 600 samples fill 19 blocks, room for 608.
-        EXPECT_EQ(rec.sampleCount, bad < 0 ? 0 : 608) << bad;
+        // No samples is the empty logger; 600 samples fill 19 blocks, room for 608.
+        ASSERT_EQ(download(sim, rec),
+                  bad > 0 ? DownloadResult::Success : DownloadResult::EmptyLogger)
+            << bad;
+        EXPECT_EQ(rec.sampleCount, bad > 0 ? 608 : 0) << bad;
     }
 }
 

@@ -1,24 +1,156 @@
 #include "core/common/atomic_file.h"
 
+#include <atomic>
 #include <cerrno>
-#include <cstdio>
+#include <chrono>
+#include <climits>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillmark {
 
+namespace {
+
+// Named temporaries that a SIGINT or SIGTERM must not leave behind. The handler may only
+// read fixed storage, so paths live in slots whose state says when one is complete.
+struct PendingSlot {
+    std::atomic<int> state{0}; // 0 free, 1 being filled, 2 holds a path
+    char path[PATH_MAX];
+};
+PendingSlot gPending[32];
+struct sigaction gOldInt {
+}, gOldTerm{};
+
+void onTerminatingSignal(int sig, siginfo_t* info, void* context) {
+    for (auto& slot : gPending)
+        if (slot.state.load() == 2)
+            ::unlink(slot.path);
+    const struct sigaction& old = sig == SIGINT ? gOldInt : gOldTerm;
+    if ((old.sa_flags & SA_SIGINFO) != 0 && old.sa_sigaction != nullptr) {
+        old.sa_sigaction(sig, info, context);
+        return;
+    }
+    if (old.sa_handler != SIG_DFL && old.sa_handler != SIG_IGN) {
+        old.sa_handler(sig);
+        return;
+    }
+    // Die of the signal as the process would have without us.
+    ::sigaction(sig, &old, nullptr);
+    ::raise(sig);
+}
+
+void installCleanupHandlers() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (const int sig : {SIGINT, SIGTERM}) {
+            struct sigaction& old = sig == SIGINT ? gOldInt : gOldTerm;
+            if (::sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN)
+                continue; // an ignored signal stays ignored
+            struct sigaction act {};
+            act.sa_sigaction = onTerminatingSignal;
+            act.sa_flags = SA_SIGINFO | SA_RESTART;
+            sigemptyset(&act.sa_mask);
+            ::sigaction(sig, &act, nullptr);
+        }
+    });
+}
+
+void registerPending(const std::string& path) {
+    if (path.size() >= PATH_MAX)
+        return;
+    installCleanupHandlers();
+    for (auto& slot : gPending) {
+        int expected = 0;
+        if (!slot.state.compare_exchange_strong(expected, 1))
+            continue;
+        std::memcpy(slot.path, path.c_str(), path.size() + 1);
+        slot.state.store(2);
+        return;
+    }
+}
+
+void unregisterPending(const std::string& path) {
+    for (auto& slot : gPending) {
+        if (slot.state.load() == 2 && path == slot.path) {
+            slot.state.store(0);
+            return;
+        }
+    }
+}
+
+// "<folder>/<name>.tmp-XXXXXX" with the name cut so the whole fits in NAME_MAX.
+std::string tempTemplate(const std::string& target) {
+    const std::filesystem::path p(target);
+    std::string name = p.filename().string();
+    constexpr std::string_view suffix = ".tmp-XXXXXX";
+    if (name.size() > NAME_MAX - suffix.size())
+        name.resize(NAME_MAX - suffix.size());
+    const std::string folder = p.parent_path().string();
+    return (folder.empty() ? std::string() : folder + "/") + name + std::string(suffix);
+}
+
+std::string folderOf(const std::string& target) {
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
+bool haveProcFd() {
+    static const bool have = ::access("/proc/self/fd", X_OK) == 0;
+    return have;
+}
+
+} // namespace
+
 std::string fileErrorText(const std::string& verb, const std::string& path, int err) {
     return verb + " " + path + ": " + std::strerror(err);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    const bool haveA = ::stat(a.c_str(), &sa) == 0, haveB = ::stat(b.c_str(), &sb) == 0;
+    if (haveA && haveB)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    if (haveA != haveB)
+        return false;
+    std::error_code ea, eb;
+    const auto ca = std::filesystem::weakly_canonical(a, ea);
+    const auto cb = std::filesystem::weakly_canonical(b, eb);
+    return !ea && !eb && ca == cb;
 }
 
 AtomicFile::~AtomicFile() {
     abandon();
 }
 
-bool AtomicFile::open(const std::string& target, std::string* error) {
+bool AtomicFile::openInPlace(std::string* error) {
+    // Without O_NONBLOCK a FIFO nobody reads would block here for good; with it, that is
+    // ENXIO, and writes then block as usual. A reader that is just starting gets a moment.
+    for (int attempt = 0;; ++attempt) {
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd_ >= 0 || errno != ENXIO || attempt == 40)
+            break;
+        ::usleep(50000);
+    }
+    if (fd_ < 0) {
+        if (error)
+            *error = fileErrorText("Cannot write", target_, errno);
+        return false;
+    }
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+    inPlace_ = true;
+    return true;
+}
+
+bool AtomicFile::open(const std::string& target, std::string* error, bool allowUnnamed) {
     abandon();
     target_ = target;
     // Replace the file a link points to, not the link itself.
@@ -28,22 +160,36 @@ bool AtomicFile::open(const std::string& target, std::string* error) {
         if (!ec)
             target_ = resolved.string();
     }
-    temp_ = target_ + ".tmp-XXXXXX";
-    fd_ = ::mkstemp(temp_.data());
-    if (fd_ < 0) {
+    struct stat st {};
+    const bool exists = ::stat(target_.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
         if (error)
-            *error = fileErrorText("Cannot create", target, errno);
-        temp_.clear();
+            *error = "Cannot write " + target + ": it is a directory";
         return false;
     }
-    // Keep the permissions an ordinary new file would get (mkstemp makes it 0600).
+    if (exists && !S_ISREG(st.st_mode))
+        return openInPlace(error);
+
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    struct stat st {};
-    if (::stat(target_.c_str(), &st) == 0)
-        ::fchmod(fd_, st.st_mode & 07777);
-    else
-        ::fchmod(fd_, 0666 & ~mask);
+    if (allowUnnamed && haveProcFd()) {
+        fd_ = ::open(folderOf(target_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666 & ~mask);
+        unnamed_ = fd_ >= 0;
+    }
+    if (!unnamed_) {
+        temp_ = tempTemplate(target_);
+        fd_ = ::mkstemp(temp_.data());
+        if (fd_ < 0) {
+            if (error)
+                *error = fileErrorText("Cannot create", target, errno);
+            temp_.clear();
+            return false;
+        }
+        registerPending(temp_);
+    }
+    // Keep the permissions an ordinary new file would get (mkstemp makes it 0600), or the
+    // earlier file's.
+    ::fchmod(fd_, exists ? (st.st_mode & 07777) : (0666 & ~mask));
     errno_ = 0;
     return true;
 }
@@ -66,6 +212,42 @@ bool AtomicFile::write(const void* data, std::size_t size) {
     return true;
 }
 
+// Gives the unnamed file the target's name: directly when there is no file yet, otherwise
+// through a fresh name renamed over the target.
+bool AtomicFile::linkUnnamed(int* err) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != EEXIST) {
+        *err = errno;
+        return false;
+    }
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::minstd_rand random(static_cast<unsigned>(
+        std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid()));
+    const std::string pattern = tempTemplate(target_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = pattern;
+        for (std::size_t i = name.size() - 6; i < name.size(); ++i)
+            name[i] = letters[random() % (sizeof letters - 1)];
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            if (errno == EEXIST)
+                continue;
+            *err = errno;
+            return false;
+        }
+        registerPending(name);
+        const bool renamed = ::rename(name.c_str(), target_.c_str()) == 0;
+        *err = renamed ? 0 : errno;
+        if (!renamed)
+            ::unlink(name.c_str());
+        unregisterPending(name);
+        return renamed;
+    }
+    *err = EEXIST;
+    return false;
+}
+
 bool AtomicFile::commit(std::string* error) {
     if (fd_ < 0) {
         if (error)
@@ -73,24 +255,38 @@ bool AtomicFile::commit(std::string* error) {
         return false;
     }
     int err = errno_;
+    if (inPlace_) {
+        if (::close(fd_) != 0 && err == 0)
+            err = errno;
+        fd_ = -1;
+        inPlace_ = false;
+        if (err != 0 && error)
+            *error = fileErrorText("Cannot write", target_, err);
+        return err == 0;
+    }
     if (err == 0 && ::fsync(fd_) != 0)
         err = errno;
+    if (err == 0 && unnamed_)
+        linkUnnamed(&err);
     if (::close(fd_) != 0 && err == 0)
         err = errno;
     fd_ = -1;
-    if (err == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0)
+    unnamed_ = false;
+    if (err == 0 && !temp_.empty() && ::rename(temp_.c_str(), target_.c_str()) != 0)
         err = errno;
-    if (err != 0) {
-        ::unlink(temp_.c_str());
+    if (!temp_.empty()) {
+        if (err != 0)
+            ::unlink(temp_.c_str());
+        unregisterPending(temp_);
         temp_.clear();
+    }
+    if (err != 0) {
         if (error)
             *error = fileErrorText("Cannot write", target_, err);
         return false;
     }
-    temp_.clear();
-    // Make the rename itself durable; a failure here does not undo the write.
-    const std::filesystem::path parent = std::filesystem::path(target_).parent_path();
-    const int dirFd = ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY);
+    // Make the new name itself durable; a failure here does not undo the write.
+    const int dirFd = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
@@ -103,8 +299,11 @@ void AtomicFile::abandon() {
         ::close(fd_);
         fd_ = -1;
     }
+    unnamed_ = false;
+    inPlace_ = false;
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
+        unregisterPending(temp_);
         temp_.clear();
     }
 }

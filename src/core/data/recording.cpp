@@ -133,6 +133,13 @@ std::string convertedValueText(double converted) {
     return s;
 }
 
+void appendSampleValueText(std::string& out, std::uint16_t raw, double factor) {
+    if (isOverRangeSample(raw))
+        out += "OL";
+    else
+        appendFixed(out, convertedValue(raw, factor), 2);
+}
+
 std::optional<std::int64_t> startTime(const Recording& rec) {
     const std::int32_t year = rec.startYear();
     const int month = rec.startMonth(), day = rec.startDay(), hour = rec.startHour(),
@@ -157,6 +164,17 @@ std::optional<std::int64_t> startTime(const Recording& rec) {
             back.tm_mon != month - 1 || back.tm_mday != day)
             return std::nullopt;
     }
+    // A start whose samples run past the years the calendar fields hold cannot be built
+    // either: every time of the recording, up to its last sample's, must break down.
+    if (!breakDownLocal(t).valid)
+        return std::nullopt;
+    const std::int64_t n = presentSampleCount(rec);
+    if (n > 0) {
+        const double lastIndex = static_cast<double>(rec.fastSampling() ? n : n - 1);
+        const double span = static_cast<double>(rec.effectiveInterval()) * lastIndex;
+        if (!breakDownLocal(offsetTime(t, span)).valid)
+            return std::nullopt;
+    }
     return static_cast<std::int64_t>(t);
 }
 
@@ -174,8 +192,7 @@ std::string sampleTime(const Recording& rec, std::int64_t start, std::int64_t i)
 
 std::string extremeTime(const Recording& rec, std::int64_t start, std::int64_t index) {
     const double delta = rec.effectiveInterval();
-    const auto t = start + static_cast<std::int64_t>(delta * static_cast<double>(index));
-    return formatLocalTime(t);
+    return formatLocalTime(offsetTime(start, delta * static_cast<double>(index)));
 }
 
 } // namespace quillmark

@@ -18,7 +18,7 @@ using HeaderBlock = std::array<std::uint8_t, block::kSize>;
 // Raw samples above this are stored as the over-range code.
 inline constexpr std::uint16_t kOverRangeThresholdRaw = 31000;
 inline constexpr std::uint16_t kOverRangeRaw = 45000;
-// A converted value strictly above this is shown and written as "OL".
+// An average strictly above this (base unit) is shown and written as "OL".
 inline constexpr double kOverRangeLimit = 31.0;
 // Fast sampling (400 Hz): the single-precision value nearest 0.0025.
 inline constexpr float kFastInterval = 0.0025f;
@@ -74,12 +74,24 @@ DisplayUnit displayUnit(std::int32_t model, std::int32_t unitIndex);
 inline double convertedValue(std::uint16_t raw, double factor) {
     return raw * factor / 1000.0;
 }
+// The average's rule: a base-unit value above 31.0.
 inline bool isOverRange(double converted) {
     return converted > kOverRangeLimit;
 }
-// "%.2f" of the value (always with a full stop), or "OL" above 31.0.
+// "%.2f" of the value (always with a full stop), or "OL" above 31.0. For the average, which
+// is always in the base unit; samples go through sampleValueText.
 std::string convertedValueText(double converted);
 void appendConvertedValueText(std::string& out, double converted);
+
+// A sample is over range by its raw value as stored (above 31000, normally the code 45000),
+// judged once in the base unit, so it is "OL" in every display unit and every other sample
+// is a number in every unit.
+inline bool isOverRangeSample(std::uint16_t raw) {
+    return raw > kOverRangeThresholdRaw;
+}
+// Appends the value text of one sample: "%.2f" of raw x factor / 1000, or "OL" when over
+// range. Every writer and, through sampleValueText, the plot's texts use this.
+void appendSampleValueText(std::string& out, std::uint16_t raw, double factor);
 
 // Start time from the header as local calendar time, or nothing when a field is out of
 // range or the platform cannot represent that local time.

@@ -1,21 +1,16 @@
 #include "core/data/recording_file.h"
 
 #include <bit>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
+#include <new>
 
 #include "core/common/atomic_file.h"
 #include "core/common/byte_order.h"
+#include "core/common/input_file.h"
 
 namespace quillmark {
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 void setError(std::string* error, std::string text) {
     if (error)
@@ -45,6 +40,18 @@ void sanitizeIndices(Recording& rec) {
         rec.minIndex = -1;
 }
 
+// A recording larger than the memory left is an error the user is told about, not an abort.
+bool allocateSamples(Recording& rec, std::int32_t count, std::string* error) {
+    try {
+        rec.samples.resize(static_cast<std::size_t>(count));
+        return true;
+    } catch (const std::bad_alloc&) {
+        setError(error, "Not enough memory to load the recording's " + std::to_string(count) +
+                            " samples.");
+        return false;
+    }
+}
+
 void samplesFromLittleEndian(std::vector<std::uint16_t>& samples) {
     if constexpr (std::endian::native == std::endian::big) {
         for (auto& s : samples)
@@ -71,7 +78,8 @@ std::optional<LoadedRecording> parseRecordingFile(const std::uint8_t* data, std:
         setError(error, "The file is shorter than its sample count promises.");
         return std::nullopt;
     }
-    out.recording.samples.resize(static_cast<std::size_t>(*count));
+    if (!allocateSamples(out.recording, *count, error))
+        return std::nullopt;
     if (*count > 0)
         std::memcpy(out.recording.samples.data(), data + kRecordingFileHeaderSize,
                     2 * static_cast<std::size_t>(*count));
@@ -81,14 +89,16 @@ std::optional<LoadedRecording> parseRecordingFile(const std::uint8_t* data, std:
 }
 
 std::optional<LoadedRecording> readRecordingFile(const std::string& path, std::string* error) {
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-    if (!f) {
-        setError(error, fileErrorText("Cannot open", path, errno));
+    // Opened without blocking and refused unless it is a regular file, so a FIFO or a device
+    // named as a recording cannot hang the program.
+    InputFile file;
+    if (!file.open(path, error))
         return std::nullopt;
-    }
     std::uint8_t fixed[kRecordingFileHeaderSize];
-    if (std::fread(fixed, 1, sizeof fixed, f.get()) != sizeof fixed) {
-        setError(error, "The file is too short to be a recording file.");
+    int err = 0;
+    if (!file.readAt(0, fixed, sizeof fixed, &err)) {
+        setError(error, err != 0 ? fileErrorText("Cannot read", path, err)
+                                 : "The file is too short to be a recording file.");
         return std::nullopt;
     }
     LoadedRecording out;
@@ -99,19 +109,16 @@ std::optional<LoadedRecording> readRecordingFile(const std::string& path, std::s
     }
     // Check the size before allocating, so a corrupt count cannot ask for gigabytes.
     const std::size_t bytes = 2 * static_cast<std::size_t>(*count);
-    if (std::fseek(f.get(), 0, SEEK_END) != 0) {
-        setError(error, fileErrorText("Cannot read", path, errno));
-        return std::nullopt;
-    }
-    const long total = std::ftell(f.get());
-    if (total < 0 || static_cast<std::size_t>(total) < kRecordingFileHeaderSize + bytes) {
+    if (file.size() < kRecordingFileHeaderSize + bytes) {
         setError(error, "The file is shorter than its sample count promises.");
         return std::nullopt;
     }
-    std::fseek(f.get(), static_cast<long>(kRecordingFileHeaderSize), SEEK_SET);
-    out.recording.samples.resize(static_cast<std::size_t>(*count));
-    if (bytes > 0 && std::fread(out.recording.samples.data(), 1, bytes, f.get()) != bytes) {
-        setError(error, "The file is shorter than its sample count promises.");
+    if (!allocateSamples(out.recording, *count, error))
+        return std::nullopt;
+    if (bytes > 0 &&
+        !file.readAt(kRecordingFileHeaderSize, out.recording.samples.data(), bytes, &err)) {
+        setError(error, err != 0 ? fileErrorText("Cannot read", path, err)
+                                 : "The file is shorter than its sample count promises.");
         return std::nullopt;
     }
     samplesFromLittleEndian(out.recording.samples);

@@ -11,7 +11,7 @@ ValueTexts::ValueTexts(double factor, bool useTable) : factor_(factor) {
     std::string s;
     for (std::uint32_t raw = 0; raw < 65536; ++raw) {
         s.clear();
-        appendConvertedValueText(s, convertedValue(static_cast<std::uint16_t>(raw), factor_));
+        appendSampleValueText(s, static_cast<std::uint16_t>(raw), factor_);
         auto& cell = table_[raw];
         cell[0] = static_cast<char>(s.size());
         s.copy(cell.data() + 1, s.size());
@@ -24,7 +24,16 @@ void ValueTexts::append(std::string& out, std::uint16_t raw) const {
         out.append(cell.data() + 1, static_cast<std::size_t>(cell[0]));
         return;
     }
-    appendConvertedValueText(out, convertedValue(raw, factor_));
+    appendSampleValueText(out, raw, factor_);
+}
+
+std::string sampleValueText(std::uint16_t raw, double factor, bool markOverRange) {
+    std::string s;
+    if (markOverRange)
+        appendSampleValueText(s, raw, factor);
+    else
+        appendFixed(s, convertedValue(raw, factor), 2);
+    return s;
 }
 
 std::string sampleValueText(std::uint16_t raw, double factor, bool markOverRange) {
@@ -38,12 +47,10 @@ SampleClock::SampleClock(const Recording& rec, std::int64_t start)
 SampleClock::Stamp SampleClock::stamp(std::int64_t i) {
     Stamp s;
     if (delta_ >= 1.0) {
-        s.fields =
-            cache_.fields(start_ + static_cast<std::int64_t>(static_cast<double>(i) * delta_));
+        s.fields = cache_.fields(offsetTime(start_, static_cast<double>(i) * delta_));
         return s;
     }
-    s.fields =
-        cache_.fields(start_ + static_cast<std::int64_t>(static_cast<double>(i + 1) * delta_));
+    s.fields = cache_.fields(offsetTime(start_, static_cast<double>(i + 1) * delta_));
     const double product = static_cast<double>(i) * delta_;
     s.hasFraction = true;
     s.fraction = static_cast<float>(product - static_cast<std::int32_t>(product));
@@ -83,9 +90,12 @@ bool writeRenderedFile(const std::string& path, RecordingRenderer render, const 
     const TextSink sink = [&file](std::string_view chunk) { return file.write(chunk); };
     std::string renderError;
     if (!render(rec, unitIndex, model, sink, &renderError)) {
+        const int writeError = file.writeErrno();
         file.abandon(); // the earlier file at path stays as it was
         if (error)
-            *error = renderError.empty() ? "Cannot write " + path : renderError;
+            *error = writeError != 0       ? fileErrorText("Cannot write", path, writeError)
+                     : renderError.empty() ? "Cannot write " + path
+                                           : renderError;
         return false;
     }
     return file.commit(error);
@@ -105,8 +115,7 @@ void appendExtremeLine(std::string& out, const Recording& rec, std::int64_t star
         out += unit.name;
         return;
     }
-    appendConvertedValueText(
-        out, convertedValue(rec.samples[static_cast<std::size_t>(index)], unit.factor));
+    appendSampleValueText(out, rec.samples[static_cast<std::size_t>(index)], unit.factor);
     out += " @ ";
     out += extremeTime(rec, start, index);
     out += "  ";

@@ -17,8 +17,8 @@ namespace quillmark {
 // Receives output in chunks; returns false to stop (e.g. a write error).
 using TextSink = std::function<bool(std::string_view)>;
 
-// "%.2f" of raw x factor / 1000, or "OL" above 31.0. Large recordings use a table of
-// every raw value's text, built once.
+// sampleValueText of raw samples in one unit. Large recordings use a table of every raw
+// value's text, built once.
 class ValueTexts {
 public:
     ValueTexts(double factor, bool useTable);
@@ -29,8 +29,9 @@ private:
     std::unique_ptr<std::array<char, 8>[]> table_; // [len, chars...]
 };
 
-// The value text of one sample: "%.2f" of raw x factor / 1000; with markOverRange the
-// over-range mark replaces it as in the data files (the plot's readouts choose per model).
+// The value text of one sample: "%.2f" of raw x factor / 1000; with markOverRange an
+// over-range sample (judged on its raw value, so in every unit alike) is "OL", as in the
+// data files (the plot's statistics mark only for some models).
 std::string sampleValueText(std::uint16_t raw, double factor, bool markOverRange);
 
 // Time stamps of samples by index, with the fast-sampling rules: whole seconds from

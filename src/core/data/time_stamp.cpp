@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <ctime>
+#include <limits>
 
 namespace quillmark {
 
@@ -12,7 +13,10 @@ LocalFields breakDownLocal(std::int64_t t) {
     std::tm tm{};
     if (static_cast<std::int64_t>(tt) != t || localtime_r(&tt, &tm) == nullptr)
         return f;
-    f.year = tm.tm_year + 1900;
+    const long long year = static_cast<long long>(tm.tm_year) + 1900;
+    if (year > std::numeric_limits<int>::max())
+        return f;
+    f.year = static_cast<int>(year);
     f.month = tm.tm_mon + 1;
     f.day = tm.tm_mday;
     f.hour = tm.tm_hour;
@@ -21,6 +25,22 @@ LocalFields breakDownLocal(std::int64_t t) {
     f.utcOffset = tm.tm_gmtoff;
     f.valid = true;
     return f;
+}
+
+std::int64_t offsetTime(std::int64_t start, double seconds) {
+    // Far beyond any year an int can hold, and well inside the int64 range.
+    constexpr double kLimit = 4.0e18;
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    if (std::isnan(seconds) || seconds >= kLimit)
+        return kMax;
+    if (seconds <= -kLimit)
+        return kMin;
+    const auto whole = static_cast<std::int64_t>(seconds);
+    std::int64_t out = 0;
+    if (__builtin_add_overflow(start, whole, &out))
+        return whole > 0 ? kMax : kMin;
+    return out;
 }
 
 LocalFields LocalTimeCache::fields(std::int64_t t) {

@@ -19,8 +19,13 @@ struct LocalFields {
     bool valid = false;
 };
 
-// Local calendar fields of t (one localtime_r call); invalid when it cannot be broken down.
+// Local calendar fields of t (one localtime_r call); invalid when it cannot be broken down,
+// also when its year does not fit an int.
 LocalFields breakDownLocal(std::int64_t t);
+
+// start + seconds truncated toward zero. Beyond any calendar (or not a number) it saturates
+// at the int64 limits, which break down as invalid, instead of overflowing.
+std::int64_t offsetTime(std::int64_t start, double seconds);
 
 class LocalTimeCache {
 public:

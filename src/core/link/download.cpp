@@ -111,10 +111,13 @@ DownloadResult exchange(LoggerLink& link, Recording& staged, const DownloadOptio
                              maximum);
     }
 
-    // The logger's count is trusted only within what was actually downloaded.
+    // The logger's count is trusted only within what was actually downloaded; a count that
+    // yields no samples is an empty memory, so nothing earlier gets replaced by nothing.
     const std::int64_t capacity = static_cast<std::int64_t>(plan.blocks) * wire::kSamplesPerBlock;
     std::int64_t points = getI32LE(staged.header.data() + block::kRecordedPoints);
-    points = std::clamp<std::int64_t>(points, 0, capacity);
+    if (points <= 0)
+        return DownloadResult::EmptyLogger;
+    points = std::min(points, capacity);
 
     staged.sampleCount = static_cast<std::int32_t>(points);
     staged.samples.resize(static_cast<std::size_t>(points));

@@ -1,6 +1,7 @@
 #include "core/settings/ini_store.h"
 
 #include "core/common/atomic_file.h"
+#include "core/common/input_file.h"
 
 #include <cerrno>
 #include <charconv>
@@ -9,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <new>
+#include <sstream>
 #include <system_error>
 
 #include <fcntl.h>
@@ -168,50 +171,28 @@ void IniStore::loadFromString(std::string_view text) {
 
 bool IniStore::load(const std::string& path, std::string* error) {
     loadFromString({});
-    // Non-blocking, so a FIFO or a device under the settings name cannot hang the program;
-    // only a regular file is read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        if (errno == ENOENT) {
-            return true;
-        }
-        if (error != nullptr) {
-            *error = fileErrorText("Cannot read", path, errno);
-        }
-        return false;
-    }
-    struct stat st {};
-    int err = ::fstat(fd, &st) != 0 ? errno : 0;
-    if (err == 0 && S_ISDIR(st.st_mode)) {
-        err = EISDIR;
-    }
+    // The settings file is a few hundred bytes; anything this large is not ours and would
+    // take far more memory than its size once split into lines. It counts as unreadable,
+    // so nothing saves over it.
+    constexpr std::size_t kMaxBytes = 256 * 1024;
     std::string text;
-    if (err == 0 && !S_ISREG(st.st_mode)) {
-        if (error != nullptr) {
-            *error = "Cannot read " + path + ": not a regular file";
-        }
-        ::close(fd);
+    switch (readRegularFile(path, kMaxBytes, text, error)) {
+    case ReadFileResult::Missing:
+        return true;
+    case ReadFileResult::Failed:
         return false;
+    case ReadFileResult::Ok:
+        break;
     }
-    char buffer[8192];
-    while (err == 0) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            text.append(buffer, static_cast<std::size_t>(n));
-        } else if (n == 0) {
-            break;
-        } else if (errno != EINTR) {
-            err = errno;
-        }
-    }
-    ::close(fd);
-    if (err != 0) {
+    try {
+        loadFromString(text);
+    } catch (const std::bad_alloc&) {
+        loadFromString({});
         if (error != nullptr) {
-            *error = fileErrorText("Cannot read", path, err);
+            *error = "Cannot read " + path + ": not enough memory";
         }
         return false;
     }
-    loadFromString(text);
     return true;
 }
 

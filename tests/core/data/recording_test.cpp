@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/app/logger_model.h"
 #include "core/data/recording.h"
+#include "core/data/sample_text.h"
 #include "core/data/time_stamp.h"
 #include "test_support.h"
 
@@ -93,23 +96,28 @@ TEST(DisplayUnits, BaseUnitFollowsModelAndFactorsAreFixed) {
     EXPECT_STREQ(displayUnit(710, -3).name, "V");
 }
 
-TEST(ConvertedValueText, OverRangeMarkDependsOnTheConvertedValue) {
+TEST(SampleValueText, OverRangeIsJudgedOnTheRawSampleInEveryUnit) {
     struct Case {
         std::uint16_t raw;
         int unit;
         const char* text;
     } cases[] = {
-        {10000, 1, "OL"},                                          // 1968.7 ft/min
-        {10000, 0, "10.00"},                                       // base unit
-        {31000, 0, "31.00"}, {45000, 0, "OL"},  {5000, 2, "9.72"}, // knots
-        {1234, 0, "1.23"},   {1235, 0, "1.24"},                    // 1.2350000000000001 rounds up
+        {10000, 1, "1968.70"}, {10000, 0, "10.00"}, {31000, 1, "6102.97"}, {31000, 0, "31.00"},
+        {31001, 0, "OL"},      {31001, 3, "OL"},    {45000, 0, "OL"},      {45000, 2, "OL"},
+        {5000, 2, "9.72"},     {1234, 0, "1.23"},   {1235, 0, "1.24"}, // 1.2350000000000001
         {0, 4, "0.00"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.raw);
+        SCOPED_TRACE(std::to_string(c.raw) + " in unit " + std::to_string(c.unit));
         const auto unit = displayUnit(86, c.unit);
-        EXPECT_EQ(convertedValueText(convertedValue(c.raw, unit.factor)), c.text);
+        EXPECT_EQ(sampleValueText(c.raw, unit.factor, true), c.text);
+        EXPECT_EQ(isOverRangeSample(c.raw), std::string(c.text) == "OL");
     }
+    // Where no mark applies, the number stands.
+    EXPECT_EQ(sampleValueText(45000, 1.0, false), "45.00");
+    // The average keeps its own rule, in the base unit.
+    EXPECT_EQ(convertedValueText(31.0), "31.00");
+    EXPECT_EQ(convertedValueText(31.004), "OL");
 }
 
 TEST(Recording, FastSamplingIntervalIsTheFloatNearestQuarterHundredth) {
@@ -151,6 +159,41 @@ TEST(StartTime, RejectsFieldsOutsideTheirRanges) {
         SCOPED_TRACE(f.year * 10000 + f.month * 100 + f.day);
         EXPECT_FALSE(startTime(makeRecording({}, f)).has_value());
     }
+}
+
+TEST(StartTime, AYearWhoseSamplesRunPastTheCalendarIsInvalid) {
+    // A start near the largest year: a later sample's year would not fit the calendar
+    // fields, so the start counts as unbuildable and nothing formats such times.
+    ScopedTimeZone tz("UTC");
+    const std::int32_t top = std::numeric_limits<std::int32_t>::max();
+    const struct {
+        test_support::StartFields start;
+        std::uint32_t interval;
+        std::size_t samples;
+        bool valid;
+    } cases[] = {
+        {{top, 12, 31, 23, 59, 58}, 1, 2, true},
+        {{top, 12, 31, 23, 59, 58}, 1, 3, false},
+        {{top - 100, 1, 1, 0, 0, 0}, 0xFFFFFFFFu, 2, false},
+        {{2026, 12, 7, 5, 15, 2}, 0xFFFFFFFFu, 1000, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.start.year) + " x" + std::to_string(c.samples));
+        auto rec = makeRecording(std::vector<std::uint16_t>(c.samples, 1), c.start, c.interval);
+        EXPECT_EQ(startTime(rec).has_value(), c.valid);
+    }
+    // Times beyond the calendar never break down into fields.
+    const auto last = *startTime(makeRecording({}, {top, 12, 31, 23, 59, 59}));
+    EXPECT_TRUE(breakDownLocal(last).valid);
+    EXPECT_FALSE(breakDownLocal(last + 1).valid);
+    EXPECT_FALSE(breakDownLocal(std::numeric_limits<std::int64_t>::max()).valid);
+    // Sample arithmetic saturates instead of overflowing.
+    const auto rec = makeRecording({}, {2026, 12, 7, 5, 15, 2}, 0xFFFFFFFFu);
+    EXPECT_EQ(sampleTime(rec, last, std::numeric_limits<std::int32_t>::max()),
+              "00-00-0,-01:-01:-01");
+    EXPECT_EQ(extremeTime(rec, std::numeric_limits<std::int64_t>::max() - 5,
+                          std::numeric_limits<std::int32_t>::max()),
+              "00-00-0,-01:-01:-01");
 }
 
 TEST(SampleTime, FastSamplingCrossesTheSecondAtSample400) {

@@ -115,6 +115,28 @@ TEST_F(TextFiles, CsvExportHasIsoTimesWithOffsetAndOverRangeMark) {
               "1,2026-12-07T05:15:02.0025+01:00,1.50,m/s\r\n");
 }
 
+TEST_F(TextFiles, OverRangeFollowsTheRawSampleInEveryUnitAndFormat) {
+    // Air speed in ft/min: ordinary samples convert to large numbers and stay numbers; only
+    // the over-range sample is "OL", in the statistics lines as well.
+    auto rec = makeRecording({10000, 40000, 2000}, {2026, 12, 7, 5, 15, 2});
+    computeStatistics(rec);
+    const auto txt = splitCrLf(render(renderTextDataFile, rec, 1, 86));
+    ASSERT_EQ(txt.size(), 10u);
+    EXPECT_EQ(txt[2], "Max: OL @ 07-12-2026,05:15:03  ft/min");
+    EXPECT_EQ(txt[3], "Min: 393.74 @ 07-12-2026,05:15:04  ft/min");
+    EXPECT_EQ(txt[4], "Average: 19.00") << "the average stays in the base unit";
+    EXPECT_EQ(txt[7], "1, 1968.70, ft/min, 07-12-2026,05:15:02");
+    EXPECT_EQ(txt[8], "2, OL, ft/min, 07-12-2026,05:15:03");
+    const auto xls = splitCrLf(render(renderSpreadsheetExport, rec, 3, 86));
+    EXPECT_EQ(xls[2], "Min\t7.20 @ 07-12-2026,05:15:04  km/h\t");
+    EXPECT_EQ(xls[6], "0\t36.00\tkm/h\t07-12-2026,05:15:02\t");
+    EXPECT_EQ(xls[7], "1\tOL\tkm/h\t07-12-2026,05:15:03\t");
+    EXPECT_EQ(render(renderCsvExport, rec, 1, 86), "Index,Time,Value,Unit\r\n"
+                                                   "0,2026-12-07T05:15:02+00:00,1968.70,ft/min\r\n"
+                                                   "1,2026-12-07T05:15:03+00:00,OL,ft/min\r\n"
+                                                   "2,2026-12-07T05:15:04+00:00,393.74,ft/min\r\n");
+}
+
 TEST_F(TextFiles, LargeRecordingsUseTheValueTableWithTheSameText) {
     // Over 20000 samples the values come from a precomputed table; it must match the
     // direct formatting for every raw value in every unit.

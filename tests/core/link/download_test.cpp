@@ -69,7 +69,7 @@ TEST_P(DownloadPages, RequestsPagesAndProgressFollowN) {
     MemoryLogger logger;
     logger.attach(usb);
     logger.storedBytes = c.n;
-    const std::int32_t points = c.n / 2;
+    const std::int32_t points = (c.n + 1) / 2; // at least one sample, so N = 1 is not empty
     logger.setRecordedPoints(points);
     logger.header[block::kLoggerName] = 'Q';
     for (std::int32_t k = 0; k < points; ++k)
@@ -194,27 +194,26 @@ TEST(Download, LoggerVanishingDuringPageThreeOfFiveKeepsRecording) {
     EXPECT_EQ(run.progress.size(), 3u); // start, page 0, page 1
 }
 
-TEST(Download, RecordedPointsZeroGivesAnEmptyRecording) {
-    FakeVendorUsb usb;
-    MemoryLogger logger;
-    logger.attach(usb);
-    logger.storedBytes = 640;
-    logger.setRecordedPoints(0);
-    Recording rec = previousRecording();
-    ASSERT_EQ(runDownload(usb, rec).result, DownloadResult::Success);
-    EXPECT_EQ(rec.sampleCount, 0);
-    EXPECT_TRUE(rec.samples.empty());
-    EXPECT_EQ(rec.header, logger.header);
-    EXPECT_EQ(downloadFinishedText(rec.sampleCount),
-              "0 points finished! Press View to show graph, or Cancel to exit.");
+TEST(Download, RecordedPointsZeroOrBelowIsTheEmptyLoggerAndReplacesNothing) {
+    for (const std::int32_t reported : {0, -5, std::numeric_limits<std::int32_t>::min()}) {
+        SCOPED_TRACE(reported);
+        FakeVendorUsb usb;
+        MemoryLogger logger;
+        logger.attach(usb);
+        logger.storedBytes = 640;
+        logger.setRecordedPoints(reported);
+        Recording rec = previousRecording();
+        EXPECT_EQ(runDownload(usb, rec).result, DownloadResult::EmptyLogger);
+        expectSameRecording(rec, previousRecording());
+    }
 }
 
-TEST(Download, RecordedPointsOutsideTheDownloadedBlocksIsBounded) {
+TEST(Download, RecordedPointsAboveTheDownloadedBlocksAreCut) {
     const struct {
         std::int32_t reported;
         std::int32_t expected;
-    } cases[] = {{-5, 0},  {std::numeric_limits<std::int32_t>::min(), 0}, {33, 33}, {64, 64},
-                 {65, 64}, {std::numeric_limits<std::int32_t>::max(), 64}};
+    } cases[] = {
+        {1, 1}, {33, 33}, {64, 64}, {65, 64}, {std::numeric_limits<std::int32_t>::max(), 64}};
     for (const auto& c : cases) {
         FakeVendorUsb usb;
         MemoryLogger logger;
@@ -225,6 +224,7 @@ TEST(Download, RecordedPointsOutsideTheDownloadedBlocksIsBounded) {
         ASSERT_EQ(runDownload(usb, rec).result, DownloadResult::Success) << c.reported;
         EXPECT_EQ(rec.sampleCount, c.expected) << c.reported;
         EXPECT_EQ(rec.samples.size(), static_cast<std::size_t>(c.expected)) << c.reported;
+        EXPECT_EQ(rec.recordedPoints(), c.reported) << "the header keeps what the logger said";
     }
 }
 

@@ -28,9 +28,10 @@ TEST(PlotText, ReadoutValueInTheDisplayUnit) {
         bool markOverRange;
         const char* text;
     };
-    for (const Case c : {Case{2000, 196.87, false, "393.74"}, Case{2000, 196.87, true, "OL"},
+    for (const Case c : {Case{2000, 196.87, false, "393.74"}, Case{2000, 196.87, true, "393.74"},
                          Case{31000, 1.0, true, "31.00"}, Case{31001, 1.0, true, "OL"},
-                         Case{45000, 1.0, true, "OL"}, Case{45000, 1.0, false, "45.00"}}) {
+                         Case{45000, 1.0, true, "OL"}, Case{45000, 1.0, false, "45.00"},
+                         Case{45000, 196.87, true, "OL"}}) {
         EXPECT_EQ(sampleValueText(c.raw, c.factor, c.markOverRange), c.text) << c.raw;
     }
 }
