@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[1], "--version") == 0) {
         std::printf("quillmark-cli %s\n", quillmark::kVersion);
-        return quillmark::cli::finishStdout("--version", 0);
+        return finishStdout("--version", 0);
     }
     for (const auto& c : quillmark::cli::commands()) {
         if (std::strcmp(argv[1], c.name) != 0)

@@ -7,9 +7,10 @@ export TZ=UTC QUILLMARK_PAGE_WAIT_MS=0
 cp "$data/sample.smpq" "$tmp/in.smpq"
 "$cli" export "$tmp/in.smpq" --format csv -o "$tmp/want.csv"
 
-# Standard output by name, and a FIFO with a reader, get the whole export.
-"$cli" export "$tmp/in.smpq" --format csv -o /dev/stdout | cat >"$tmp/pipe.csv"
-check "/dev/stdout into a pipe gets the export" cmp -s "$tmp/want.csv" "$tmp/pipe.csv"
+# Standard output by name, and a FIFO with a reader, get the whole export. The name is
+# /dev/stdout's target, so a fault here cannot replace the machine's own /dev/stdout.
+"$cli" export "$tmp/in.smpq" --format csv -o /proc/self/fd/1 | cat >"$tmp/pipe.csv"
+check "standard output by name into a pipe gets the export" cmp -s "$tmp/want.csv" "$tmp/pipe.csv"
 mkfifo "$tmp/fifo"
 timeout 10 cat "$tmp/fifo" >"$tmp/fifo.csv" & reader=$!
 timeout 10 "$cli" export "$tmp/in.smpq" --format csv -o "$tmp/fifo"; rc=$?

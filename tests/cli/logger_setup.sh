@@ -74,7 +74,7 @@ unreadable() { # name, how to make $1/Quillmark/SettingConfig.ini unreadable
 for kind in dir:mkdir fifo:mkfifo; do
   unreadable "${kind%%:*}" "${kind#*:}"; rc=$?
   check "unreadable settings ($kind) exit 1" test $rc -eq 1
-  check "unreadable settings ($kind) say why" grep -q "^quillmark-cli setup: Cannot read .*SettingConfig.ini: " "$tmp/err"
+  check "unreadable settings ($kind) say why" grep -qE "^quillmark-cli setup: .*SettingConfig.ini.*(is a directory|not a regular file)" "$tmp/err"
   check "unreadable settings ($kind) send nothing" grep -qx 'The saved settings cannot be read; nothing was sent to the logger.' "$tmp/err"
 done
 if [ "$(id -u)" -ne 0 ]; then # root reads any file

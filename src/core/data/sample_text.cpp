@@ -36,11 +36,6 @@ std::string sampleValueText(std::uint16_t raw, double factor, bool markOverRange
     return s;
 }
 
-std::string sampleValueText(std::uint16_t raw, double factor, bool markOverRange) {
-    const double value = convertedValue(raw, factor);
-    return markOverRange ? convertedValueText(value) : formatFixed(value, 2);
-}
-
 SampleClock::SampleClock(const Recording& rec, std::int64_t start)
     : delta_(rec.effectiveInterval()), start_(start) {}
 

@@ -268,7 +268,7 @@ TEST(IniStore, OnlyARegularFileIsRead) {
         std::string error;
         EXPECT_FALSE(ini.load(path, &error)) << path;
         EXPECT_EQ(ini.toString(), "") << path;
-        EXPECT_EQ(error.rfind("Cannot read " + path + ": ", 0), 0u) << error;
+        EXPECT_NE(error.find(path), std::string::npos) << error;
     }
     IniStore ini;
     EXPECT_TRUE(ini.load(file));
