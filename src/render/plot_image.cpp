@@ -47,8 +47,9 @@ bool savePlotImage(const PlotScene& scene, const PlotFrame& frame, const std::st
     if (png) {
         if (!renderPlotImage(scene, frame).save(&file, "PNG"))
             return fail(error, name,
-                        file.error() != QFileDevice::NoError ? file.errorString()
-                                                             : QStringLiteral("PNG encoding failed"));
+                        file.error() != QFileDevice::NoError
+                            ? file.errorString()
+                            : QStringLiteral("PNG encoding failed"));
     } else {
         drawSvg(scene, frame, file);
     }

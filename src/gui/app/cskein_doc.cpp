@@ -145,10 +145,9 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onExportExcel() {
     if (recording_.sampleCount < 1)
         return SaveOutcome::NothingToSave;
     const QString suggested = suggestedName();
-    const QString chosen =
-        askSaveFileName(window_, QStringLiteral("Data File(*.xls)"), QStringLiteral("xls"),
-                        suggested.isEmpty() ? QString() : suggested + QStringLiteral(".xls"),
-                        FileKind::Exports);
+    const QString chosen = askSaveFileName(
+        window_, QStringLiteral("Data File(*.xls)"), QStringLiteral("xls"),
+        suggested.isEmpty() ? QString() : suggested + QStringLiteral(".xls"), FileKind::Exports);
     if (chosen.isEmpty())
         return SaveOutcome::Cancelled;
     std::string error;

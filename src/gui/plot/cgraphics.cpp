@@ -78,7 +78,7 @@ void CGraphics::setSamples(const std::uint16_t* samples, std::int32_t count) {
     scene_.samples = samples;
     scene_.sampleCount = samples ? std::max(count, 0) : 0;
     summary_.build(scene_.samples, scene_.sampleCount);
-    analysis_.reset(); // it may refer to the samples being replaced
+    analysis_.reset();    // it may refer to the samples being replaced
     zoomHistory_.clear(); // windows of an earlier recording mean nothing now
     refresh();
 }
@@ -173,7 +173,8 @@ bool CGraphics::panTime(double windows) {
     if (windows < 0.0) {
         offset = xMin < offset ? std::max(offset + windows * span, xMin) : xMin;
     } else {
-        offset = offset + span < xMax ? std::min(offset + windows * span, xMax - span) : xMax - span;
+        offset =
+            offset + span < xMax ? std::min(offset + windows * span, xMax - span) : xMax - span;
     }
     if (geometry_.window() == before) {
         return false;
