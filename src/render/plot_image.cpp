@@ -22,6 +22,8 @@ void drawSvg(const PlotScene& scene, const PlotFrame& frame, QIODevice& out) {
     QSvgGenerator svg;
     svg.setOutputDevice(&out);
     svg.setSize(area.size());
+    // At the usual screen density one SVG pixel is one screen pixel, as in the PNG.
+    svg.setResolution(96);
     svg.setViewBox(area);
     svg.setTitle(QStringLiteral("Quillmark plot"));
     QPainter painter(&svg);
