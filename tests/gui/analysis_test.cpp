@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QXmlStreamReader>
 #include <cmath>
 #include <limits>
@@ -236,8 +237,14 @@ private slots:
         rec.samples[700] = 20000;
         QVERIFY(
             writeRecordingFile(file(QStringLiteral("a.smpq")).toStdString(), rec, kModelVoltage));
-        QVERIFY(app.openDocumentFile(file(QStringLiteral("a.smpq"))));
-        f->updateCommandUi();
+        QMimeData mime; // a dropped file, the one way in that is no command
+        mime.setUrls({QUrl::fromLocalFile(file(QStringLiteral("a.smpq")))});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(f, &enter);
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f, &drop);
+        QCOMPARE(app.view()->shownSampleCount(), 1000);
         QVERIFY(f->action(ID_FIT_VALUES)->isEnabled());
         const DataWindow all = plot->geometry().window();
         f->action(ID_ZOOM_TIME_IN)->trigger();

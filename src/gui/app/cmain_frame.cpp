@@ -352,6 +352,8 @@ void CMainFrame::dropEvent(QDropEvent* event) {
             event->acceptProposedAction();
             activateWindow();
             emit fileDropped(url.toLocalFile());
+            // Like a command, an opened file changes what the items may do.
+            updateCommandUi();
             return;
         }
     }
