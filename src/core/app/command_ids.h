@@ -35,6 +35,17 @@ enum CommandId : int {
     ID_UNIT_4 = 32788,
     ID_EXPORT_EXCEL = 32790,
     ID_HELP_CONTENTS = 32792,
+
+    // Analyze menu.
+    ID_FIT_VALUES = 32800,
+    ID_PAN_LEFT = 32801,
+    ID_PAN_RIGHT = 32802,
+    ID_PAGE_LEFT = 32803,
+    ID_PAGE_RIGHT = 32804,
+    ID_ZOOM_TIME_IN = 32805,
+    ID_ZOOM_TIME_OUT = 32806,
+    ID_EXPORT_IMAGE = 32807,
+    ID_COPY_IMAGE = 32808,
 };
 
 } // namespace quillmark

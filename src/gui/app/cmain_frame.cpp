@@ -1,5 +1,6 @@
 #include "gui/app/cmain_frame.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -99,6 +100,8 @@ void CMainFrame::buildMenus() {
     view->addAction(makeAction(ID_MOVE_VIEW, QStringLiteral("Move View")));
     view->addAction(makeAction(ID_ZOOM_IN, QStringLiteral("Zoom In")));
 
+    buildAnalyzeMenu();
+
     QMenu* link = bar->addMenu(QStringLiteral("&Link"));
     link->setObjectName(QStringLiteral("menuLink"));
     link->addAction(makeAction(ID_LOGGER_SETTING, QStringLiteral("&Logger Setting")));
@@ -123,7 +126,7 @@ void CMainFrame::buildMenus() {
     plainSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     addAction(plainSave);
 
-    for (QMenu* m : {fileMenu_, view, grid, link, help})
+    for (QMenu* m : {fileMenu_, view, grid, analyzeMenu_, link, help})
         connect(m, &QMenu::aboutToShow, this, &CMainFrame::updateCommandUi);
 
     setCommandHandler(ID_VIEW_TOOLBAR, [this] { toolBar_->setVisible(!toolBar_->isVisible()); });
@@ -132,6 +135,55 @@ void CMainFrame::buildMenus() {
                       [this] { statusBar()->setVisible(statusBar()->isHidden()); });
     setCommandCheck(ID_VIEW_STATUS_BAR, [this] { return !statusBar()->isHidden(); });
     setCommandHandler(ID_APP_EXIT, [this] { close(); });
+}
+
+void CMainFrame::buildAnalyzeMenu() {
+    struct Item {
+        int id;
+        const char* text;
+        QKeySequence shortcut;
+        const char* prompt;
+    };
+    const auto add = [this](const Item& item) {
+        QAction* act = makeAction(item.id, QString::fromLatin1(item.text));
+        act->setShortcut(item.shortcut);
+        act->setStatusTip(QString::fromLatin1(item.prompt));
+        analyzeMenu_->addAction(act);
+    };
+    analyzeMenu_ = menuBar()->addMenu(QStringLiteral("&Analyze"));
+    analyzeMenu_->setObjectName(QStringLiteral("menuAnalyze"));
+    add({ID_FIT_VALUES, "&Fit Values", QKeySequence(Qt::Key_F),
+         "Fit the value axis to the samples in view"});
+    // Measure is inserted here.
+    measurePlace_ = analyzeMenu_->addSeparator();
+    for (const Item& item : {
+             Item{ID_PAN_LEFT, "Pan &Left", QKeySequence(Qt::Key_Left),
+                  "Move the view back by a tenth of its width"},
+             Item{ID_PAN_RIGHT, "Pan &Right", QKeySequence(Qt::Key_Right),
+                  "Move the view on by a tenth of its width"},
+             Item{ID_PAGE_LEFT, "&Page Left", QKeySequence(Qt::SHIFT | Qt::Key_Left),
+                  "Move the view back by its whole width"},
+             Item{ID_PAGE_RIGHT, "Page Ri&ght", QKeySequence(Qt::SHIFT | Qt::Key_Right),
+                  "Move the view on by its whole width"},
+             Item{ID_ZOOM_TIME_IN, "Zoom Time &In", QKeySequence(Qt::Key_Plus),
+                  "Show half the time span about the middle"},
+             Item{ID_ZOOM_TIME_OUT, "Zoom Time &Out", QKeySequence(Qt::Key_Minus),
+                  "Show twice the time span about the middle"},
+         })
+        add(item);
+    analyzeMenu_->addSeparator();
+    add({ID_EXPORT_IMAGE, "&Export Image...", QKeySequence(Qt::CTRL | Qt::Key_E),
+         "Save the plot as shown as a PNG or SVG image"});
+    add({ID_COPY_IMAGE, "&Copy Image", QKeySequence(Qt::CTRL | Qt::Key_C),
+         "Copy the plot as shown to the clipboard"});
+
+    // The mouse modes are exclusive; the plot's mode decides the checks.
+    modeGroup_ = new QActionGroup(this);
+    modeGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    for (int id : {ID_ZOOM_IN, ID_MOVE_VIEW}) {
+        actions_[id]->setCheckable(true);
+        modeGroup_->addAction(actions_[id]);
+    }
 }
 
 void CMainFrame::buildToolBar() {
@@ -300,6 +352,8 @@ void CMainFrame::dropEvent(QDropEvent* event) {
             event->acceptProposedAction();
             activateWindow();
             emit fileDropped(url.toLocalFile());
+            // Like a command, an opened file changes what the items may do.
+            updateCommandUi();
             return;
         }
     }

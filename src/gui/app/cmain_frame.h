@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 
+class QActionGroup;
 class QLabel;
 class QMenu;
 
@@ -25,6 +26,12 @@ public:
     QAction* action(int id) const;
     QMenu* menu(const QString& objectName) const;
     QToolBar* toolBar() const { return toolBar_; }
+    // The Analyze menu, right after View. The Measure item goes just before measurePlace()
+    // (a separator) and joins modeGroup(), the exclusive group of the mouse-mode items that
+    // already holds Zoom In and Move View.
+    QMenu* analyzeMenu() const { return analyzeMenu_; }
+    QAction* measurePlace() const { return measurePlace_; }
+    QActionGroup* modeGroup() const { return modeGroup_; }
     QList<QAction*> toolBarActions() const;
 
     // The routing table: each command id has exactly one handler.
@@ -64,6 +71,7 @@ protected:
 private:
     QAction* makeAction(int id, const QString& text);
     void buildMenus();
+    void buildAnalyzeMenu();
     void buildToolBar();
     void buildStatusBar();
     void rebuildRecentMenu();
@@ -73,6 +81,9 @@ private:
     std::map<int, Predicate> checks_;
     std::map<int, Predicate> enabled_;
     QMenu* fileMenu_ = nullptr;
+    QMenu* analyzeMenu_ = nullptr;
+    QAction* measurePlace_ = nullptr;
+    QActionGroup* modeGroup_ = nullptr;
     QAction* recentSeparator_ = nullptr;
     QList<QAction*> recentActions_;
     QStringList recentFiles_;

@@ -14,10 +14,12 @@
 #include "core/app/command_ids.h"
 #include "core/link/logger_detector.h"
 #include "core/link/vendor_usb.h"
+#include "gui/app/analyze_commands.h"
 #include "gui/app/app_resources.h"
 #include "gui/app/cabout_dlg.h"
 #include "gui/app/cmain_frame.h"
 #include "gui/app/cskein_doc.h"
+#include "gui/plot/cgraphics.h"
 #include "gui/plot/cskein_view.h"
 
 namespace quillmark {
@@ -145,6 +147,7 @@ void CSkeinApp::registerCommands() {
                    ID_UNIT_2, ID_UNIT_3, ID_UNIT_4}) {
         f.setCommandCheck(id, [this, id] { return view_->isCommandChecked(id); });
     }
+    registerAnalyzeCommands(f, *view_->plotWindow());
 }
 
 void CSkeinApp::addRecent(const QString& path) {

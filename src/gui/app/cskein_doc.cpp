@@ -30,9 +30,11 @@ QString suggestedName() {
 } // namespace
 
 QString askSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
-                        const QString& suggested) {
+                        const QString& suggested, FileKind kind) {
     QFileDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("saveFileDialog"));
+    if (const QString folder = rememberedFolder(kind); !folder.isEmpty())
+        dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
@@ -41,17 +43,21 @@ QString askSaveFileName(QWidget* parent, const QString& filter, const QString& d
         dialog.selectFile(suggested);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    rememberFolder(kind, dialog.selectedFiles().constFirst());
     return dialog.selectedFiles().constFirst();
 }
 
 QString askOpenFileName(QWidget* parent) {
     QFileDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("openFileDialog"));
+    if (const QString folder = rememberedFolder(FileKind::Recordings); !folder.isEmpty())
+        dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({kDocumentFilter, QStringLiteral("All Files (*)")});
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    rememberFolder(FileKind::Recordings, dialog.selectedFiles().constFirst());
     return dialog.selectedFiles().constFirst();
 }
 
@@ -139,9 +145,9 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onExportExcel() {
     if (recording_.sampleCount < 1)
         return SaveOutcome::NothingToSave;
     const QString suggested = suggestedName();
-    const QString chosen =
-        askSaveFileName(window_, QStringLiteral("Data File(*.xls)"), QStringLiteral("xls"),
-                        suggested.isEmpty() ? QString() : suggested + QStringLiteral(".xls"));
+    const QString chosen = askSaveFileName(
+        window_, QStringLiteral("Data File(*.xls)"), QStringLiteral("xls"),
+        suggested.isEmpty() ? QString() : suggested + QStringLiteral(".xls"), FileKind::Exports);
     if (chosen.isEmpty())
         return SaveOutcome::Cancelled;
     std::string error;

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "core/data/recording.h"
+#include "gui/app/file_folders.h"
 
 class QWidget;
 
@@ -69,9 +70,10 @@ private:
 };
 
 // A save-file dialog with the given filter and default suffix, preset to `suggestedName` in the
-// current folder; asks before overwriting. Empty when cancelled.
+// folder last used for `kind`; asks before overwriting. Empty when cancelled.
 QString askSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
-                        const QString& suggestedName);
+                        const QString& suggestedName, FileKind kind = FileKind::Recordings);
+// The open dialog for recordings, starting in their last folder.
 QString askOpenFileName(QWidget* parent);
 
 } // namespace quillmark

@@ -57,6 +57,7 @@ void CGraphics::setRecording(const Recording& rec, std::int64_t startTime) {
     setAlarmLevels(rec.alarmLow(), rec.alarmHigh());
     setSampleInterval(rec.effectiveInterval());
     setStartTime(startTime);
+    analysis_.emplace(rec);
 }
 
 bool CGraphics::setData(const Recording* rec) {
@@ -77,6 +78,7 @@ void CGraphics::setSamples(const std::uint16_t* samples, std::int32_t count) {
     scene_.samples = samples;
     scene_.sampleCount = samples ? std::max(count, 0) : 0;
     summary_.build(scene_.samples, scene_.sampleCount);
+    analysis_.reset();    // it may refer to the samples being replaced
     zoomHistory_.clear(); // windows of an earlier recording mean nothing now
     refresh();
 }
@@ -135,6 +137,66 @@ bool CGraphics::undoZoom() {
     return true;
 }
 
+bool CGraphics::fitValues() {
+    if (!analysis_ || geometry_.dragging) {
+        return false;
+    }
+    const DataWindow before = geometry_.window();
+    // The spans are products of scale and width: allow for their rounding at the edges.
+    constexpr double kEdge = 1e-6;
+    const auto first = truncToInt64(std::ceil(before.xOffset - kEdge));
+    const auto last = truncToInt64(std::floor(before.xOffset + before.xSpan + kEdge));
+    const double factor = unitFactor(scene_.unitIndex);
+    const std::optional<ValueSpan> fit = analysis_->fitValues(first, last, factor);
+    if (!fit) {
+        return false;
+    }
+    // The window holds base-unit values; the fit is in the display unit.
+    DataWindow after = before;
+    after.yOffset = fit->low / factor;
+    after.ySpan = (fit->high - fit->low) / factor;
+    geometry_.setWindow(after);
+    rememberWindow(before);
+    refresh();
+    return true;
+}
+
+bool CGraphics::panTime(double windows) {
+    if (geometry_.dragging || windows == 0.0) {
+        return false;
+    }
+    const DataWindow before = geometry_.window();
+    const double xMin = geometry_.xMin;
+    const double xMax = geometry_.xMax;
+    const double span = before.xSpan;
+    double& offset = geometry_.xOffset;
+    if (windows < 0.0) {
+        offset = xMin < offset ? std::max(offset + windows * span, xMin) : xMin;
+    } else {
+        offset =
+            offset + span < xMax ? std::min(offset + windows * span, xMax - span) : xMax - span;
+    }
+    if (geometry_.window() == before) {
+        return false;
+    }
+    rememberWindow(before);
+    refresh();
+    return true;
+}
+
+bool CGraphics::zoomTimeAboutCentre(double factor) {
+    if (geometry_.dragging) {
+        return false;
+    }
+    const DataWindow before = geometry_.window();
+    if (!geometry_.wheelZoom(kPlotLeft + geometry_.plotWidth / 2, factor)) {
+        return false;
+    }
+    rememberWindow(before);
+    refresh();
+    return true;
+}
+
 void CGraphics::wheelEvent(QWheelEvent* event) {
     const int steps = event->angleDelta().y() / 120;
     if (steps == 0 || geometry_.dragging) {
@@ -165,6 +227,29 @@ void CGraphics::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CGraphics::keyPressEvent(QKeyEvent* event) {
+    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        panTime((event->key() == Qt::Key_Left ? -1.0 : 1.0) * (shift ? 1.0 : 0.1));
+        return;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: // + without Shift on most layouts
+        zoomTimeAboutCentre(0.5);
+        return;
+    case Qt::Key_Minus:
+        zoomTimeAboutCentre(2.0);
+        return;
+    case Qt::Key_Home:
+        if (!geometry_.dragging) {
+            const DataWindow before = geometry_.window();
+            ResetView();
+            rememberWindow(before);
+        }
+        return;
+    default:
+        break;
+    }
     if (event->key() == Qt::Key_Escape) {
         if (geometry_.dragging) {
             geometry_.dragging = false; // drop the rubber band or pan

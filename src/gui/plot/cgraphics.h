@@ -18,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/analysis/range_analysis.h"
 #include "core/plot/column_reduction.h"
 #include "core/plot/plot_colours.h"
 #include "core/plot/plot_geometry.h"
@@ -53,6 +54,16 @@ public:
     // Back to the data window before the last zoom, wheel zoom, double-click or Escape of
     // this window; false when there is none. A new recording clears the history.
     bool undoZoom();
+    // Analyze, Fit Values: the value axis spans the valid samples of the visible time window
+    // (the time window stays), as one zoom-history step. False, and nothing changes, when no
+    // valid sample is visible or the recording came without setRecording.
+    bool fitValues();
+    // Pans the time axis by `windows` window widths (negative: earlier), clamped as a Move
+    // View drag clamps; one zoom-history step when it moves.
+    bool panTime(double windows);
+    // Zooms the time axis about the window's centre (a factor below 1 zooms in), within the
+    // wheel zoom's limits; one zoom-history step when it changes.
+    bool zoomTimeAboutCentre(double factor);
     void SetMode(PlotMode mode) { geometry_.setMode(mode); }
     PlotMode mode() const { return geometry_.mode; }
 
@@ -102,7 +113,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     // Additions for convenience: wheel zoom about the pointer, double-click and Escape for
-    // View All, Backspace or Ctrl+Z to undo the last zoom.
+    // View All, Backspace or Ctrl+Z to undo the last zoom; Left/Right (Shift: a whole window)
+    // to pan, +/- to zoom the time axis, Home for View All.
     void wheelEvent(QWheelEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -132,6 +144,8 @@ private:
     QCursor handCursor_;
     std::optional<QCursor> savedCursor_;
     std::vector<DataWindow> zoomHistory_;
+    // Built once per hand-over: Fit Values then costs a block scan, not a pass over the data.
+    std::optional<RangeAnalysis> analysis_;
 };
 
 } // namespace quillmark

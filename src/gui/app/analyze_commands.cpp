@@ -1,0 +1,84 @@
+#include "gui/app/analyze_commands.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <string>
+
+#include "core/app/command_ids.h"
+#include "core/plot/plot_layout.h"
+#include "gui/app/app_resources.h"
+#include "gui/app/cmain_frame.h"
+#include "gui/app/file_folders.h"
+#include "gui/plot/cgraphics.h"
+#include "render/plot_image.h"
+
+namespace quillmark {
+namespace {
+
+const QString kPngFilter = QStringLiteral("PNG Image (*.png)");
+const QString kSvgFilter = QStringLiteral("SVG Image (*.svg)");
+
+} // namespace
+
+void registerAnalyzeCommands(CMainFrame& f, CGraphics& plot) {
+    CGraphics* p = &plot;
+    QWidget* parent = &f;
+    f.setCommandHandler(ID_FIT_VALUES, [p] { p->fitValues(); });
+    f.setCommandHandler(ID_PAN_LEFT, [p] { p->panTime(-0.1); });
+    f.setCommandHandler(ID_PAN_RIGHT, [p] { p->panTime(0.1); });
+    f.setCommandHandler(ID_PAGE_LEFT, [p] { p->panTime(-1.0); });
+    f.setCommandHandler(ID_PAGE_RIGHT, [p] { p->panTime(1.0); });
+    f.setCommandHandler(ID_ZOOM_TIME_IN, [p] { p->zoomTimeAboutCentre(0.5); });
+    f.setCommandHandler(ID_ZOOM_TIME_OUT, [p] { p->zoomTimeAboutCentre(2.0); });
+    f.setCommandHandler(ID_EXPORT_IMAGE, [p, parent] { exportPlotImage(*p, parent); });
+    f.setCommandHandler(ID_COPY_IMAGE, [p] { copyPlotImage(*p); });
+    // Without samples the plot window is hidden: nothing to analyse or show.
+    for (int id : {ID_FIT_VALUES, ID_PAN_LEFT, ID_PAN_RIGHT, ID_PAGE_LEFT, ID_PAGE_RIGHT,
+                   ID_ZOOM_TIME_IN, ID_ZOOM_TIME_OUT, ID_EXPORT_IMAGE, ID_COPY_IMAGE})
+        f.setCommandEnabled(id, [p] { return p->scene().sampleCount >= 1; });
+    f.setCommandCheck(ID_ZOOM_IN, [p] { return p->mode() == ZoomIn; });
+    f.setCommandCheck(ID_MOVE_VIEW, [p] { return p->mode() == MoveView; });
+}
+
+bool writePlotImage(const CGraphics& plot, const QString& path, QWidget* parent) {
+    std::string error;
+    if (savePlotImage(plot.scene(), screenFrame(plot.width(), plot.height(), plot.geometry()),
+                      path.toStdString(), &error))
+        return true;
+    QMessageBox box(QMessageBox::Warning, kApplicationTitle,
+                    QStringLiteral("Failed to export the image."), QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("imageExportFailure"));
+    box.setInformativeText(QString::fromStdString(error));
+    box.exec();
+    return false;
+}
+
+bool exportPlotImage(const CGraphics& plot, QWidget* parent) {
+    QFileDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("imageFileDialog"));
+    if (const QString folder = rememberedFolder(FileKind::Images); !folder.isEmpty())
+        dialog.setDirectory(folder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({kPngFilter, kSvgFilter});
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    // A name typed without an extension takes the chosen type's.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+        dialog.setDefaultSuffix(f == kSvgFilter ? QStringLiteral("svg") : QStringLiteral("png"));
+    });
+    dialog.selectFile(QStringLiteral("plot.png"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    const QString path = dialog.selectedFiles().constFirst();
+    rememberFolder(FileKind::Images, path);
+    return writePlotImage(plot, path, parent);
+}
+
+void copyPlotImage(const CGraphics& plot) {
+    QGuiApplication::clipboard()->setImage(plot.renderPlot());
+}
+
+} // namespace quillmark

@@ -1,0 +1,20 @@
+#pragma once
+// The plot written to an image file, as the window shows it without pointer overlays: PNG or
+// SVG, chosen by the file name's extension. Needs a QGuiApplication (fonts), no widgets.
+//
+//   std::string error;
+//   if (!savePlotImage(scene, screenFrame(1000, 520, geometry), "plot.svg", &error)) ...
+#include <string>
+
+#include "core/plot/plot_layout.h"
+#include "core/plot/plot_scene.h"
+
+namespace quillmark {
+
+// Writes the whole frame to `path` (replacing it only once the image is complete). False with
+// a message naming the file and the reason in `error` (when not null) on failure, including a
+// name that ends neither in .png nor in .svg.
+bool savePlotImage(const PlotScene& scene, const PlotFrame& frame, const std::string& path,
+                   std::string* error);
+
+} // namespace quillmark
