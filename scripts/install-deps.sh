@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # SVG output of the plot (quillmark-cli plot, image export).
+  qt6-svg-dev
   libusb-1.0-0-dev umockdev libumockdev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev

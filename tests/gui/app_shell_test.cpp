@@ -181,7 +181,7 @@ private slots:
         QStringList tops;
         for (QAction* a : f->menuBar()->actions())
             tops << a->text();
-        QCOMPARE(tops, (QStringList{"&File", "&View", "&Link", "&Help"}));
+        QCOMPARE(tops, (QStringList{"&File", "&View", "&Analyze", "&Link", "&Help"}));
 
         const QList<MenuEntry> file = {{ID_FILE_OPEN, "&Open...\tCtrl+O"},
                                        {ID_FILE_SAVE, "&Save"},

@@ -35,6 +35,7 @@ enum CommandId : int {
     ID_UNIT_4 = 32788,
     ID_EXPORT_EXCEL = 32790,
     ID_HELP_CONTENTS = 32792,
+    ID_MEASURE = 32820, // Analyze, Measure: the third mouse mode
 };
 
 } // namespace quillmark

@@ -8,10 +8,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "core/app/command_ids.h"
+#include "gui/analysis/measurements_panel.h"
 #include "gui/app/app_resources.h"
 #include "gui/link/transfer_runner.h"
 
@@ -19,6 +21,11 @@ namespace quillmark {
 namespace {
 
 const QString kReady = QStringLiteral("Ready");
+
+// Preferences of our own additions, apart from the recent-file list.
+QSettings preferences() {
+    return QSettings(QStringLiteral("Quillmark"), QStringLiteral("Quillmark"));
+}
 
 struct ToolButton {
     int id;
@@ -99,6 +106,13 @@ void CMainFrame::buildMenus() {
     view->addAction(makeAction(ID_MOVE_VIEW, QStringLiteral("Move View")));
     view->addAction(makeAction(ID_ZOOM_IN, QStringLiteral("Zoom In")));
 
+    QMenu* analyze = bar->addMenu(QStringLiteral("&Analyze"));
+    analyze->setObjectName(QStringLiteral("menuAnalyze"));
+    QAction* measure = makeAction(ID_MEASURE, QStringLiteral("&Measure"));
+    measure->setShortcut(QKeySequence(Qt::Key_M));
+    measure->setStatusTip(QStringLiteral("Drag across the plot to measure a range of samples"));
+    analyze->addAction(measure);
+
     QMenu* link = bar->addMenu(QStringLiteral("&Link"));
     link->setObjectName(QStringLiteral("menuLink"));
     link->addAction(makeAction(ID_LOGGER_SETTING, QStringLiteral("&Logger Setting")));
@@ -123,7 +137,7 @@ void CMainFrame::buildMenus() {
     plainSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     addAction(plainSave);
 
-    for (QMenu* m : {fileMenu_, view, grid, link, help})
+    for (QMenu* m : {fileMenu_, view, grid, analyze, link, help})
         connect(m, &QMenu::aboutToShow, this, &CMainFrame::updateCommandUi);
 
     setCommandHandler(ID_VIEW_TOOLBAR, [this] { toolBar_->setVisible(!toolBar_->isVisible()); });
@@ -256,6 +270,47 @@ void CMainFrame::rebuildRecentMenu() {
     }
 }
 
+void CMainFrame::attachMeasurements(CGraphics* plot) {
+    if (!measurements_) {
+        measurements_ = new MeasurementsPanel(this);
+        QSettings prefs = preferences();
+        prefs.beginGroup(QStringLiteral("Measurements"));
+        const auto area = static_cast<Qt::DockWidgetArea>(
+            prefs.value(QStringLiteral("area"), static_cast<int>(Qt::RightDockWidgetArea)).toInt());
+        addDockWidget(area == Qt::NoDockWidgetArea ? Qt::RightDockWidgetArea : area, measurements_);
+        if (prefs.value(QStringLiteral("floating"), false).toBool()) {
+            measurements_->setFloating(true);
+            const QRect where = prefs.value(QStringLiteral("geometry")).toRect();
+            if (where.isValid())
+                measurements_->setGeometry(where);
+        }
+        measurements_->setVisible(prefs.value(QStringLiteral("visible"), false).toBool());
+        connect(measurements_, &QDockWidget::dockLocationChanged, this,
+                [this] { saveMeasurementsPlace(); });
+        connect(measurements_, &QDockWidget::topLevelChanged, this,
+                [this] { saveMeasurementsPlace(); });
+    }
+    measurements_->follow(plot);
+}
+
+void CMainFrame::showMeasurements() {
+    if (measurements_ && measurements_->isHidden()) {
+        measurements_->show();
+        saveMeasurementsPlace();
+    }
+}
+
+void CMainFrame::saveMeasurementsPlace() const {
+    if (!measurements_)
+        return;
+    QSettings prefs = preferences();
+    prefs.beginGroup(QStringLiteral("Measurements"));
+    prefs.setValue(QStringLiteral("area"), static_cast<int>(dockWidgetArea(measurements_)));
+    prefs.setValue(QStringLiteral("floating"), measurements_->isFloating());
+    prefs.setValue(QStringLiteral("geometry"), measurements_->geometry());
+    prefs.setValue(QStringLiteral("visible"), !measurements_->isHidden());
+}
+
 void CMainFrame::onLoggerArrival() {
     if (deviceScan_)
         deviceScan_();
@@ -279,6 +334,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    saveMeasurementsPlace();
     event->accept();
 }
 

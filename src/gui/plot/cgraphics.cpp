@@ -57,6 +57,9 @@ void CGraphics::setRecording(const Recording& rec, std::int64_t startTime) {
     setAlarmLevels(rec.alarmLow(), rec.alarmHigh());
     setSampleInterval(rec.effectiveInterval());
     setStartTime(startTime);
+    recording_ = &rec;
+    analysis_ = RangeAnalysis(rec);
+    emit measurementChanged();
 }
 
 bool CGraphics::setData(const Recording* rec) {
@@ -78,6 +81,9 @@ void CGraphics::setSamples(const std::uint16_t* samples, std::int32_t count) {
     scene_.sampleCount = samples ? std::max(count, 0) : 0;
     summary_.build(scene_.samples, scene_.sampleCount);
     zoomHistory_.clear(); // windows of an earlier recording mean nothing now
+    recording_ = nullptr;
+    analysis_ = RangeAnalysis();
+    selection_.reset();
     refresh();
 }
 
@@ -165,6 +171,14 @@ void CGraphics::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CGraphics::keyPressEvent(QKeyEvent* event) {
+    // Escape first drops a measured selection (or the drag making one); only then does it
+    // mean View All.
+    if (event->key() == Qt::Key_Escape &&
+        (selection_ || (geometry_.mode == Measure && geometry_.dragging))) {
+        geometry_.dragging = false;
+        setSelection(std::nullopt);
+        return;
+    }
     if (event->key() == Qt::Key_Escape) {
         if (geometry_.dragging) {
             geometry_.dragging = false; // drop the rubber band or pan
@@ -249,6 +263,42 @@ void CGraphics::refresh() {
     readoutShown_ = false;
     band_.reset();
     update();
+    emit measurementChanged();
+}
+
+void CGraphics::setSelection(std::optional<SampleSelection> s) {
+    if (s == selection_) {
+        return;
+    }
+    selection_ = s;
+    // Only the overlay changes: the cached plot stays.
+    update(QRect(kPlotLeft, kPlotTop, geometry_.plotWidth + 1, geometry_.plotHeight + 1));
+    emit measurementChanged();
+}
+
+std::optional<SampleSelection> CGraphics::measuredRange() const {
+    if (selection_) {
+        return selection_;
+    }
+    const std::int64_t n = scene_.sampleCount;
+    if (n < 1) {
+        return std::nullopt;
+    }
+    const std::int64_t first =
+        std::clamp<std::int64_t>(geometry_.readoutIndex(kPlotLeft), 0, n - 1);
+    const std::int64_t last =
+        std::clamp<std::int64_t>(geometry_.readoutIndex(kPlotLeft + geometry_.plotWidth), 0, n - 1);
+    return SampleSelection{first, last};
+}
+
+std::vector<MeasurementLine> CGraphics::measurement() const {
+    const std::optional<SampleSelection> range = measuredRange();
+    if (!recording_ || !range) {
+        return {};
+    }
+    const DisplayUnit unit = displayUnit(loggerModel(), scene_.unitIndex);
+    return measurementLines(*recording_,
+                            analysis_.statistics(range->first, range->last, unit.factor), unit);
 }
 
 QImage CGraphics::renderPlot() const {
@@ -313,11 +363,19 @@ void CGraphics::paintEvent(QPaintEvent* event) {
             if (geometry_.xOffset != x0 || geometry_.yOffset != y0) {
                 cacheValid_ = false;
                 update();
+                emit measurementChanged();
             }
         }
     }
     QPainter p(this);
     p.drawImage(event->rect(), cache_, event->rect());
+    if (selection_) {
+        if (const auto cols = geometry_.selectionColumns(*selection_)) {
+            p.fillRect(QRect(cols->first, kPlotTop, cols->second - cols->first + 1,
+                             geometry_.plotHeight + 1),
+                       QColor(40, 120, 220, 70));
+        }
+    }
     if (readoutShown_) {
         const QRect strip = readoutStrip();
         p.fillRect(strip, toQColor(scene_.colours.border));
@@ -357,6 +415,12 @@ void CGraphics::applyCursor(PlotCursor c) {
         }
         setCursor(c == PlotCursor::Zoom ? zoomCursor_ : handCursor_);
         break;
+    case PlotCursor::Measure:
+        if (!savedCursor_) {
+            savedCursor_ = cursor();
+        }
+        setCursor(Qt::SizeHorCursor);
+        break;
     case PlotCursor::Saved:
         if (savedCursor_) {
             setCursor(*savedCursor_);
@@ -384,6 +448,9 @@ void CGraphics::mouseMoveEvent(QMouseEvent* event) {
     applyCursor(m.cursor);
     if (m.repaintAll) {
         refresh();
+    }
+    if (m.moveMeasure) {
+        setSelection(geometry_.measureSelection(m.bandStart.x, m.newBandEnd.x, scene_.sampleCount));
     }
     if (m.moveRubberBand) {
         if (band_) {
@@ -418,6 +485,9 @@ void CGraphics::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     applyCursor(r.cursor);
+    if (r.endMeasure) {
+        setSelection(geometry_.measureSelection(r.bandStart.x, r.bandEnd.x, scene_.sampleCount));
+    }
     if (r.repaintAll) {
         refresh();
     }
