@@ -16,9 +16,11 @@
 #include "core/data/recording_file.h"
 #include "core/data/sample_text.h"
 #include "core/plot/column_reduction.h"
+#include "core/plot/plot_colours.h"
 #include "core/plot/plot_geometry.h"
 #include "core/plot/plot_layout.h"
 #include "core/plot/plot_scene.h"
+#include "core/settings/ini_store.h"
 #include "render/plot_image.h"
 
 namespace quillmark::cli {
@@ -223,6 +225,10 @@ int runPlot(const std::vector<std::string>& args) {
     scene.minIndex = rec.minIndex;
     scene.average = rec.average;
     scene.model = loaded->model;
+    // The colours the application saved; without a settings file, the defaults.
+    IniStore ini;
+    ini.load(settingsIniPath());
+    scene.colours = readPlotColours(ini);
 
     startGui();
     if (!savePlotImage(scene, screenFrame(width, height, g), output, &error)) {

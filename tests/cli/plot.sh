@@ -4,6 +4,7 @@
 source "$(dirname "$0")/harness.bash"
 data=${QUILLMARK_TEST_DATA:?}
 export TZ=UTC
+export XDG_CONFIG_HOME=$tmp/config # the plot colours come from the settings file
 # No display of any kind: the command must choose the offscreen platform itself.
 headless() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
 differ() { ! cmp -s "$1" "$2"; }
@@ -47,6 +48,13 @@ check "time window changes the picture" differ "$tmp/all.png" "$tmp/window.png"
 headless "$cli" plot "$data/sample.smpq" --first 200 --last 300 --fit -o "$tmp/fit.png"; rc=$?
 check "--fit exits 0" test $rc -eq 0
 check "--fit changes the value axis" differ "$tmp/window.png" "$tmp/fit.png"
+
+# The application's saved colours are used.
+mkdir -p "$tmp/config/Quillmark"
+printf '[K52R_BKCOLOR]\r\nRVALUE=10\r\nGVALUE=200\r\nBVALUE=30\r\n' >"$tmp/config/Quillmark/SettingConfig.ini"
+headless "$cli" plot "$data/sample.smpq" --size 640x400 -o "$tmp/green.svg"
+check "saved background colour" grep -qi 'fill="#0ac81e"' "$tmp/green.svg"
+rm -r "$tmp/config/Quillmark"
 
 # Usage errors exit 2, other failures 1, each with a reason.
 for args in "--first 600" "--last 600" "--first 10 --last 5" "--first 7 --last 7" "--first -1" \
