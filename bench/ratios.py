@@ -1,8 +1,46 @@
 #!/usr/bin/env python3
 """Runs the core benchmarks once and prints the medians and the ratios the targets ask for.
 Usage: ratios.py [BENCH_EXE [benchmark options, e.g. --benchmark_filter=Range|PlainStat|Fit
-or --benchmark_filter=Export|BareWrite for the export and its baselines alone]]"""
-import json, subprocess, sys
+       or --benchmark_filter=Export|BareWrite for the export and its baselines alone]]
+       ratios.py --cli QUILLMARK_CLI [RUNS]   times whole `quillmark-cli plot` processes"""
+import array, json, os, statistics, struct, subprocess, sys, tempfile, time
+
+def cli_plot(cli, runs):
+    """Whole processes on a 10,000,000-sample recording: plot to PNG, against stats of the
+    same file (reading it and one pass over the samples) as the baseline."""
+    n = 10_000_000
+    header = bytearray(64)
+    struct.pack_into("<Ii", header, 12, 2, 2026)
+    struct.pack_into("<ff", header, 20, 5.0, 25.0)
+    header[28:33] = bytes([3, 29, 1, 59, 58])
+    header[51] = 0x02
+    period = array.array("H", (12000 + (i * 7919) % 9000 - 4500 + (i % 97) * 20 for i in range(10007)))
+    samples = (period * (n // len(period) + 1))[:n]
+    with tempfile.TemporaryDirectory() as tmp:
+        rec = os.path.join(tmp, "ten-million.smpq")
+        with open(rec, "wb") as f:
+            f.write(struct.pack("<iiidii", n, -1, -1, 0.0, 0, 710) + header)
+            f.write(samples.tobytes())
+        env = dict(os.environ)
+        for k in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"):
+            env.pop(k, None)
+        cases = {"stats (baseline)": [cli, "stats", rec],
+                 "plot to PNG": [cli, "plot", rec, "-o", os.path.join(tmp, "out.png")]}
+        times = {name: [] for name in cases}
+        for _ in range(runs):
+            for name, cmd in cases.items():
+                t0 = time.perf_counter()
+                subprocess.run(cmd, check=True, env=env, stdout=subprocess.DEVNULL)
+                times[name].append((time.perf_counter() - t0) * 1000)
+    med = {name: statistics.median(t) for name, t in times.items()}
+    for name, m in med.items():
+        print(f"{name:40s} median {m:11.1f} ms over {runs} runs")
+    print(f"quillmark-cli plot / stats of the same 10M-sample file: "
+          f"{med['plot to PNG'] / med['stats (baseline)']:.2f}x")
+
+if len(sys.argv) > 2 and sys.argv[1] == "--cli":
+    cli_plot(sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else 5)
+    sys.exit(0)
 
 exe = sys.argv[1] if len(sys.argv) > 1 else "build/default/bench/quillmark_core_bench"
 # Repetitions of all benchmarks run in random order, so a change of load while they run (other
@@ -72,3 +110,7 @@ for length, target in (("100000", 0.5), ("9999001", 5.0)):
             print(f"{what} over {length} samples: {ms(name) * 1000:.1f} us, "
                   f"{ms(name) / ms(plain):.5f}x the plain loop's {ms(plain):.2f} ms "
                   f"(target <= {limit} ms)")
+if "BM_SavePlotPng/10000000" in median and "BM_Peer_SavePng/10000000" in median:
+    ours, peer = ms("BM_SavePlotPng/10000000"), ms("BM_Peer_SavePng/10000000")
+    print(f"PNG of 10M samples: {ours:.1f} ms, QCustomPlot savePng {peer:.1f} ms: "
+          f"{ours / peer:.3f}x (target < 0.2)")

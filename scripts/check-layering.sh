@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Keeps Qt out of the domain, transports, simulator and CLI, libusb inside the transport,
-# the backend wiring in its one place, the widgets out of the drawing library, and the
-# pixel-exact fast paths away from widget code.
+# Keeps Qt out of the domain, transports, simulator and CLI (but for its plot command),
+# libusb inside the transport, the backend wiring in its one place, the widgets out of the
+# drawing library, and the pixel-exact fast paths away from widget code.
 set -u
 cd "$(dirname "$0")/.."
 fail=0
-if hits=$(grep -rnE '#include[[:space:]]*<Q' src/core src/transport src/sim src/cli 2>/dev/null); then
-  echo "Qt include outside src/gui and src/render:"; echo "$hits"; fail=1
+# The CLI draws in its plot command only, so that file alone may use Qt.
+if hits=$(grep -rnE '#include[[:space:]]*<Q' src/core src/transport src/sim src/cli 2>/dev/null | grep -v '^src/cli/cmd_plot\.cpp:'); then
+  echo "Qt include outside src/gui, src/render and the CLI's plot command:"; echo "$hits"; fail=1
 fi
 if hits=$(grep -rnE '#include[[:space:]]*[<"]libusb|PkgConfig::LIBUSB|usb-1\.0' src tests --include='*.cpp' --include='*.h' --include='CMakeLists.txt' 2>/dev/null | grep -vE '^(src|tests)/transport/'); then
   echo "libusb outside the transport:"; echo "$hits"; fail=1

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "core/analysis/measurement_text.h"
 #include "core/analysis/range_analysis.h"
 #include "core/data/recording_file.h"
 #include "core/data/sample_text.h"
@@ -51,44 +52,11 @@ template <typename T> void appendJsonNumber(std::string& out, T v) {
     out += shortestText(v).value_or("null");
 }
 
-std::string shortest(float v) {
-    return shortestText(v).value_or("--");
-}
-
-// "1 sample", "2 samples".
-std::string counted(std::int64_t n, const char* what) {
-    std::string s;
-    appendInt(s, n);
-    s = s + " " + what;
-    if (n != 1)
-        s += "s";
-    return s;
-}
-
 void appendJsonIndex(std::string& out, std::int64_t i) {
     if (i < 0)
         out += "null";
     else
         appendInt(out, i);
-}
-
-std::string text(double v, int decimals = 4) {
-    if (!std::isfinite(v))
-        return "--";
-    std::string s;
-    appendFixed(s, v, decimals);
-    return s;
-}
-
-// Seconds without trailing zeros: "20", "0.025".
-std::string seconds(double v) {
-    std::string s = text(v);
-    if (s.find('.') != std::string::npos) {
-        s.erase(s.find_last_not_of('0') + 1);
-        if (s.back() == '.')
-            s.pop_back();
-    }
-    return s;
 }
 
 void appendAlarmJson(std::string& out, const char* key, const AlarmFigures& a) {
@@ -105,20 +73,6 @@ void appendAlarmJson(std::string& out, const char* key, const AlarmFigures& a) {
     out += ", \"longest_samples\": ";
     appendInt(out, a.longestSamples);
     out += "}";
-}
-
-std::string alarmText(const AlarmFigures& a, const char* unit) {
-    return shortest(a.limit) + " " + unit + ": " + counted(a.samples, "sample") + ", " +
-           seconds(a.seconds) + " s, " + counted(a.excursions, "excursion") + ", longest " +
-           counted(a.longestSamples, "sample");
-}
-
-std::string extremeText(double value, std::int64_t index, const char* unit) {
-    if (index < 0)
-        return "--";
-    std::string s = text(value) + " " + unit + " at sample ";
-    appendInt(s, index);
-    return s;
 }
 
 int runStats(const std::vector<std::string>& args) {
@@ -238,30 +192,7 @@ int runStats(const std::vector<std::string>& args) {
         appendAlarmJson(out, "alarm_low", s.alarmLow);
         out += "}\n";
     } else {
-        const auto line = [&out](const char* label, const std::string& value) {
-            char head[16];
-            std::snprintf(head, sizeof head, "%-13s", label);
-            out += head + value + "\n";
-        };
-        std::string range;
-        appendInt(range, s.first);
-        range += " .. ";
-        appendInt(range, s.last);
-        range += " (";
-        appendInt(range, s.count);
-        range += " samples)";
-        line("Range:", range);
-        line("Start:", timed ? startText : "invalid");
-        line("End:", timed ? endText : "invalid");
-        line("Duration:", seconds(s.durationSeconds) + " s");
-        line("Unit:", unit.name);
-        line("Min:", extremeText(s.min, s.minIndex, unit.name));
-        line("Max:", extremeText(s.max, s.maxIndex, unit.name));
-        line("Mean:", s.minIndex < 0 ? "--" : text(s.mean) + " " + unit.name);
-        line("StdDev:", s.minIndex < 0 ? "--" : text(s.stddev) + " " + unit.name);
-        line("OverRange:", counted(s.overRange, "sample"));
-        line("AlarmHigh:", "above " + alarmText(s.alarmHigh, unit.name));
-        line("AlarmLow:", "below " + alarmText(s.alarmLow, unit.name));
+        out = measurementText(measurementLines(rec, s, unit));
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     if (std::fflush(stdout) != 0) {

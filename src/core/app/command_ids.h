@@ -46,6 +46,7 @@ enum CommandId : int {
     ID_ZOOM_TIME_OUT = 32806,
     ID_EXPORT_IMAGE = 32807,
     ID_COPY_IMAGE = 32808,
+    ID_MEASURE = 32820, // Analyze, Measure: the third mouse mode
 };
 
 } // namespace quillmark

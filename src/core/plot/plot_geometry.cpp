@@ -50,6 +50,9 @@ PlotCursor PlotGeometry::press(std::int32_t x, std::int32_t y) {
     if (mode == MoveView) {
         return PlotCursor::Hand;
     }
+    if (mode == Measure) {
+        return PlotCursor::Measure;
+    }
     return PlotCursor::Unchanged;
 }
 
@@ -94,6 +97,14 @@ MoveOutcome PlotGeometry::move(std::int32_t x, std::int32_t y) {
             dragLast = {x, y};
             out.repaintAll = true;
         }
+    } else if (mode == Measure) {
+        out.cursor = PlotCursor::Measure;
+        if (dragging) {
+            out.moveMeasure = true;
+            out.bandStart = dragStart;
+            out.oldBandEnd = dragLast;
+            out.newBandEnd = {std::clamp(x, kPlotLeft, right), std::clamp(y, kPlotTop, bottom)};
+        }
     } else {
         out.cursor = PlotCursor::Saved;
     }
@@ -105,6 +116,21 @@ MoveOutcome PlotGeometry::move(std::int32_t x, std::int32_t y) {
 
 ReleaseOutcome PlotGeometry::release(std::int32_t x, std::int32_t y) {
     ReleaseOutcome out;
+    if (mode == Measure) {
+        // The drag ends wherever the button comes up; the far end stays in the plot area.
+        if (!dragging) {
+            return out;
+        }
+        out.handled = true;
+        out.cursor = PlotCursor::Measure;
+        out.endMeasure = true;
+        out.bandStart = dragStart;
+        out.bandEnd = {std::clamp(x, kPlotLeft, plotWidth + kPlotLeft),
+                       std::clamp(y, kPlotTop, plotHeight + kPlotTop)};
+        dragLast = dragStart;
+        dragging = false;
+        return out;
+    }
     if (!insidePlotArea(x, y) && mode != ZoomIn) {
         return out;
     }
@@ -223,6 +249,37 @@ bool PlotGeometry::wheelZoom(std::int32_t x, double factor) {
 
 std::int64_t PlotGeometry::readoutIndex(std::int32_t x) const {
     return truncToInt64(xOffset - xMin + (x - kPlotLeft) * xScale + 0.5);
+}
+
+std::optional<SampleSelection> PlotGeometry::measureSelection(std::int32_t x0, std::int32_t x1,
+                                                              std::int64_t sampleCount) const {
+    if (sampleCount < 1 || std::abs(x1 - x0) < kMinMeasurePixels) {
+        return std::nullopt;
+    }
+    const auto clampIndex = [sampleCount](std::int64_t i) {
+        return std::clamp<std::int64_t>(i, 0, sampleCount - 1);
+    };
+    const std::int64_t a = clampIndex(readoutIndex(std::min(x0, x1)));
+    const std::int64_t b = clampIndex(readoutIndex(std::max(x0, x1)));
+    return SampleSelection{a, b};
+}
+
+std::optional<std::pair<std::int32_t, std::int32_t>>
+PlotGeometry::selectionColumns(const SampleSelection& s) const {
+    if (!(xScale > 0.0)) {
+        return std::nullopt;
+    }
+    const std::int64_t left = kPlotLeft;
+    const std::int64_t right = kPlotLeft + plotWidth;
+    const std::int64_t a =
+        sampleToPixelX(static_cast<double>(s.first), xScale, xOffset, xMin, kPlotLeft);
+    const std::int64_t b =
+        sampleToPixelX(static_cast<double>(s.last), xScale, xOffset, xMin, kPlotLeft);
+    if (b < left || a > right) {
+        return std::nullopt;
+    }
+    return std::pair{static_cast<std::int32_t>(std::max(a, left)),
+                     static_cast<std::int32_t>(std::min(b, right))};
 }
 
 } // namespace quillmark

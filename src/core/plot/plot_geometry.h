@@ -3,14 +3,17 @@
 // values are visible, how they map to pixels, and what View All, resize, a rubber-band zoom
 // and a pan drag do to them. The widget only delivers events and draws what this says.
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 namespace quillmark {
 
-// The two mouse modes the view ever sets. Other values may be stored; they only restore the
-// saved cursor on a mouse move.
+// The mouse modes the view sets. Other values may be stored; they only restore the saved
+// cursor on a mouse move.
 enum PlotMode : std::int32_t {
     ZoomIn = 1,
     MoveView = 4,
+    Measure = 8, // a drag selects a range of samples
 };
 
 // Screen margins of the plot area inside the plot window; DrawPlot keeps the right margin
@@ -32,6 +35,8 @@ inline constexpr int kEdgeBand = 3;
 inline constexpr double kMinZoomScale = 0.005;
 // A rubber band narrower or lower than this is not a zoom.
 inline constexpr int kMinZoomPixels = 5;
+// A Measure drag shorter than this is a click.
+inline constexpr int kMinMeasurePixels = 2;
 
 struct PlotPoint {
     std::int32_t x = 0;
@@ -49,7 +54,7 @@ struct DataWindow {
 };
 
 // Which cursor the widget should show after an event.
-enum class PlotCursor { Unchanged, Zoom, Hand, Saved };
+enum class PlotCursor { Unchanged, Zoom, Hand, Measure, Saved };
 
 // What the widget must do after a mouse move.
 struct MoveOutcome {
@@ -60,12 +65,23 @@ struct MoveOutcome {
     PlotPoint oldBandEnd;        // previous far corner (erase)
     PlotPoint newBandEnd;        // new far corner (draw)
     bool drawCursorLine = false; // false while dragging: the cursor line stays put
+    bool moveMeasure = false;    // a Measure drag moved: the selection runs bandStart..newBandEnd
 };
 
 struct ReleaseOutcome {
     bool handled = false;
     PlotCursor cursor = PlotCursor::Unchanged;
     bool repaintAll = false;
+    bool endMeasure = false; // a Measure drag ended between bandStart and bandEnd
+    PlotPoint bandStart;
+    PlotPoint bandEnd;
+};
+
+// Samples first..last, inclusive.
+struct SampleSelection {
+    std::int64_t first = 0;
+    std::int64_t last = 0;
+    friend bool operator==(const SampleSelection&, const SampleSelection&) = default;
 };
 
 class PlotGeometry {
@@ -117,6 +133,15 @@ public:
 
     // Sample index under a pointer x (rounded to the nearest sample right of sample 0).
     std::int64_t readoutIndex(std::int32_t x) const;
+    // The samples a Measure drag between pointer xs x0 and x1 selects, in either direction,
+    // kept inside 0..sampleCount-1. Nothing when there are no samples, or when the drag
+    // moved less than kMinMeasurePixels (a click clears the selection instead).
+    std::optional<SampleSelection> measureSelection(std::int32_t x0, std::int32_t x1,
+                                                    std::int64_t sampleCount) const;
+    // Pixel columns a selection covers in the plot area, left and right inclusive, cut to
+    // the plot area; nothing when it lies wholly outside the data window.
+    std::optional<std::pair<std::int32_t, std::int32_t>>
+    selectionColumns(const SampleSelection& s) const;
 };
 
 // Truncation toward zero that stays defined for any double: NaN gives 0 and values beyond

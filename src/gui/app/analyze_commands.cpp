@@ -41,6 +41,7 @@ void registerAnalyzeCommands(CMainFrame& f, CGraphics& plot) {
         f.setCommandEnabled(id, [p] { return p->scene().sampleCount >= 1; });
     f.setCommandCheck(ID_ZOOM_IN, [p] { return p->mode() == ZoomIn; });
     f.setCommandCheck(ID_MOVE_VIEW, [p] { return p->mode() == MoveView; });
+    f.setCommandCheck(ID_MEASURE, [p] { return p->mode() == Measure; });
 }
 
 bool writePlotImage(const CGraphics& plot, const QString& path, QWidget* parent) {

@@ -9,10 +9,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "core/app/command_ids.h"
+#include "gui/analysis/measurements_panel.h"
 #include "gui/app/app_resources.h"
 #include "gui/link/transfer_runner.h"
 
@@ -20,6 +22,11 @@ namespace quillmark {
 namespace {
 
 const QString kReady = QStringLiteral("Ready");
+
+// Preferences of our own additions, apart from the recent-file list.
+QSettings preferences() {
+    return QSettings(QStringLiteral("Quillmark"), QStringLiteral("Quillmark"));
+}
 
 struct ToolButton {
     int id;
@@ -154,7 +161,8 @@ void CMainFrame::buildAnalyzeMenu() {
     analyzeMenu_->setObjectName(QStringLiteral("menuAnalyze"));
     add({ID_FIT_VALUES, "&Fit Values", QKeySequence(Qt::Key_F),
          "Fit the value axis to the samples in view"});
-    // Measure is inserted here.
+    add({ID_MEASURE, "&Measure", QKeySequence(Qt::Key_M),
+         "Drag across the plot to measure a range of samples"});
     measurePlace_ = analyzeMenu_->addSeparator();
     for (const Item& item : {
              Item{ID_PAN_LEFT, "Pan &Left", QKeySequence(Qt::Key_Left),
@@ -180,7 +188,7 @@ void CMainFrame::buildAnalyzeMenu() {
     // The mouse modes are exclusive; the plot's mode decides the checks.
     modeGroup_ = new QActionGroup(this);
     modeGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-    for (int id : {ID_ZOOM_IN, ID_MOVE_VIEW}) {
+    for (int id : {ID_ZOOM_IN, ID_MOVE_VIEW, ID_MEASURE}) {
         actions_[id]->setCheckable(true);
         modeGroup_->addAction(actions_[id]);
     }
@@ -308,6 +316,47 @@ void CMainFrame::rebuildRecentMenu() {
     }
 }
 
+void CMainFrame::attachMeasurements(CGraphics* plot) {
+    if (!measurements_) {
+        measurements_ = new MeasurementsPanel(this);
+        QSettings prefs = preferences();
+        prefs.beginGroup(QStringLiteral("Measurements"));
+        const auto area = static_cast<Qt::DockWidgetArea>(
+            prefs.value(QStringLiteral("area"), static_cast<int>(Qt::RightDockWidgetArea)).toInt());
+        addDockWidget(area == Qt::NoDockWidgetArea ? Qt::RightDockWidgetArea : area, measurements_);
+        if (prefs.value(QStringLiteral("floating"), false).toBool()) {
+            measurements_->setFloating(true);
+            const QRect where = prefs.value(QStringLiteral("geometry")).toRect();
+            if (where.isValid())
+                measurements_->setGeometry(where);
+        }
+        measurements_->setVisible(prefs.value(QStringLiteral("visible"), false).toBool());
+        connect(measurements_, &QDockWidget::dockLocationChanged, this,
+                [this] { saveMeasurementsPlace(); });
+        connect(measurements_, &QDockWidget::topLevelChanged, this,
+                [this] { saveMeasurementsPlace(); });
+    }
+    measurements_->follow(plot);
+}
+
+void CMainFrame::showMeasurements() {
+    if (measurements_ && measurements_->isHidden()) {
+        measurements_->show();
+        saveMeasurementsPlace();
+    }
+}
+
+void CMainFrame::saveMeasurementsPlace() const {
+    if (!measurements_)
+        return;
+    QSettings prefs = preferences();
+    prefs.beginGroup(QStringLiteral("Measurements"));
+    prefs.setValue(QStringLiteral("area"), static_cast<int>(dockWidgetArea(measurements_)));
+    prefs.setValue(QStringLiteral("floating"), measurements_->isFloating());
+    prefs.setValue(QStringLiteral("geometry"), measurements_->geometry());
+    prefs.setValue(QStringLiteral("visible"), !measurements_->isHidden());
+}
+
 void CMainFrame::onLoggerArrival() {
     if (deviceScan_)
         deviceScan_();
@@ -331,6 +380,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    saveMeasurementsPlace();
     event->accept();
 }
 

@@ -12,6 +12,9 @@ class QMenu;
 
 namespace quillmark {
 
+class CGraphics;
+class MeasurementsPanel;
+
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -53,6 +56,12 @@ public:
     // to save), false when the save was cancelled or failed and the window must stay open.
     void setSaveBeforeClose(std::function<bool()> save) { saveBeforeClose_ = std::move(save); }
 
+    // The Measurements dock follows this plot; it stays hidden until first shown, and its
+    // place and visibility are remembered between runs.
+    void attachMeasurements(CGraphics* plot);
+    void showMeasurements();
+    MeasurementsPanel* measurementsPanel() const { return measurements_; }
+
     // The device scan run on each logger arrival (the model code becomes 710).
     void setDeviceScan(std::function<void()> scan) { deviceScan_ = std::move(scan); }
 
@@ -75,6 +84,7 @@ private:
     void buildToolBar();
     void buildStatusBar();
     void rebuildRecentMenu();
+    void saveMeasurementsPlace() const;
 
     std::map<int, QAction*> actions_;
     std::map<int, Handler> handlers_;
@@ -92,6 +102,7 @@ private:
     std::function<int()> shownSamples_;
     std::function<bool()> saveBeforeClose_;
     std::function<void()> deviceScan_;
+    MeasurementsPanel* measurements_ = nullptr;
 };
 
 } // namespace quillmark

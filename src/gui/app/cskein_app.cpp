@@ -66,6 +66,7 @@ bool CSkeinApp::initInstance(const CommandLine& cmd) {
     frame_->resize(1000, 720);
     frame_->setRecentFiles(recent_.entries());
     registerCommands();
+    frame_->attachMeasurements(view_->plotWindow());
 
     connect(doc_, &CSkeinDoc::titleChanged, frame_.get(), &CMainFrame::setDocumentTitle);
     connect(doc_, &CSkeinDoc::pathAdopted, this, &CSkeinApp::addRecent);
@@ -143,6 +144,10 @@ void CSkeinApp::registerCommands() {
                    ID_ALARM_LINE, ID_UNIT_0, ID_UNIT_1, ID_UNIT_2, ID_UNIT_3, ID_UNIT_4}) {
         f.setCommandHandler(id, [this, id] { view_->onCommand(id); });
     }
+    f.setCommandHandler(ID_MEASURE, [this] {
+        view_->onCommand(ID_MEASURE);
+        frame_->showMeasurements();
+    });
     for (int id : {ID_GRID_X, ID_GRID_Y, ID_MASK_POINTS, ID_ALARM_LINE, ID_UNIT_0, ID_UNIT_1,
                    ID_UNIT_2, ID_UNIT_3, ID_UNIT_4}) {
         f.setCommandCheck(id, [this, id] { return view_->isCommandChecked(id); });

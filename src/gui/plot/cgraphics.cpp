@@ -57,7 +57,9 @@ void CGraphics::setRecording(const Recording& rec, std::int64_t startTime) {
     setAlarmLevels(rec.alarmLow(), rec.alarmHigh());
     setSampleInterval(rec.effectiveInterval());
     setStartTime(startTime);
-    analysis_.emplace(rec);
+    recording_ = &rec;
+    analysis_ = RangeAnalysis(rec);
+    emit measurementChanged();
 }
 
 bool CGraphics::setData(const Recording* rec) {
@@ -78,8 +80,10 @@ void CGraphics::setSamples(const std::uint16_t* samples, std::int32_t count) {
     scene_.samples = samples;
     scene_.sampleCount = samples ? std::max(count, 0) : 0;
     summary_.build(scene_.samples, scene_.sampleCount);
-    analysis_.reset();    // it may refer to the samples being replaced
     zoomHistory_.clear(); // windows of an earlier recording mean nothing now
+    recording_ = nullptr;
+    analysis_ = RangeAnalysis(); // it may refer to the samples being replaced
+    selection_.reset();
     refresh();
 }
 
@@ -138,7 +142,7 @@ bool CGraphics::undoZoom() {
 }
 
 bool CGraphics::fitValues() {
-    if (!analysis_ || geometry_.dragging) {
+    if (geometry_.dragging) {
         return false;
     }
     const DataWindow before = geometry_.window();
@@ -147,7 +151,7 @@ bool CGraphics::fitValues() {
     const auto first = truncToInt64(std::ceil(before.xOffset - kEdge));
     const auto last = truncToInt64(std::floor(before.xOffset + before.xSpan + kEdge));
     const double factor = unitFactor(scene_.unitIndex);
-    const std::optional<ValueSpan> fit = analysis_->fitValues(first, last, factor);
+    const std::optional<ValueSpan> fit = analysis_.fitValues(first, last, factor);
     if (!fit) {
         return false;
     }
@@ -227,6 +231,14 @@ void CGraphics::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CGraphics::keyPressEvent(QKeyEvent* event) {
+    // Escape first drops a measured selection (or the drag making one); only then does it
+    // mean View All.
+    if (event->key() == Qt::Key_Escape &&
+        (selection_ || (geometry_.mode == Measure && geometry_.dragging))) {
+        geometry_.dragging = false;
+        setSelection(std::nullopt);
+        return;
+    }
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
     switch (event->key()) {
     case Qt::Key_Left:
@@ -334,6 +346,42 @@ void CGraphics::refresh() {
     readoutShown_ = false;
     band_.reset();
     update();
+    emit measurementChanged();
+}
+
+void CGraphics::setSelection(std::optional<SampleSelection> s) {
+    if (s == selection_) {
+        return;
+    }
+    selection_ = s;
+    // Only the overlay changes: the cached plot stays.
+    update(QRect(kPlotLeft, kPlotTop, geometry_.plotWidth + 1, geometry_.plotHeight + 1));
+    emit measurementChanged();
+}
+
+std::optional<SampleSelection> CGraphics::measuredRange() const {
+    if (selection_) {
+        return selection_;
+    }
+    const std::int64_t n = scene_.sampleCount;
+    if (n < 1) {
+        return std::nullopt;
+    }
+    const std::int64_t first =
+        std::clamp<std::int64_t>(geometry_.readoutIndex(kPlotLeft), 0, n - 1);
+    const std::int64_t last =
+        std::clamp<std::int64_t>(geometry_.readoutIndex(kPlotLeft + geometry_.plotWidth), 0, n - 1);
+    return SampleSelection{first, last};
+}
+
+std::vector<MeasurementLine> CGraphics::measurement() const {
+    const std::optional<SampleSelection> range = measuredRange();
+    if (!recording_ || !range) {
+        return {};
+    }
+    const DisplayUnit unit = displayUnit(loggerModel(), scene_.unitIndex);
+    return measurementLines(*recording_,
+                            analysis_.statistics(range->first, range->last, unit.factor), unit);
 }
 
 QImage CGraphics::renderPlot() const {
@@ -398,11 +446,19 @@ void CGraphics::paintEvent(QPaintEvent* event) {
             if (geometry_.xOffset != x0 || geometry_.yOffset != y0) {
                 cacheValid_ = false;
                 update();
+                emit measurementChanged();
             }
         }
     }
     QPainter p(this);
     p.drawImage(event->rect(), cache_, event->rect());
+    if (selection_) {
+        if (const auto cols = geometry_.selectionColumns(*selection_)) {
+            p.fillRect(QRect(cols->first, kPlotTop, cols->second - cols->first + 1,
+                             geometry_.plotHeight + 1),
+                       QColor(40, 120, 220, 70));
+        }
+    }
     if (readoutShown_) {
         const QRect strip = readoutStrip();
         p.fillRect(strip, toQColor(scene_.colours.border));
@@ -442,6 +498,12 @@ void CGraphics::applyCursor(PlotCursor c) {
         }
         setCursor(c == PlotCursor::Zoom ? zoomCursor_ : handCursor_);
         break;
+    case PlotCursor::Measure:
+        if (!savedCursor_) {
+            savedCursor_ = cursor();
+        }
+        setCursor(Qt::SizeHorCursor);
+        break;
     case PlotCursor::Saved:
         if (savedCursor_) {
             setCursor(*savedCursor_);
@@ -469,6 +531,9 @@ void CGraphics::mouseMoveEvent(QMouseEvent* event) {
     applyCursor(m.cursor);
     if (m.repaintAll) {
         refresh();
+    }
+    if (m.moveMeasure) {
+        setSelection(geometry_.measureSelection(m.bandStart.x, m.newBandEnd.x, scene_.sampleCount));
     }
     if (m.moveRubberBand) {
         if (band_) {
@@ -503,6 +568,9 @@ void CGraphics::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     applyCursor(r.cursor);
+    if (r.endMeasure) {
+        setSelection(geometry_.measureSelection(r.bandStart.x, r.bandEnd.x, scene_.sampleCount));
+    }
     if (r.repaintAll) {
         refresh();
     }

@@ -18,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/analysis/measurement_text.h"
 #include "core/analysis/range_analysis.h"
 #include "core/plot/column_reduction.h"
 #include "core/plot/plot_colours.h"
@@ -101,9 +102,22 @@ public:
     // The plot as the window shows it without pointer overlays (for tests and screenshots).
     QImage renderPlot() const;
 
+    // Measure mode: the samples a drag selected, kept in sample terms so zooming and panning
+    // move the band with the data. A new recording clears it.
+    std::optional<SampleSelection> selection() const { return selection_; }
+    void setSelection(std::optional<SampleSelection> s);
+    // The selection, or with none the samples of the visible window; nothing without samples.
+    std::optional<SampleSelection> measuredRange() const;
+    // Figures of measuredRange() in the display unit; empty without a handed-over recording.
+    std::vector<MeasurementLine> measurement() const;
+    // Built once per hand-over; empty after setSamples alone.
+    const RangeAnalysis& analysis() const { return analysis_; }
+
 signals:
     // A context-menu command for the view to carry out.
     void commandIssued(int id);
+    // The selection, the data window, the unit or the recording changed.
+    void measurementChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -144,8 +158,11 @@ private:
     QCursor handCursor_;
     std::optional<QCursor> savedCursor_;
     std::vector<DataWindow> zoomHistory_;
-    // Built once per hand-over: Fit Values then costs a block scan, not a pass over the data.
-    std::optional<RangeAnalysis> analysis_;
+
+    const Recording* recording_ = nullptr; // of the last hand-over
+    // Built once per hand-over: Fit Values and Measure then cost a block scan, not a pass.
+    RangeAnalysis analysis_;
+    std::optional<SampleSelection> selection_;
 };
 
 } // namespace quillmark

@@ -105,6 +105,9 @@ bool CSkeinView::onCommand(int id) {
     case ID_ZOOM_IN:
         plot_->SetMode(ZoomIn);
         return true;
+    case ID_MEASURE:
+        plot_->SetMode(Measure);
+        return true;
     case ID_GRID_X:
         plot_->setShowGridX(!plot_->showGridX());
         return true;

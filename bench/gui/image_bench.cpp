@@ -1,0 +1,165 @@
+// Saving the plot of 10,000,000 samples as a 1280x800 PNG, as `quillmark-cli plot` does
+// after reading the file, against QCustomPlot's savePng of the same data. Also the drawing
+// without the PNG encoding, and the hand-over work the command does before drawing.
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/app/logger_model.h"
+#include "core/plot/column_reduction.h"
+#include "core/plot/plot_geometry.h"
+#include "core/plot/plot_layout.h"
+#include "render/draw_plot.h"
+#include "render/plot_image.h"
+
+#ifdef QUILLMARK_HAVE_QCUSTOMPLOT
+#include <QApplication>
+#include <qcustomplot.h>
+#endif
+
+using namespace quillmark;
+
+namespace {
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 800;
+
+// A logger-like signal: a slow random walk with a little noise, in 0..30 V.
+const std::vector<std::uint16_t>& recording(std::size_t n) {
+    static std::vector<std::uint16_t> v;
+    if (v.size() != n) {
+        v.resize(n);
+        std::mt19937 rng(42);
+        std::normal_distribution<double> step(0.0, 8.0);
+        double x = 12000;
+        for (auto& s : v) {
+            x = std::clamp(x + step(rng), 0.0, 30000.0);
+            s = static_cast<std::uint16_t>(x);
+        }
+    }
+    return v;
+}
+
+std::string outPath(const char* name) {
+    static QTemporaryDir dir;
+    return QDir(dir.path()).filePath(QString::fromLatin1(name)).toStdString();
+}
+
+struct Picture {
+    PlotGeometry g;
+    PlotScene s;
+    SampleSummary summary;
+
+    explicit Picture(const std::vector<std::uint16_t>& v) {
+        g.resize(kWidth, kHeight);
+        g.resetView(std::int32_t(v.size()));
+        summary.build(v.data(), std::int64_t(v.size()));
+        s.samples = v.data();
+        s.sampleCount = std::int32_t(v.size());
+        s.summary = &summary;
+        s.maxIndex = std::int32_t(std::max_element(v.begin(), v.end()) - v.begin());
+        s.minIndex = std::int32_t(std::min_element(v.begin(), v.end()) - v.begin());
+        s.average = 12.0;
+        s.alarmLow = 5.0f;
+        s.alarmHigh = 25.0f;
+        s.startTime = 1700000000;
+        s.model = kModelVoltage;
+    }
+    PlotFrame frame() const { return screenFrame(kWidth, kHeight, g); }
+};
+
+// What the command does per image: render and write the PNG.
+void BM_SavePlotPng(benchmark::State& state) {
+    Picture p(recording(std::size_t(state.range(0))));
+    const std::string path = outPath("ours.png");
+    for (auto _ : state) {
+        if (!savePlotImage(p.s, p.frame(), path, nullptr))
+            state.SkipWithError("savePlotImage failed");
+    }
+}
+BENCHMARK(BM_SavePlotPng)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+// The drawing alone, without the PNG encoding.
+void BM_RenderPlotImage(benchmark::State& state) {
+    Picture p(recording(std::size_t(state.range(0))));
+    for (auto _ : state) {
+        const QImage image = renderPlotImage(p.s, p.frame());
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_RenderPlotImage)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+// The column summary the command builds before drawing.
+void BM_BuildSummary(benchmark::State& state) {
+    const auto& v = recording(std::size_t(state.range(0)));
+    for (auto _ : state) {
+        SampleSummary s(v.data(), std::int64_t(v.size()));
+        benchmark::DoNotOptimize(&s);
+    }
+}
+BENCHMARK(BM_BuildSummary)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+#ifdef QUILLMARK_HAVE_QCUSTOMPLOT
+// The same data through QCustomPlot: a line of width 2 with 5-pixel discs, its adaptive
+// sampling on (the default), written with savePng at the same size.
+void BM_Peer_SavePng(benchmark::State& state) {
+    const auto& v = recording(std::size_t(state.range(0)));
+    QCustomPlot plot;
+    plot.resize(kWidth, kHeight);
+    QVector<double> xs(qsizetype(v.size()));
+    QVector<double> ys(qsizetype(v.size()));
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        xs[qsizetype(i)] = double(i);
+        ys[qsizetype(i)] = v[i] / 1000.0;
+    }
+    QCPGraph* g = plot.addGraph();
+    g->setData(xs, ys, true);
+    g->setPen(QPen(Qt::blue, 2));
+    g->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 5));
+    plot.xAxis->setRange(0, double(v.size()));
+    plot.yAxis->setRange(0, 35);
+    const QString path = QString::fromStdString(outPath("peer.png"));
+    for (auto _ : state) {
+        if (!plot.savePng(path, kWidth, kHeight))
+            state.SkipWithError("savePng failed");
+    }
+}
+BENCHMARK(BM_Peer_SavePng)->Arg(10000000)->Unit(benchmark::kMillisecond);
+#endif
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+#ifdef QUILLMARK_HAVE_QCUSTOMPLOT
+    QApplication app(argc, argv); // QCustomPlot is a widget
+#else
+    QGuiApplication app(argc, argv);
+#endif
+    setLoggerModel(kModelVoltage);
+    std::vector<char*> args(argv, argv + argc);
+    std::string reps = "--benchmark_repetitions=5";
+    std::string agg = "--benchmark_report_aggregates_only=true";
+    bool hasReps = false;
+    for (char* a : args) {
+        hasReps = hasReps || std::string(a).rfind("--benchmark_repetitions", 0) == 0;
+    }
+    if (!hasReps) {
+        args.push_back(reps.data());
+        args.push_back(agg.data());
+    }
+    int n = int(args.size());
+    benchmark::Initialize(&n, args.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

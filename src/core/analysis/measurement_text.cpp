@@ -1,0 +1,119 @@
+#include "core/analysis/measurement_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "core/data/sample_text.h"
+#include "core/data/time_stamp.h"
+
+namespace quillmark {
+namespace {
+
+// The limits are single-precision values; their shortest text is what was entered.
+std::string shortest(float v) {
+    if (!std::isfinite(v))
+        return "--";
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+// "1 sample", "2 samples".
+std::string counted(std::int64_t n, const char* what) {
+    std::string s;
+    appendInt(s, n);
+    s = s + " " + what;
+    if (n != 1)
+        s += "s";
+    return s;
+}
+
+std::string fixed(double v) {
+    if (!std::isfinite(v))
+        return "--";
+    std::string s;
+    appendFixed(s, v, 4);
+    return s;
+}
+
+// Seconds without trailing zeros: "20", "0.025".
+std::string seconds(double v) {
+    std::string s = fixed(v);
+    if (s.find('.') != std::string::npos) {
+        s.erase(s.find_last_not_of('0') + 1);
+        if (s.back() == '.')
+            s.pop_back();
+    }
+    return s;
+}
+
+std::string alarmText(const AlarmFigures& a, const char* unit) {
+    return shortest(a.limit) + " " + unit + ": " + counted(a.samples, "sample") + ", " +
+           seconds(a.seconds) + " s, " + counted(a.excursions, "excursion") + ", longest " +
+           counted(a.longestSamples, "sample");
+}
+
+} // namespace
+
+std::vector<MeasurementLine> measurementLines(const Recording& rec, const RangeStatistics& s,
+                                              const DisplayUnit& unit) {
+    std::vector<MeasurementLine> lines;
+    if (s.count <= 0)
+        return lines;
+    const std::optional<std::int64_t> start = startTime(rec);
+    std::optional<SampleClock> clock;
+    if (start)
+        clock.emplace(rec, *start);
+    const auto timeOf = [&clock](std::int64_t i) {
+        std::string t;
+        if (clock)
+            clock->appendIsoSampleTime(t, i);
+        else
+            t = "invalid";
+        return t;
+    };
+    const auto extreme = [&](double value, std::int64_t index) {
+        if (index < 0)
+            return std::string("--");
+        std::string t = fixed(value) + " " + unit.name + " at sample ";
+        appendInt(t, index);
+        return t + ", " + timeOf(index);
+    };
+    const bool anyValid = s.minIndex >= 0;
+
+    std::string range;
+    appendInt(range, s.first);
+    range += " .. ";
+    appendInt(range, s.last);
+    range += " (";
+    appendInt(range, s.count);
+    range += " samples)";
+    lines.push_back({"Range:", range});
+    lines.push_back({"Start:", timeOf(s.first)});
+    lines.push_back({"End:", timeOf(s.last)});
+    lines.push_back({"Duration:", seconds(s.durationSeconds) + " s"});
+    lines.push_back({"Unit:", unit.name});
+    lines.push_back({"Min:", extreme(s.min, s.minIndex)});
+    lines.push_back({"Max:", extreme(s.max, s.maxIndex)});
+    lines.push_back({"Mean:", anyValid ? fixed(s.mean) + " " + unit.name : "--"});
+    lines.push_back({"StdDev:", anyValid ? fixed(s.stddev) + " " + unit.name : "--"});
+    lines.push_back({"OverRange:", counted(s.overRange, "sample")});
+    lines.push_back({"AlarmHigh:", "above " + alarmText(s.alarmHigh, unit.name)});
+    lines.push_back({"AlarmLow:", "below " + alarmText(s.alarmLow, unit.name)});
+    return lines;
+}
+
+std::string measurementText(const std::vector<MeasurementLine>& lines) {
+    std::string out;
+    for (const MeasurementLine& l : lines) {
+        out += l.label;
+        if (l.label.size() < 13)
+            out.append(13 - l.label.size(), ' ');
+        out += l.value;
+        out += '\n';
+    }
+    return out;
+}
+
+} // namespace quillmark

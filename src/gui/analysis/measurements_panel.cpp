@@ -1,0 +1,84 @@
+#include "gui/analysis/measurements_panel.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "gui/plot/cgraphics.h"
+
+namespace quillmark {
+
+MeasurementsPanel::MeasurementsPanel(QWidget* parent)
+    : QDockWidget(QStringLiteral("Measurements"), parent) {
+    setObjectName(QStringLiteral("measurementsPanel"));
+    auto* body = new QWidget(this);
+    auto* column = new QVBoxLayout(body);
+    caption_ = new QLabel(body);
+    caption_->setObjectName(QStringLiteral("measurementsCaption"));
+    column->addWidget(caption_);
+    grid_ = new QGridLayout();
+    grid_->setColumnStretch(1, 1);
+    column->addLayout(grid_);
+    column->addStretch(1);
+    setWidget(body);
+    connect(this, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+        if (shown)
+            refreshFigures();
+    });
+}
+
+void MeasurementsPanel::follow(CGraphics* plot) {
+    plot_ = plot;
+    connect(plot, &CGraphics::measurementChanged, this, [this] {
+        // Nobody reads a hidden panel; it catches up when shown.
+        if (isVisible())
+            refreshFigures();
+    });
+    refreshFigures();
+}
+
+void MeasurementsPanel::refreshFigures() {
+    if (plot_)
+        setLines(plot_->measurement(), plot_->selection().has_value());
+}
+
+void MeasurementsPanel::setLines(const std::vector<MeasurementLine>& lines, bool selection) {
+    caption_->setText(lines.empty() ? QStringLiteral("No samples")
+                      : selection   ? QStringLiteral("Selection")
+                                    : QStringLiteral("Visible window"));
+    // Rows are made once and reused: the panel updates on every pan step.
+    while (labels_.size() < static_cast<qsizetype>(lines.size())) {
+        const int row = static_cast<int>(labels_.size());
+        auto* label = new QLabel(widget());
+        auto* value = new QLabel(widget());
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        grid_->addWidget(label, row, 0, Qt::AlignTop);
+        grid_->addWidget(value, row, 1, Qt::AlignTop);
+        labels_.append(label);
+        values_.append(value);
+    }
+    for (qsizetype i = 0; i < labels_.size(); ++i) {
+        const bool used = i < static_cast<qsizetype>(lines.size());
+        if (used) {
+            const auto& line = lines[static_cast<std::size_t>(i)];
+            labels_[i]->setText(QString::fromStdString(line.label));
+            values_[i]->setText(QString::fromStdString(line.value));
+        }
+        labels_[i]->setVisible(used);
+        values_[i]->setVisible(used);
+    }
+}
+
+QString MeasurementsPanel::caption() const {
+    return caption_->text();
+}
+
+QStringList MeasurementsPanel::rows() const {
+    QStringList out;
+    for (qsizetype i = 0; i < labels_.size(); ++i)
+        if (!labels_[i]->isHidden())
+            out.append(labels_[i]->text() + QLatin1Char(' ') + values_[i]->text());
+    return out;
+}
+
+} // namespace quillmark
