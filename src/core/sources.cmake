@@ -1,5 +1,6 @@
 # The core library's sources, shared by the library and its fuzzing build.
 set(QUILLMARK_CORE_SOURCES
+  analysis/measurement_text.cpp
   analysis/range_analysis.cpp
   app/logger_model.cpp
   common/atomic_file.cpp

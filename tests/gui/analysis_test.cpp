@@ -189,6 +189,7 @@ private slots:
         };
         const Want want[] = {
             {ID_FIT_VALUES, "&Fit Values", "F"},
+            {ID_MEASURE, "&Measure", "M"},
             {0, nullptr, nullptr},
             {ID_PAN_LEFT, "Pan &Left", "Left"},
             {ID_PAN_RIGHT, "Pan &Right", "Right"},
@@ -202,7 +203,7 @@ private slots:
         };
         const QList<QAction*> items = f->analyzeMenu()->actions();
         QCOMPARE(items.size(), qsizetype(std::size(want)));
-        QCOMPARE(items[1], f->measurePlace());
+        QCOMPARE(items[2], f->measurePlace());
         for (qsizetype i = 0; i < items.size(); ++i) {
             const Want& w = want[i];
             QCOMPARE(items[i]->isSeparator(), w.id == 0);
@@ -212,8 +213,9 @@ private slots:
             QCOMPARE(items[i]->text(), QString::fromLatin1(w.text));
             QCOMPARE(items[i]->shortcut(), QKeySequence(QString::fromLatin1(w.keys)));
             QVERIFY2(!items[i]->statusTip().isEmpty(), w.text);
-            // Nothing to analyse without samples.
-            QVERIFY2(!items[i]->isEnabled(), w.text);
+            // Nothing to analyse without samples; Measure is a mouse mode, always on offer
+            // like Zoom In and Move View.
+            QVERIFY2(items[i]->isEnabled() == (w.id == ID_MEASURE), w.text);
         }
 
         // The mode items are exclusive and follow the plot's mode however it was set.
