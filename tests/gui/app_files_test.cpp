@@ -72,6 +72,29 @@ private slots:
         QVERIFY(filesInDir().isEmpty());
     }
 
+    void closingWithdrawnByEscapeOrCloseButtonKeepsTheWindow_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Escape") << true;
+        QTest::newRow("title bar close") << false;
+    }
+    void closingWithdrawnByEscapeOrCloseButtonKeepsTheWindow() {
+        QFETCH(bool, escape);
+        auto app = appWithSamples({1000, 2000, 3000});
+        QVERIFY(app);
+        const QStringList before = filesInDir();
+        auto watch = whenModal<QMessageBox>([escape](QMessageBox* box) {
+            if (escape)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->close();
+        });
+        QVERIFY(!app->mainFrame()->close());
+        QVERIFY(watch->seen);
+        QVERIFY(app->mainFrame()->isVisible());
+        QCOMPARE(app->view()->shownSampleCount(), 3);
+        QCOMPARE(filesInDir(), before);
+    }
+
     void closingWithSamplesAnsweredYesSavesBothFilesThenCloses() {
         auto app = appWithSamples({1000, 2000, 3000});
         QVERIFY(app);

@@ -370,6 +370,32 @@ private slots:
         QCOMPARE(f->windowTitle(), QStringLiteral("drop.smpq - Quillmark"));
     }
 
+    void namesThatAreNotUtf8ReachTheFileSystem() {
+        // Byte 0xff is never UTF-8; the name must reach the file system as these bytes.
+        const QByteArray folder = QFile::encodeName(dir_.path());
+        const QByteArray argName = folder + "/arg\xff.smpq";
+        const QByteArray dropName = folder + "/drop\xff.smpq";
+        QVERIFY(writeRecordingFile(argName.toStdString(), makeRecording({1, 2, 3}), 710));
+        QVERIFY(writeRecordingFile(dropName.toStdString(), makeRecording({1, 2, 3, 4}), 710));
+
+        QByteArray program("quillmark");
+        QByteArray arg = argName;
+        char* argv[] = {program.data(), arg.data(), nullptr};
+        CSkeinApp app;
+        auto failure = answerNextBox(QMessageBox::Ok);
+        QVERIFY(app.initInstance(parseCommandLine(argumentsFromArgv(2, argv))));
+        QVERIFY(!failure->shown);
+        QCOMPARE(app.document()->recording().sampleCount, 3);
+
+        QMimeData mime;
+        mime.setUrls({QUrl::fromEncoded("file://" + dropName.toPercentEncoding("/"))});
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        failure = answerNextBox(QMessageBox::Ok);
+        QApplication::sendEvent(app.mainFrame(), &drop);
+        QVERIFY(!failure->shown);
+        QCOMPARE(app.document()->recording().sampleCount, 4);
+    }
+
     void newKeepsTheRecordingButForgetsThePath() {
         const QString path = writeRecording(file(QStringLiteral("n.smpq")), {7, 8}, kModelVoltage);
         CSkeinApp app;

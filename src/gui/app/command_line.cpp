@@ -17,6 +17,13 @@ QString commandLineUsage() {
         "PRINTER may also name a file ending in .pdf, which receives the printed page.\n");
 }
 
+QStringList argumentsFromArgv(int argc, char** argv) {
+    QStringList out;
+    for (int i = 0; i < argc; ++i)
+        out << QString::fromLocal8Bit(argv[i]);
+    return out;
+}
+
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine cmd;
     auto fail = [&cmd](const QString& why) {

@@ -22,7 +22,10 @@ struct CommandLine {
     QString error;
 };
 
-// `arguments` as QCoreApplication::arguments() gives them (program name first).
+// The program's arguments from main()'s argv (program name first).
+QStringList argumentsFromArgv(int argc, char** argv);
+
+// `arguments` as argumentsFromArgv gives them (program name first).
 CommandLine parseCommandLine(const QStringList& arguments);
 
 QString commandLineUsage();

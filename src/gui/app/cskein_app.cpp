@@ -221,7 +221,8 @@ void CSkeinApp::onAppAbout() {
 void CSkeinApp::onHelpContents() {
     const QString path = manualPath();
     if (!path.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        openUrl_ ? openUrl_(QUrl::fromLocalFile(path))
+                 : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace quillmark
