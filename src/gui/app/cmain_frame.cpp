@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -19,6 +20,27 @@ namespace quillmark {
 namespace {
 
 const QString kReady = QStringLiteral("Ready");
+
+// "Save Data?" with Yes and No. QMessageBox would treat Escape and its close button as No,
+// which quits without saving; here they answer nothing, so the window and its data stay.
+class SaveQuestion : public QMessageBox {
+public:
+    explicit SaveQuestion(QWidget* parent)
+        : QMessageBox(QMessageBox::NoIcon, QStringLiteral("Tip"), QStringLiteral("Save Data?"),
+                      QMessageBox::Yes | QMessageBox::No, parent) {
+        setObjectName(QStringLiteral("saveDataQuestion"));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Cancel)) {
+            QDialog::reject();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override { QDialog::closeEvent(event); }
+};
 
 struct ToolButton {
     int id;
@@ -270,10 +292,15 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     const int shown = shownSamples_ ? shownSamples_() : 0;
     if (shown > 0) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tip"), QStringLiteral("Save Data?"),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        box.setObjectName(QStringLiteral("saveDataQuestion"));
-        if (box.exec() == QMessageBox::Yes && saveBeforeClose_ && !saveBeforeClose_()) {
+        SaveQuestion box(this);
+        box.exec();
+        if (box.clickedButton() == nullptr) {
+            // Escape or the question's own close button: the user takes the close back.
+            event->ignore();
+            return;
+        }
+        if (box.clickedButton() == box.button(QMessageBox::Yes) && saveBeforeClose_ &&
+            !saveBeforeClose_()) {
             // The save was cancelled or failed: closing now would lose the recording.
             event->ignore();
             return;
