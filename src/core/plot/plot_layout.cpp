@@ -1,5 +1,6 @@
 #include "core/plot/plot_layout.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillmark {
@@ -23,6 +24,7 @@ PlotFrame printLayout(int horzRes, int vertRes, const PlotGeometry& screen) {
     f.xScale = screen.plotWidth * screen.xScale / (horzRes - 2 * f.leftMargin);
     f.yScale = screen.plotHeight * screen.yScale / (vertRes / 2 - 2 * f.topMargin);
     f.printing = true;
+    f.penScale = std::max(1.0, f.fontHeight / double(kScreenFontHeight));
     return f;
 }
 

@@ -26,6 +26,9 @@ struct PlotFrame {
     int fontHeight = kScreenFontHeight;
     // Paper: white margin bands, nothing outside the rectangle.
     bool printing = false;
+    // Pen widths, dot sizes and dashes against the screen's: 1 on screen; on paper the
+    // page's font against the screen font, so lines stay as heavy as on screen.
+    double penScale = 1.0;
 
     int plotWidth() const { return right - left - 2 * leftMargin; }
     int plotHeight() const { return bottom - top - 2 * topMargin; }
