@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "core/data/sample_text.h"
@@ -94,16 +95,27 @@ void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, i
     drawTextTopLeft(p, left - topLabelWidth - 2, top - (3 * lineHeight) / 2,
                     qText(unitLabel(s.model, s.unitIndex)));
 
-    // Time and date labels centred under the time ticks.
+    // Time and date labels centred under the time ticks. In a narrow plot (the colour
+    // preview) neighbours would run together; a label that would touch the last one drawn in
+    // its row is left out.
+    const int minGap = std::max(2, fm.horizontalAdvance(QLatin1Char(' ')) / 2);
+    const auto placeInRow = [&](int& rowEnd, int x, int y, const QString& text) {
+        const int textWidth = fm.horizontalAdvance(text);
+        const int textLeft = x - textWidth / 2;
+        if (textLeft < rowEnd + minGap) {
+            return;
+        }
+        drawTextTopLeft(p, textLeft, y, text);
+        rowEnd = textLeft + textWidth;
+    };
+    int timeRowEnd = std::numeric_limits<int>::min() / 2;
+    int dateRowEnd = timeRowEnd;
     for (int k = 0; k <= kTimeTickIntervals; ++k) {
         const std::int64_t sample = timeTickSample(k, width, area.xScale, s.xOffset);
         const std::int64_t when = s.startTime + secondsAfter(sample, s.sampleInterval);
         const int x = left + (k * width) / kTimeTickIntervals;
-        const QString time = qText(clockText(when));
-        drawTextTopLeft(p, x - fm.horizontalAdvance(time) / 2, top + height + lineHeight / 2, time);
-        const QString date = qText(dateText(when));
-        drawTextTopLeft(p, x - fm.horizontalAdvance(date) / 2, top + height + (3 * lineHeight) / 2,
-                        date);
+        placeInRow(timeRowEnd, x, top + height + lineHeight / 2, qText(clockText(when)));
+        placeInRow(dateRowEnd, x, top + height + (3 * lineHeight) / 2, qText(dateText(when)));
     }
 
     if (s.hideStatistics) {

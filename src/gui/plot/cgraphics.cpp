@@ -292,7 +292,7 @@ QRect CGraphics::readoutStrip() const {
 }
 
 QRect CGraphics::cursorLineRect(int x) const {
-    return QRect(x, kPlotTop, 1, geometry_.plotHeight + 1);
+    return QRect(x, kPlotTop, 1, geometry_.plotHeight);
 }
 
 QRect CGraphics::bandRect(PlotPoint a, PlotPoint b) const {
@@ -333,7 +333,8 @@ void CGraphics::paintEvent(QPaintEvent* event) {
         // Inverts what it crosses: each pixel becomes NOT (pixel XOR red).
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
         p.setPen(QPen(QColor(255, 0, 0), 1));
-        p.drawLine(*cursorX_, kPlotTop, *cursorX_, geometry_.plotHeight + kPlotTop);
+        // Rows kPlotTop .. kPlotTop + plotHeight - 1: the bottom axis below is not inverted.
+        p.drawLine(*cursorX_, kPlotTop, *cursorX_, kPlotTop + geometry_.plotHeight - 1);
     }
     if (band_) {
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -403,6 +404,19 @@ void CGraphics::mouseMoveEvent(QMouseEvent* event) {
         update(cursorLineRect(x));
     }
     geometry_.finishMove(x, pt.y());
+}
+
+void CGraphics::leaveEvent(QEvent* event) {
+    // The readout and cursor line follow the pointer; without one they would stay stale.
+    if (cursorX_) {
+        update(cursorLineRect(*cursorX_));
+        cursorX_.reset();
+    }
+    if (readoutShown_) {
+        update(readoutStrip());
+        readoutShown_ = false;
+    }
+    QWidget::leaveEvent(event);
 }
 
 void CGraphics::mouseReleaseEvent(QMouseEvent* event) {

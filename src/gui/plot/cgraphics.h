@@ -100,6 +100,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     // Additions for convenience: wheel zoom about the pointer, double-click and Escape for
     // View All, Backspace or Ctrl+Z to undo the last zoom.
