@@ -134,7 +134,7 @@ private slots:
         // pointer leaving the window.
         g.refresh();
         QCOMPARE(shown(g), plain);
-        QTest::mouseMove(&g, QPoint(600, 300));
+        QTest::mouseMove(&g, QPoint(610, 300));
         QVERIFY(shown(g) != plain);
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(&g, &leave);
@@ -187,7 +187,8 @@ private slots:
         const int y30 = 40 + int(g.geometry().plotHeight - 30.0 / g.geometry().yScale);
         int curve = 0;
         for (int dy = -2; dy <= 2; ++dy)
-            curve += img.pixelColor(axis + g.geometry().plotWidth / 2, y30 + dy) == QColor(0, 0, 255);
+            curve +=
+                img.pixelColor(axis + g.geometry().plotWidth / 2, y30 + dy) == QColor(0, 0, 255);
         QVERIFY(curve > 0);
     }
 
