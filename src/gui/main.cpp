@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
 
     quillmark::LoggerBackend backend;
     std::string error;
-    if (!quillmark::createLoggerBackend(cmd.backend.toStdString(), backend, &error)) {
+    if (!quillmark::createLoggerBackend(quillmark::encodeLocalPath(cmd.backend).toStdString(),
+                                        backend, &error)) {
         std::fprintf(stderr, "quillmark: %s\n", error.c_str());
         return 2;
     }

@@ -14,6 +14,7 @@
 
 #include "core/app/command_ids.h"
 #include "gui/app/app_resources.h"
+#include "gui/app/command_line.h"
 #include "gui/link/transfer_runner.h"
 
 namespace quillmark {
@@ -326,7 +327,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
         if (url.isLocalFile()) {
             event->acceptProposedAction();
             activateWindow();
-            emit fileDropped(url.toLocalFile());
+            emit fileDropped(localPathFromUrl(url));
             return;
         }
     }

@@ -12,6 +12,7 @@
 #include "core/data/spreadsheet_export.h"
 #include "core/data/text_data_file.h"
 #include "gui/app/app_resources.h"
+#include "gui/app/command_line.h"
 #include "gui/link/cdlg_download.h"
 #include "gui/plot/cskein_view.h"
 #include "gui/settings/cdlg_setting.h"
@@ -71,7 +72,8 @@ void CSkeinDoc::newDocument() {
 
 bool CSkeinDoc::openDocument(const QString& path) {
     std::string error;
-    std::optional<LoadedRecording> loaded = readRecordingFile(path.toStdString(), &error);
+    std::optional<LoadedRecording> loaded =
+        readRecordingFile(encodeLocalPath(path).toStdString(), &error);
     if (!loaded) {
         QMessageBox box(QMessageBox::Warning, kApplicationTitle,
                         QStringLiteral("Failed to open document."), QMessageBox::Ok, window_);
@@ -106,7 +108,7 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onFileSave() {
                                            QStringLiteral("txt"), suggestedName());
     if (chosen.isEmpty())
         return SaveOutcome::Cancelled;
-    const SavePaths paths = documentSavePaths(chosen.toStdString());
+    const SavePaths paths = documentSavePaths(encodeLocalPath(chosen).toStdString());
     std::string error;
     if (!writeRecordingFile(paths.recordingPath, recording_, loggerModel(), &error) ||
         !writeTextDataFile(paths.textPath, recording_, currentUnitIndex(), loggerModel(), &error)) {
@@ -126,7 +128,8 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onFileSaveStandard() {
             return SaveOutcome::Cancelled;
     }
     std::string error;
-    if (!writeRecordingFile(target.toStdString(), recording_, loggerModel(), &error)) {
+    if (!writeRecordingFile(encodeLocalPath(target).toStdString(), recording_, loggerModel(),
+                            &error)) {
         reportSaveFailure(QString::fromStdString(error));
         return SaveOutcome::Failed;
     }
@@ -145,8 +148,8 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onExportExcel() {
     if (chosen.isEmpty())
         return SaveOutcome::Cancelled;
     std::string error;
-    if (!writeSpreadsheetExport(chosen.toStdString(), recording_, currentUnitIndex(), loggerModel(),
-                                &error)) {
+    if (!writeSpreadsheetExport(encodeLocalPath(chosen).toStdString(), recording_,
+                                currentUnitIndex(), loggerModel(), &error)) {
         // The export could not create or complete its file: say so rather than stay silent.
         reportSaveFailure(QString::fromStdString(error));
         return SaveOutcome::Failed;
