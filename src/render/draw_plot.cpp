@@ -141,12 +141,13 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
 
 // The margin bands cover what was drawn outside the plot area, except a 2-pixel strip right
 // of and below it.
-void drawMarginBands(QPainter& p, const PlotScene& s, const CurveMapping& m, bool printing) {
-    const QColor band = printing ? QColor(255, 255, 255) : toQColor(s.colours.border);
+void drawMarginBands(QPainter& p, const PlotScene& s, const CurveMapping& m,
+                     const PlotFrame& frame) {
+    const QColor band = frame.printing ? QColor(255, 255, 255) : toQColor(s.colours.border);
     const auto fill = [&](int x1, int y1, int x2, int y2) {
         p.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), band);
     };
-    const int outerRight = m.width + 2 * m.left;
+    const int outerRight = m.left + m.width + frame.rightMargin;
     fill(0, 0, outerRight, m.top);
     fill(0, 0, m.left, m.height + m.left);
     fill(0, m.top + m.height + 2, outerRight, m.height + 2 * m.left);
@@ -182,7 +183,7 @@ void DrawPlot(const PlotScene& s, const PlotFrame& frame, QPainter& p, CurveDraw
             drawCurveReduced(s, area, p, lineColour);
         }
     }
-    drawMarginBands(p, s, area, frame.printing);
+    drawMarginBands(p, s, area, frame);
     drawPlotLabels(p, s, area, frame.fontHeight);
     p.restore();
 }

@@ -19,6 +19,11 @@ QString qText(const std::string& s) {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
+// Value label k (0 at the bottom .. 10 at the top) at the exact tick position.
+QString valueTickText(int k, double unitYOffset, double unitYScale, int height) {
+    return qText(valueLabel(unitYOffset + (k * height / double(kValueTickIntervals)) * unitYScale));
+}
+
 } // namespace
 
 QFont plotFont(int height) {
@@ -66,6 +71,18 @@ int DrawReadout(int index, int y, float interval, std::uint16_t raw, double fact
     return w;
 }
 
+int valueLabelMargin(const PlotScene& s, double yOffset, double yScale, int plotHeight,
+                     int fontHeight) {
+    const double factor = unitFactor(s.unitIndex);
+    const QFontMetrics fm(plotFont(fontHeight));
+    int widest = 0;
+    for (int k = 0; k <= kValueTickIntervals; ++k) {
+        widest = std::max(widest, fm.horizontalAdvance(valueTickText(k, yOffset * factor,
+                                                                     yScale * factor, plotHeight)));
+    }
+    return leftMarginFor(widest);
+}
+
 void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, int fontHeight) {
     const int left = area.left;
     const int top = area.top;
@@ -82,17 +99,16 @@ void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, i
     // Value labels, vertically centred on their grid rows, 2 pixels left of the axis.
     int topLabelWidth = 0;
     for (int k = 0; k <= kValueTickIntervals; ++k) {
-        const QString text = qText(
-            valueLabel(unitYOffset + (k * height / double(kValueTickIntervals)) * unitYScale));
+        const QString text = valueTickText(k, unitYOffset, unitYScale, height);
         const int textWidth = fm.horizontalAdvance(text);
-        drawTextTopLeft(p, left - textWidth - 2,
+        drawTextTopLeft(p, left - textWidth - kValueLabelGap,
                         top + height - (k * height) / kValueTickIntervals - lineHeight / 2, text);
         if (k == kValueTickIntervals) {
             topLabelWidth = textWidth;
         }
     }
     // Unit label above the top value label, left-aligned with it.
-    drawTextTopLeft(p, left - topLabelWidth - 2, top - (3 * lineHeight) / 2,
+    drawTextTopLeft(p, left - topLabelWidth - kValueLabelGap, top - (3 * lineHeight) / 2,
                     qText(unitLabel(s.model, s.unitIndex)));
 
     // Time and date labels centred under the time ticks. In a narrow plot (the colour

@@ -9,6 +9,7 @@ PlotFrame screenFrame(std::int32_t clientWidth, std::int32_t clientHeight, const
     PlotFrame f;
     f.right = clientWidth;
     f.bottom = clientHeight;
+    f.leftMargin = g.leftMargin;
     f.xScale = g.xScale;
     f.yScale = g.yScale;
     return f;
@@ -18,6 +19,7 @@ PlotFrame printLayout(int horzRes, int vertRes, const PlotGeometry& screen) {
     PlotFrame f;
     f.topMargin = static_cast<int>(vertRes / 20.0);
     f.leftMargin = static_cast<int>(horzRes / 10.0);
+    f.rightMargin = f.leftMargin;
     f.fontHeight = static_cast<int>(vertRes / 80.0);
     f.right = horzRes;
     f.bottom = vertRes / 2;

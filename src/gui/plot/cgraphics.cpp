@@ -106,7 +106,7 @@ void CGraphics::setStartTime(std::int64_t t) {
 
 void CGraphics::ResetView() {
     // A window not shown yet has had no resize event: take its size first.
-    if (geometry_.plotWidth != std::max(1, plotAreaWidth(width())) ||
+    if (geometry_.plotWidth != std::max(1, geometry_.areaWidth(width())) ||
         geometry_.plotHeight != std::max(1, plotAreaHeight(height()))) {
         geometry_.resize(width(), height());
     }
@@ -222,6 +222,7 @@ void CGraphics::copyViewFrom(const CGraphics& other) {
     geometry_.yMin = g.yMin;
     geometry_.plotWidth = g.plotWidth;
     geometry_.plotHeight = g.plotHeight;
+    geometry_.leftMargin = g.leftMargin;
     geometry_.xOffset = g.xOffset;
     geometry_.yOffset = g.yOffset;
     scene_.colours = other.scene_.colours;
@@ -243,7 +244,13 @@ PlotScene CGraphics::scene() const {
     return s;
 }
 
+void CGraphics::fitLeftMargin() {
+    geometry_.setLeftMargin(valueLabelMargin(scene_, geometry_.yOffset, geometry_.yScale,
+                                             geometry_.plotHeight, kScreenFontHeight));
+}
+
 void CGraphics::refresh() {
+    fitLeftMargin();
     cacheValid_ = false;
     cursorX_.reset();
     readoutShown_ = false;
@@ -256,6 +263,7 @@ QImage CGraphics::renderPlot() const {
 }
 
 void CGraphics::renderCache() {
+    fitLeftMargin(); // a pan step may have moved the value labels since the last refresh
     cache_ = renderPlot();
 }
 

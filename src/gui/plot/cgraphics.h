@@ -111,6 +111,8 @@ protected:
 private:
     void applyCursor(PlotCursor c);
     void rememberWindow(const DataWindow& before);
+    // The left margin the value labels need now (one rule for drawing and every mapping).
+    void fitLeftMargin();
     void renderCache();
     QRect readoutStrip() const;
     int readoutLineHeight() const;
