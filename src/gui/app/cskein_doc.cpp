@@ -6,6 +6,9 @@
 #include <QMessageBox>
 #include <ctime>
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include "core/app/logger_model.h"
 #include "core/data/recording_file.h"
 #include "core/data/save_paths.h"
@@ -30,6 +33,38 @@ QString suggestedName() {
 
 } // namespace
 
+QString resolveListedPath(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (!absolute.contains(QChar::ReplacementCharacter) ||
+        ::access(encodeLocalPath(absolute).constData(), F_OK) == 0)
+        return path;
+    QByteArray resolved;
+    const QStringList parts = absolute.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        if (!part.contains(QChar::ReplacementCharacter)) {
+            resolved += '/' + encodeLocalPath(part);
+            continue;
+        }
+        DIR* dir = ::opendir(resolved.isEmpty() ? "/" : resolved.constData());
+        if (dir == nullptr)
+            return path;
+        QByteArray match;
+        int matches = 0;
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (QFile::decodeName(name) == part) {
+                match = name;
+                ++matches;
+            }
+        }
+        ::closedir(dir);
+        if (matches != 1)
+            return path;
+        resolved += '/' + match;
+    }
+    return decodeLocalPath(resolved);
+}
+
 QString askSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                         const QString& suggested) {
     QFileDialog dialog(parent);
@@ -42,7 +77,7 @@ QString askSaveFileName(QWidget* parent, const QString& filter, const QString& d
         dialog.selectFile(suggested);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    return resolveListedPath(dialog.selectedFiles().constFirst());
 }
 
 QString askOpenFileName(QWidget* parent) {
@@ -53,7 +88,7 @@ QString askOpenFileName(QWidget* parent) {
     dialog.setNameFilters({kDocumentFilter, QStringLiteral("All Files (*)")});
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    return resolveListedPath(dialog.selectedFiles().constFirst());
 }
 
 CSkeinDoc::CSkeinDoc(QObject* parent)
