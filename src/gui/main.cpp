@@ -24,10 +24,8 @@ static bool answeredAtOnce(const quillmark::CommandLine& cmd) {
 
 int main(int argc, char** argv) {
     // --help and --version are answered before QApplication, which needs a display.
-    QStringList rawArguments;
-    for (int i = 0; i < argc; ++i)
-        rawArguments << QString::fromLocal8Bit(argv[i]);
-    if (answeredAtOnce(quillmark::parseCommandLine(rawArguments)))
+    const QStringList arguments = quillmark::argumentsFromArgv(argc, argv);
+    if (answeredAtOnce(quillmark::parseCommandLine(arguments)))
         return 0;
 
     QApplication app(argc, argv);
@@ -35,7 +33,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromLatin1(quillmark::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("org.quillmark.Quillmark"));
 
-    const quillmark::CommandLine cmd = quillmark::parseCommandLine(QApplication::arguments());
+    const quillmark::CommandLine cmd = quillmark::parseCommandLine(arguments);
     if (answeredAtOnce(cmd))
         return 0;
     if (cmd.action == quillmark::CommandLine::Action::Error) {
@@ -46,7 +44,8 @@ int main(int argc, char** argv) {
 
     quillmark::LoggerBackend backend;
     std::string error;
-    if (!quillmark::createLoggerBackend(cmd.backend.toStdString(), backend, &error)) {
+    if (!quillmark::createLoggerBackend(quillmark::encodeLocalPath(cmd.backend).toStdString(),
+                                        backend, &error)) {
         std::fprintf(stderr, "quillmark: %s\n", error.c_str());
         return 2;
     }

@@ -3,6 +3,7 @@
 #include <QLine>
 #include <QPen>
 #include <QVector>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -31,8 +32,13 @@ CurveMapping plotArea(const PlotScene& s, const PlotFrame& frame) {
     return m;
 }
 
-void drawGrid(QPainter& p, const PlotScene& s, const CurveMapping& m) {
-    p.setPen(QPen(toQColor(s.colours.grid), 1, Qt::DotLine, Qt::FlatCap));
+// A screen pen width on a target drawn `scale` times as fine (whole pixels, at least 1).
+int scaledWidth(int width, double scale) {
+    return std::max(1, static_cast<int>(std::lround(width * scale)));
+}
+
+void drawGrid(QPainter& p, const PlotScene& s, const CurveMapping& m, double scale) {
+    p.setPen(QPen(toQColor(s.colours.grid), scaledWidth(1, scale), Qt::DotLine, Qt::FlatCap));
     if (s.showGridY) {
         for (int k = 0; k <= kValueTickIntervals; ++k) {
             const int y = m.top + m.height - (k * m.height) / kValueTickIntervals;
@@ -50,11 +56,11 @@ void drawGrid(QPainter& p, const PlotScene& s, const CurveMapping& m) {
     p.drawLine(m.left, m.top + m.height, m.left + m.width, m.top + m.height);
 }
 
-void drawAlarmLines(QPainter& p, const PlotScene& s, const CurveMapping& m) {
+void drawAlarmLines(QPainter& p, const PlotScene& s, const CurveMapping& m, double scale) {
     const double unitYOffset = m.yOffset * m.factor;
     const double unitYMin = m.yMin * m.factor;
     const double unitYScale = m.yScale * m.factor;
-    p.setPen(QPen(QColor(255, 0, 0), 1, Qt::DashDotDotLine, Qt::FlatCap));
+    p.setPen(QPen(QColor(255, 0, 0), scaledWidth(1, scale), Qt::DashDotDotLine, Qt::FlatCap));
     for (const float level : {s.alarmLow, s.alarmHigh}) {
         const std::int64_t y =
             m.top + truncToInt64(m.height + (unitYOffset - unitYMin) / unitYScale -
@@ -63,7 +69,8 @@ void drawAlarmLines(QPainter& p, const PlotScene& s, const CurveMapping& m) {
     }
 }
 
-void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const QColor& colour) {
+void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const QColor& colour,
+                   double scale) {
     const std::int64_t n = s.sampleCount;
     const std::int64_t first = truncToInt64(s.xOffset);
     if (n > 1) {
@@ -71,14 +78,25 @@ void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const
         for (std::int64_t i = first; i < n - 1; ++i) {
             addSegment(lines, m.x(i), m.y(s.samples[i]), m.x(i + 1), m.y(s.samples[i + 1]));
         }
-        p.setPen(curvePen(colour));
+        QPen pen = curvePen(colour);
+        pen.setWidth(scaledWidth(pen.width(), scale));
+        p.setPen(pen);
         p.drawLines(lines);
     }
     if (s.showMaskPoints) {
-        p.setPen(dotPen(colour));
+        QPen pen = dotPen(colour);
+        pen.setWidth(scaledWidth(pen.width(), scale));
+        p.setPen(pen);
         p.setBrush(Qt::NoBrush);
+        const int r = scaledWidth(1, scale);
         for (std::int64_t i = first; i < n; ++i) {
-            drawDot(p, clampCoord(m.x(i)), clampCoord(m.y(s.samples[i])));
+            const int x = clampCoord(m.x(i));
+            const int y = clampCoord(m.y(s.samples[i]));
+            if (r == 1) {
+                drawDot(p, x, y);
+            } else {
+                p.drawEllipse(QRect(x - r, y - r, 2 * r, 2 * r));
+            }
         }
     }
 }
@@ -123,12 +141,13 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
 
 // The margin bands cover what was drawn outside the plot area, except a 2-pixel strip right
 // of and below it.
-void drawMarginBands(QPainter& p, const PlotScene& s, const CurveMapping& m, bool printing) {
-    const QColor band = printing ? QColor(255, 255, 255) : toQColor(s.colours.border);
+void drawMarginBands(QPainter& p, const PlotScene& s, const CurveMapping& m,
+                     const PlotFrame& frame) {
+    const QColor band = frame.printing ? QColor(255, 255, 255) : toQColor(s.colours.border);
     const auto fill = [&](int x1, int y1, int x2, int y2) {
         p.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), band);
     };
-    const int outerRight = m.width + 2 * m.left;
+    const int outerRight = m.left + m.width + frame.rightMargin;
     fill(0, 0, outerRight, m.top);
     fill(0, 0, m.left, m.height + m.left);
     fill(0, m.top + m.height + 2, outerRight, m.height + 2 * m.left);
@@ -150,19 +169,21 @@ void DrawPlot(const PlotScene& s, const PlotFrame& frame, QPainter& p, CurveDraw
             Qt::IntersectClip);
     }
     const CurveMapping area = plotArea(s, frame);
-    drawGrid(p, s, area);
+    const double scale = frame.penScale > 0.0 ? frame.penScale : 1.0;
+    drawGrid(p, s, area, scale);
     if (s.showAlarmLines) {
-        drawAlarmLines(p, s, area);
+        drawAlarmLines(p, s, area, scale);
     }
     if (s.samples != nullptr && s.sampleCount > 0 && frame.xScale > 0.0) {
         const QColor lineColour = toQColor(s.colours.line);
-        if (curve == CurveDrawing::Full) {
-            drawCurveFull(s, area, p, lineColour);
+        // The reduced drawing stands for the screen's pens only; heavier pens take the plain way.
+        if (curve == CurveDrawing::Full || scale != 1.0) {
+            drawCurveFull(s, area, p, lineColour, scale);
         } else {
             drawCurveReduced(s, area, p, lineColour);
         }
     }
-    drawMarginBands(p, s, area, frame.printing);
+    drawMarginBands(p, s, area, frame);
     drawPlotLabels(p, s, area, frame.fontHeight);
     p.restore();
 }

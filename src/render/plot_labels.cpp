@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "core/data/sample_text.h"
@@ -16,6 +17,11 @@ namespace {
 
 QString qText(const std::string& s) {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Value label k (0 at the bottom .. 10 at the top) at the exact tick position.
+QString valueTickText(int k, double unitYOffset, double unitYScale, int height) {
+    return qText(valueLabel(unitYOffset + (k * height / double(kValueTickIntervals)) * unitYScale));
 }
 
 } // namespace
@@ -65,6 +71,18 @@ int DrawReadout(int index, int y, float interval, std::uint16_t raw, double fact
     return w;
 }
 
+int valueLabelMargin(const PlotScene& s, double yOffset, double yScale, int plotHeight,
+                     int fontHeight) {
+    const double factor = unitFactor(s.unitIndex);
+    const QFontMetrics fm(plotFont(fontHeight));
+    int widest = 0;
+    for (int k = 0; k <= kValueTickIntervals; ++k) {
+        widest = std::max(widest, fm.horizontalAdvance(valueTickText(k, yOffset * factor,
+                                                                     yScale * factor, plotHeight)));
+    }
+    return leftMarginFor(widest);
+}
+
 void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, int fontHeight) {
     const int left = area.left;
     const int top = area.top;
@@ -81,29 +99,39 @@ void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, i
     // Value labels, vertically centred on their grid rows, 2 pixels left of the axis.
     int topLabelWidth = 0;
     for (int k = 0; k <= kValueTickIntervals; ++k) {
-        const QString text = qText(
-            valueLabel(unitYOffset + (k * height / double(kValueTickIntervals)) * unitYScale));
+        const QString text = valueTickText(k, unitYOffset, unitYScale, height);
         const int textWidth = fm.horizontalAdvance(text);
-        drawTextTopLeft(p, left - textWidth - 2,
+        drawTextTopLeft(p, left - textWidth - kValueLabelGap,
                         top + height - (k * height) / kValueTickIntervals - lineHeight / 2, text);
         if (k == kValueTickIntervals) {
             topLabelWidth = textWidth;
         }
     }
     // Unit label above the top value label, left-aligned with it.
-    drawTextTopLeft(p, left - topLabelWidth - 2, top - (3 * lineHeight) / 2,
+    drawTextTopLeft(p, left - topLabelWidth - kValueLabelGap, top - (3 * lineHeight) / 2,
                     qText(unitLabel(s.model, s.unitIndex)));
 
-    // Time and date labels centred under the time ticks.
+    // Time and date labels centred under the time ticks. In a narrow plot (the colour
+    // preview) neighbours would run together; a label that would touch the last one drawn in
+    // its row is left out.
+    const int minGap = std::max(2, fm.horizontalAdvance(QLatin1Char(' ')) / 2);
+    const auto placeInRow = [&](int& rowEnd, int x, int y, const QString& text) {
+        const int textWidth = fm.horizontalAdvance(text);
+        const int textLeft = x - textWidth / 2;
+        if (textLeft < rowEnd + minGap) {
+            return;
+        }
+        drawTextTopLeft(p, textLeft, y, text);
+        rowEnd = textLeft + textWidth;
+    };
+    int timeRowEnd = std::numeric_limits<int>::min() / 2;
+    int dateRowEnd = timeRowEnd;
     for (int k = 0; k <= kTimeTickIntervals; ++k) {
         const std::int64_t sample = timeTickSample(k, width, area.xScale, s.xOffset);
         const std::int64_t when = s.startTime + secondsAfter(sample, s.sampleInterval);
         const int x = left + (k * width) / kTimeTickIntervals;
-        const QString time = qText(clockText(when));
-        drawTextTopLeft(p, x - fm.horizontalAdvance(time) / 2, top + height + lineHeight / 2, time);
-        const QString date = qText(dateText(when));
-        drawTextTopLeft(p, x - fm.horizontalAdvance(date) / 2, top + height + (3 * lineHeight) / 2,
-                        date);
+        placeInRow(timeRowEnd, x, top + height + lineHeight / 2, qText(clockText(when)));
+        placeInRow(dateRowEnd, x, top + height + (3 * lineHeight) / 2, qText(dateText(when)));
     }
 
     if (s.hideStatistics) {

@@ -26,6 +26,11 @@ void drawTextTopLeft(QPainter& painter, int x, int y, const QString& text);
 int DrawReadout(int index, int y, float interval, std::uint16_t raw, double factor,
                 std::int64_t start, int xr, QPainter& painter, bool overRange);
 
+// The left margin a plot area needs so that none of its value labels is cut: leftMarginFor
+// the widest label in the label font of fontHeight. yOffset and yScale in the base unit.
+int valueLabelMargin(const PlotScene& scene, double yOffset, double yScale, int plotHeight,
+                     int fontHeight);
+
 // The labels around the plot area of `area` (its margins, size, scales and unit factor):
 // value labels, unit label, time and date labels and, unless hidden, the statistics. Sets
 // the label font of fontHeight and black text on the painter.

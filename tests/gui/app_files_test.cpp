@@ -1,5 +1,7 @@
 // File commands and the close sequence, driven through the real windows and file dialogs.
 #include <QFileInfo>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app_test_support.h"
 #include "core/app/command_ids.h"
@@ -70,6 +72,29 @@ private slots:
         QVERIFY(box->buttons.contains(QMessageBox::No));
         QVERIFY(!app->mainFrame()->isVisible());
         QVERIFY(filesInDir().isEmpty());
+    }
+
+    void closingWithdrawnByEscapeOrCloseButtonKeepsTheWindow_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Escape") << true;
+        QTest::newRow("title bar close") << false;
+    }
+    void closingWithdrawnByEscapeOrCloseButtonKeepsTheWindow() {
+        QFETCH(bool, escape);
+        auto app = appWithSamples({1000, 2000, 3000});
+        QVERIFY(app);
+        const QStringList before = filesInDir();
+        auto watch = whenModal<QMessageBox>([escape](QMessageBox* box) {
+            if (escape)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->close();
+        });
+        QVERIFY(!app->mainFrame()->close());
+        QVERIFY(watch->seen);
+        QVERIFY(app->mainFrame()->isVisible());
+        QCOMPARE(app->view()->shownSampleCount(), 3);
+        QCOMPARE(filesInDir(), before);
     }
 
     void closingWithSamplesAnsweredYesSavesBothFilesThenCloses() {
@@ -217,6 +242,36 @@ private slots:
         QCOMPARE(app.view()->shownSampleCount(), 6);
         QCOMPARE(loggerModel(), kModelCurrent);
         QCOMPARE(app.mainFrame()->windowTitle(), QStringLiteral("pick.smpq - Quillmark"));
+    }
+
+    void fileDialogsReachNamesThatAreNotUtf8() {
+        // A native file dialog hands byte 0xff back as U+FFFD (QUrl::toLocalFile); the
+        // chosen name must still reach the file on disk.
+        const QByteArray folder = QFile::encodeName(dir_->path()) + "/in\xff";
+        QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+        const QByteArray source = folder + "/rec\xff.smpq";
+        QVERIFY(writeRecordingFile(source.toStdString(), makeRecording({1, 2, 3, 4, 5}), 710));
+        const QString listedFolder = QFile::decodeName(folder);
+        QVERIFY(listedFolder.contains(QChar::ReplacementCharacter));
+        const QString listed = QFile::decodeName(source);
+
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        auto failure = answerNextBox(QMessageBox::Ok, 1000);
+        auto open = answerNextFileDialog(listed);
+        app.mainFrame()->action(ID_FILE_OPEN)->trigger();
+        QVERIFY(open->shown);
+        QVERIFY(!failure->shown);
+        QCOMPARE(app.document()->recording().sampleCount, 5);
+
+        auto save = answerNextFileDialog(listedFolder + QStringLiteral("/kept.txt"));
+        QCOMPARE(app.document()->onFileSave(), CSkeinDoc::SaveOutcome::Saved);
+        QCOMPARE(::access((folder + "/kept.smpq").constData(), F_OK), 0);
+        QCOMPARE(::access((folder + "/kept.txt").constData(), F_OK), 0);
+        // QTemporaryDir cannot name these files to remove them.
+        for (const char* name : {"/kept.smpq", "/kept.txt", "/rec\xff.smpq"})
+            QCOMPARE(::unlink((folder + name).constData()), 0);
+        QCOMPARE(::rmdir(folder.constData()), 0);
     }
 
     void failedOpenKeepsTheShownRecording() {

@@ -102,6 +102,23 @@ private slots:
         QVERIFY(QFileInfo::exists(catcher.urls[0].toLocalFile()));
     }
 
+    void helpThatCannotOpenSaysWhereTheManualIs() {
+        CSkeinApp app;
+        QVERIFY(app.initInstance(parseCommandLine({QStringLiteral("quillmark")})));
+        QUrl asked;
+        app.setUrlOpener([&asked](const QUrl& url) {
+            asked = url;
+            return false; // no browser
+        });
+        auto box = answerNextBox(QMessageBox::Ok);
+        app.mainFrame()->action(ID_HELP_CONTENTS)->trigger();
+        QTRY_VERIFY(box->watch->over);
+        QVERIFY(box->shown);
+        QVERIFY(asked.isLocalFile());
+        QVERIFY(box->text.contains(QLatin1String("could not be opened")));
+        QVERIFY(box->text.contains(asked.toLocalFile()));
+    }
+
     void printedPageShowsThePlotInTheUpperHalf() {
         const QString data = writeRecording(dir_.filePath(QStringLiteral("q.smpq")),
                                             {1000, 25000, 3000, 2000, 12000}, kModelVoltage);

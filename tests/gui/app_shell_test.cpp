@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QToolBar>
+#include <cstdio>
 
 #include "app_test_support.h"
 #include "core/app/command_ids.h"
@@ -368,6 +369,46 @@ private slots:
         QApplication::sendEvent(f, &drop);
         QCOMPARE(app.document()->recording().sampleCount, 5);
         QCOMPARE(f->windowTitle(), QStringLiteral("drop.smpq - Quillmark"));
+    }
+
+    void namesThatAreNotUtf8ReachTheFileSystem() {
+        // Every byte string comes back unchanged; valid UTF-8 reads as Qt reads it.
+        for (const QByteArray& bytes :
+             {QByteArray("plain.smpq"), QByteArray("gr\xc3\xbcn"), QByteArray("\xff\xfe"),
+              QByteArray("\xed\xb2\x80"), QByteArray("\xf0\x9f\x98\x80"), QByteArray("\xc3")}) {
+            QCOMPARE(encodeLocalPath(decodeLocalPath(bytes)), bytes);
+            if (QString::fromUtf8(bytes).toUtf8() == bytes)
+                QCOMPARE(decodeLocalPath(bytes), QString::fromUtf8(bytes));
+        }
+        // Byte 0xff is never UTF-8; the name must reach the file system as these bytes.
+        const QByteArray folder = QFile::encodeName(dir_.path());
+        const QByteArray argName = folder + "/arg\xff.smpq";
+        const QByteArray dropName = folder + "/drop\xff.smpq";
+        QVERIFY(writeRecordingFile(argName.toStdString(), makeRecording({1, 2, 3}), 710));
+        QVERIFY(writeRecordingFile(dropName.toStdString(), makeRecording({1, 2, 3, 4}), 710));
+
+        QByteArray program("quillmark");
+        QByteArray arg = argName;
+        char* argv[] = {program.data(), arg.data(), nullptr};
+        CSkeinApp app;
+        auto failure = answerNextBox(QMessageBox::Ok);
+        QVERIFY(app.initInstance(parseCommandLine(argumentsFromArgv(2, argv))));
+        QVERIFY(!failure->shown);
+        QCOMPARE(app.document()->recording().sampleCount, 3);
+
+        QMimeData mime;
+        mime.setUrls({QUrl::fromEncoded("file://" + dropName.toPercentEncoding("/"))});
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(app.mainFrame(), &enter);
+        failure = answerNextBox(QMessageBox::Ok);
+        QApplication::sendEvent(app.mainFrame(), &drop);
+        QVERIFY(!failure->shown);
+        QCOMPARE(app.document()->recording().sampleCount, 4);
+        // QTemporaryDir cannot name these files to remove them.
+        QCOMPARE(std::remove(argName.constData()), 0);
+        QCOMPARE(std::remove(dropName.constData()), 0);
     }
 
     void newKeepsTheRecordingButForgetsThePath() {

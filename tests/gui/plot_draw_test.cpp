@@ -287,6 +287,79 @@ private slots:
         }
     }
 
+    void printedPensDotsAndDashesScaleWithThePage() {
+        // A letter page at 300 dpi: its font is 41 pixels against the screen's 16.
+        const int horz = 2550;
+        const int vert = 3300;
+        const double scale = (vert / 80) / 16.0;
+        PlotScene s = baseScene();
+        s.showGridX = s.showGridY = false;
+        s.hideStatistics = true;
+        s.alarmLow = 5.0f;
+        s.alarmHigh = 30.0f;
+        std::vector<std::uint16_t> v(100, 12000);
+        PlotGeometry g;
+        g.resize(kClientW, kClientH);
+        g.resetView(100);
+        const auto page = [&](bool dots, std::int32_t count) {
+            s.showMaskPoints = dots;
+            s.samples = v.data();
+            s.sampleCount = count;
+            QImage img(horz, vert, QImage::Format_RGB32);
+            img.fill(Qt::white);
+            QPainter p(&img);
+            printPlot(s, g, p, horz, vert);
+            p.end();
+            dumpImage(img);
+            return img;
+        };
+        // The curve: thickness of the flat line in the middle of the page.
+        const QImage curve = page(false, 100);
+        const int thick = countInColumn(curve, horz / 2, 0, vert / 2 - 1, kLine);
+        QVERIFY2(thick >= int(2 * scale), qPrintable(QString::number(thick)));
+        // The alarm lines: rows holding red.
+        int redRows = 0;
+        for (int y = 0; y < vert / 2; ++y)
+            redRows += countInRow(curve, y, 0, horz - 1, kRed) > 0;
+        QVERIFY2(redRows >= 2 * int(scale), qPrintable(QString::number(redRows)));
+        // A lone sample dot, just right of the axis.
+        const QImage dot = page(true, 1);
+        const int lm = horz / 10;
+        int tall = 0;
+        for (int x = lm + 1; x < lm + 40; ++x)
+            tall = std::max(tall, countInColumn(dot, x, 0, vert / 2 - 1, kLine));
+        QVERIFY2(tall >= int(5 * scale), qPrintable(QString::number(tall)));
+    }
+
+    void timeLabelsThatWouldOverlapAreSkipped() {
+        // A plot area 200 pixels wide puts the six ticks 40 pixels apart: less than a date.
+        PlotScene s = baseScene();
+        s.hideStatistics = true;
+        const int w = 300;
+        const int h = 320;
+        const QImage img = render(s, 20.0 / 200, 35.0 / 240, w, h);
+        QFont font = plotFont(kScreenFontHeight);
+        const QFontMetrics fm(font);
+        const int lh = labelLineHeight(fm);
+        const int labelWidth = fm.horizontalAdvance(QStringLiteral("08-12-2026"));
+        // In each label row, no run of inked columns is wider than one label.
+        for (const int top : {40 + 240 + lh / 2, 40 + 240 + (3 * lh) / 2}) {
+            int run = 0;
+            int widest = 0;
+            int runs = 0;
+            for (int x = 0; x < w; ++x) {
+                bool ink = false;
+                for (int y = top; y < top + lh; ++y)
+                    ink = ink || img.pixelColor(x, y) != kBorder;
+                run = ink ? run + 1 : 0;
+                runs += run == 1;
+                widest = std::max(widest, run);
+            }
+            QVERIFY2(widest <= labelWidth, qPrintable(QString::number(widest)));
+            QVERIFY(runs >= 2); // the first label and at least one more
+        }
+    }
+
     void readoutEndsThirteenPixelsBeforeItsRightEdge() {
         QImage img(600, 40, QImage::Format_RGB32);
         img.fill(Qt::white);

@@ -111,10 +111,11 @@ private slots:
         // NOT (pixel XOR red) keeps red's complement: (r, g, b) -> (r, 255 - g, 255 - b).
         const QColor bg = plain.pixelColor(500, 200);
         QCOMPARE(img.pixelColor(500, 200), QColor(bg.red(), 255 - bg.green(), 255 - bg.blue()));
-        // The line spans exactly the plot height, y 40 to 480.
+        // The line spans exactly the plot height, y 40 to 479; the bottom axis at 480 stays.
         QVERIFY(img.pixelColor(500, 40) != plain.pixelColor(500, 40));
-        QVERIFY(img.pixelColor(500, 480) != plain.pixelColor(500, 480));
-        QCOMPARE(img.pixelColor(500, 481), plain.pixelColor(500, 481));
+        QVERIFY(img.pixelColor(500, 479) != plain.pixelColor(500, 479));
+        QCOMPARE(img.pixelColor(500, 480), plain.pixelColor(500, 480));
+        QCOMPARE(img.pixelColor(500, 39), plain.pixelColor(500, 39));
         QCOMPARE(img.pixelColor(501, 200), plain.pixelColor(501, 200));
         // The readout strip now holds text over the border colour.
         const int lh = QFontMetrics(g.font()).height();
@@ -129,9 +130,66 @@ private slots:
         QCOMPARE(img.pixelColor(500, 200), plain.pixelColor(500, 200)); // old line gone
         QCOMPARE(img.pixelColor(600, 200), QColor(bg.red(), 255 - bg.green(), 255 - bg.blue()));
 
-        // A repaint of the whole window removes the line and the readout.
+        // A repaint of the whole window removes the line and the readout, and so does the
+        // pointer leaving the window.
         g.refresh();
         QCOMPARE(shown(g), plain);
+        QTest::mouseMove(&g, QPoint(610, 300));
+        QVERIFY(shown(g) != plain);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&g, &leave);
+        QCOMPARE(shown(g), plain);
+    }
+
+    void valueLabelsAreNeverCutInAnyUnit_data() {
+        QTest::addColumn<int>("unit");
+        for (int unit = 0; unit <= 4; ++unit)
+            QTest::addRow("unit %d", unit) << unit;
+    }
+    void valueLabelsAreNeverCutInAnyUnit() {
+        QFETCH(int, unit);
+        setLoggerModel(86);
+        std::vector<std::uint16_t> v(600, 30000); // 30 m/s: 5906 ft/min
+        CGraphics g;
+        g.resize(720, 440); // the smallest plot window
+        PlotColours colours;
+        colours.grid = rgbColour(0, 200, 0); // apart from the black text
+        g.setColours(colours);
+        g.setSamples(v.data(), 600);
+        g.setStatistics(1, 0, 29.95);
+        g.setUnitIndex(unit);
+        g.ResetView();
+        const QImage img = rendered(g);
+        // No text ink in the window's first two columns: every label starts inside it.
+        const QColor border(208, 207, 199);
+        for (int y = 0; y < img.height(); ++y) {
+            QVERIFY2(img.pixelColor(0, y) == border && img.pixelColor(1, y) == border,
+                     qPrintable(QStringLiteral("text cut at row %1").arg(y)));
+        }
+        // The left axis as drawn (in the lower half, away from the curve), and the mapping of
+        // the pointer and the plot width with it.
+        const int mid = 40 + g.geometry().plotHeight / 2;
+        const int bottom = 40 + g.geometry().plotHeight;
+        int axis = -1;
+        for (int x = 0; x < img.width() && axis < 0; ++x) {
+            int grid = 0;
+            for (int y = mid; y < bottom; ++y)
+                grid += img.pixelColor(x, y) == QColor(0, 200, 0);
+            if (grid > (bottom - mid) / 5)
+                axis = x;
+        }
+        QVERIFY(axis >= 50);
+        if (unit == 0)
+            QCOMPARE(axis, 50); // the base unit keeps the usual margin
+        QCOMPARE(g.geometry().plotWidth, 720 - axis - 50);
+        QCOMPARE(g.geometry().readoutIndex(axis), std::int64_t(0));
+        // Sample 1 onwards lies on the 30 m/s row right of the axis.
+        const int y30 = 40 + int(g.geometry().plotHeight - 30.0 / g.geometry().yScale);
+        int curve = 0;
+        for (int dy = -2; dy <= 2; ++dy)
+            curve +=
+                img.pixelColor(axis + g.geometry().plotWidth / 2, y30 + dy) == QColor(0, 0, 255);
+        QVERIFY(curve > 0);
     }
 
     void zoomDragChangesTheWindowAndDrawsABand() {

@@ -28,14 +28,30 @@ void PlotGeometry::resize(std::int32_t clientWidth, std::int32_t clientHeight) {
     const std::int32_t oldWidth = plotWidth;
     const std::int32_t oldHeight = plotHeight;
     plotHeight = atLeastOne(plotAreaHeight(clientHeight));
-    plotWidth = atLeastOne(plotAreaWidth(clientWidth));
+    plotWidth = atLeastOne(areaWidth(clientWidth));
     // Before the first size is known there is no old window to keep: show the whole range.
     xScale = oldWidth > 0 ? oldWidth * xScale / plotWidth : (xMax - xMin) / plotWidth;
     yScale = oldHeight > 0 ? oldHeight * yScale / plotHeight : (yMax - yMin) / plotHeight;
 }
 
+void PlotGeometry::setLeftMargin(std::int32_t margin) {
+    if (margin == leftMargin) {
+        return;
+    }
+    if (plotWidth <= 0) {
+        leftMargin = margin;
+        return;
+    }
+    const std::int32_t clientWidth = plotWidth + leftMargin + kPlotRight;
+    const std::int32_t oldWidth = plotWidth;
+    leftMargin = margin;
+    plotWidth = atLeastOne(areaWidth(clientWidth));
+    xScale = oldWidth * xScale / plotWidth;
+}
+
 bool PlotGeometry::insidePlotArea(std::int32_t x, std::int32_t y) const {
-    return x > kPlotLeft && x < plotWidth + kPlotLeft && y > kPlotTop && y < plotHeight + kPlotTop;
+    return x > leftMargin && x < plotWidth + leftMargin && y > kPlotTop &&
+           y < plotHeight + kPlotTop;
 }
 
 PlotCursor PlotGeometry::press(std::int32_t x, std::int32_t y) {
@@ -58,16 +74,16 @@ PlotCursor PlotGeometry::press(std::int32_t x, std::int32_t y) {
 
 MoveOutcome PlotGeometry::move(std::int32_t x, std::int32_t y) {
     MoveOutcome out;
-    const std::int32_t right = plotWidth + kPlotLeft;
+    const std::int32_t right = plotWidth + leftMargin;
     const std::int32_t bottom = plotHeight + kPlotTop;
     PlotPoint clamped{x, y};
     if (mode == MoveView) {
-        const bool outside = x < kPlotLeft || x > right || y < kPlotTop || y > bottom;
+        const bool outside = x < leftMargin || x > right || y < kPlotTop || y > bottom;
         if (outside && dragging) {
             dragging = false;
         }
     } else if (mode == ZoomIn) {
-        const std::int32_t clientRight = plotWidth + kPlotLeft + kPlotRight;
+        const std::int32_t clientRight = plotWidth + leftMargin + kPlotRight;
         const std::int32_t clientBottom = plotHeight + kPlotTop + kPlotBottom;
         const bool nearEdge = x <= kEdgeBand || x >= clientRight - kEdgeBand || y <= kEdgeBand ||
                               y >= clientBottom - kEdgeBand;
@@ -76,9 +92,9 @@ MoveOutcome PlotGeometry::move(std::int32_t x, std::int32_t y) {
             out.repaintAll = true;
         }
         if (dragging) {
-            dragLast.x = std::clamp(dragLast.x, kPlotLeft, right);
+            dragLast.x = std::clamp(dragLast.x, leftMargin, right);
             dragLast.y = std::clamp(dragLast.y, kPlotTop, bottom);
-            clamped.x = std::clamp(x, kPlotLeft, right);
+            clamped.x = std::clamp(x, leftMargin, right);
             clamped.y = std::clamp(y, kPlotTop, bottom);
         }
     }
@@ -150,8 +166,8 @@ ReleaseOutcome PlotGeometry::release(std::int32_t x, std::int32_t y) {
             if (std::abs(x - start.x) >= kMinZoomPixels &&
                 std::abs(y - start.y) >= kMinZoomPixels) {
                 if (xScale > kMinZoomScale) {
-                    const std::int32_t cx = std::clamp(x, kPlotLeft, plotWidth + kPlotLeft);
-                    xOffset += (std::min(start.x, cx) - kPlotLeft) * xScale;
+                    const std::int32_t cx = std::clamp(x, leftMargin, plotWidth + leftMargin);
+                    xOffset += (std::min(start.x, cx) - leftMargin) * xScale;
                     xScale = std::abs(cx - start.x) * xScale / plotWidth;
                 }
                 if (yScale > kMinZoomScale) {
@@ -238,9 +254,9 @@ bool PlotGeometry::wheelZoom(std::int32_t x, double factor) {
     if (newScale == xScale) {
         return false;
     }
-    const std::int32_t px = std::clamp(x, kPlotLeft, plotWidth + kPlotLeft);
-    const double anchor = xOffset + (px - kPlotLeft) * xScale;
-    double offset = anchor - (px - kPlotLeft) * newScale;
+    const std::int32_t px = std::clamp(x, leftMargin, plotWidth + leftMargin);
+    const double anchor = xOffset + (px - leftMargin) * xScale;
+    double offset = anchor - (px - leftMargin) * newScale;
     offset = std::clamp(offset, xMin, std::max(xMin, xMax - newScale * plotWidth));
     xScale = newScale;
     xOffset = offset;
@@ -248,7 +264,7 @@ bool PlotGeometry::wheelZoom(std::int32_t x, double factor) {
 }
 
 std::int64_t PlotGeometry::readoutIndex(std::int32_t x) const {
-    return truncToInt64(xOffset - xMin + (x - kPlotLeft) * xScale + 0.5);
+    return truncToInt64(xOffset - xMin + (x - leftMargin) * xScale + 0.5);
 }
 
 std::optional<SampleSelection> PlotGeometry::measureSelection(std::int32_t x0, std::int32_t x1,

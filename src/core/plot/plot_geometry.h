@@ -16,8 +16,8 @@ enum PlotMode : std::int32_t {
     Measure = 8, // a drag selects a range of samples
 };
 
-// Screen margins of the plot area inside the plot window; DrawPlot keeps the right margin
-// equal to the left and the bottom equal to the top on every target.
+// Screen margins of the plot area inside the plot window. The left margin is the least one:
+// it grows when the value labels need more room (leftMarginFor in plot_layout.h).
 inline constexpr int kPlotLeft = 50;
 inline constexpr int kPlotTop = 40;
 inline constexpr int kPlotRight = kPlotLeft;
@@ -98,6 +98,8 @@ public:
     std::int32_t plotHeight = 0;
     double xOffset = 0.0;
     double yOffset = 0.0;
+    // Left edge of the plot area in the window; every mapping of a pointer x uses it.
+    std::int32_t leftMargin = kPlotLeft;
 
     bool dragging = false;
     PlotPoint dragStart;
@@ -111,6 +113,12 @@ public:
     // The client area changed; the same data window stays visible, stretched.
     void resize(std::int32_t clientWidth, std::int32_t clientHeight);
     void setMode(PlotMode m) { mode = m; }
+    // Plot area width of a client area with this left margin.
+    std::int32_t areaWidth(std::int32_t clientWidth) const {
+        return clientWidth - leftMargin - kPlotRight;
+    }
+    // Moves the plot area's left edge in the same window; the same samples stay visible.
+    void setLeftMargin(std::int32_t margin);
 
     bool insidePlotArea(std::int32_t x, std::int32_t y) const;
 

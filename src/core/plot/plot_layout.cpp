@@ -1,5 +1,6 @@
 #include "core/plot/plot_layout.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillmark {
@@ -8,6 +9,7 @@ PlotFrame screenFrame(std::int32_t clientWidth, std::int32_t clientHeight, const
     PlotFrame f;
     f.right = clientWidth;
     f.bottom = clientHeight;
+    f.leftMargin = g.leftMargin;
     f.xScale = g.xScale;
     f.yScale = g.yScale;
     return f;
@@ -17,12 +19,14 @@ PlotFrame printLayout(int horzRes, int vertRes, const PlotGeometry& screen) {
     PlotFrame f;
     f.topMargin = static_cast<int>(vertRes / 20.0);
     f.leftMargin = static_cast<int>(horzRes / 10.0);
+    f.rightMargin = f.leftMargin;
     f.fontHeight = static_cast<int>(vertRes / 80.0);
     f.right = horzRes;
     f.bottom = vertRes / 2;
     f.xScale = screen.plotWidth * screen.xScale / (horzRes - 2 * f.leftMargin);
     f.yScale = screen.plotHeight * screen.yScale / (vertRes / 2 - 2 * f.topMargin);
     f.printing = true;
+    f.penScale = std::max(1.0, f.fontHeight / double(kScreenFontHeight));
     return f;
 }
 

@@ -17,8 +17,10 @@ struct PlotFrame {
     int top = 0;
     int right = 0;
     int bottom = 0;
-    // The plot area lies this far inside the rectangle on each side.
+    // The plot area lies this far inside the rectangle: leftMargin on the left, rightMargin
+    // on the right, topMargin above and below.
     int leftMargin = kPlotLeft;
+    int rightMargin = kPlotRight;
     int topMargin = kPlotTop;
     // Samples and base-unit value per pixel on this target.
     double xScale = 0.0;
@@ -26,12 +28,26 @@ struct PlotFrame {
     int fontHeight = kScreenFontHeight;
     // Paper: white margin bands, nothing outside the rectangle.
     bool printing = false;
+    // Pen widths, dot sizes and dashes against the screen's: 1 on screen; on paper the
+    // page's font against the screen font, so lines stay as heavy as on screen.
+    double penScale = 1.0;
 
-    int plotWidth() const { return right - left - 2 * leftMargin; }
+    int plotWidth() const { return right - left - leftMargin - rightMargin; }
     int plotHeight() const { return bottom - top - 2 * topMargin; }
 };
 
-// The plot window's whole client area with the screen margins and its own scales.
+// Value labels sit this far left of the axis, and keep at least this far from the window's
+// left edge.
+inline constexpr int kValueLabelGap = 2;
+inline constexpr int kLabelEdgeGap = 2;
+// The left margin for value labels up to `widestLabel` pixels wide: the screen's 50 pixels
+// unless the labels need more (wide display units such as ft/min).
+constexpr int leftMarginFor(int widestLabel) {
+    const int needed = widestLabel + kValueLabelGap + kLabelEdgeGap;
+    return needed > kPlotLeft ? needed : kPlotLeft;
+}
+
+// The plot window's whole client area with the window's margins and its own scales.
 PlotFrame screenFrame(std::int32_t clientWidth, std::int32_t clientHeight, const PlotGeometry& g);
 
 // A printed page of horzRes x vertRes device pixels: the upper half of the page, margins a

@@ -39,10 +39,14 @@ QIcon toolbarIcon(int index) {
     return QIcon(strip.copy(index * 32, 0, 32, 32));
 }
 
-QString manualPath() {
-    const QString installed =
+QString installedManualPath() {
+    return QDir::cleanPath(
         QDir(QCoreApplication::applicationDirPath())
-            .absoluteFilePath(QStringLiteral("../share/doc/quillmark/manual/index.html"));
+            .absoluteFilePath(QStringLiteral("../share/doc/quillmark/manual/index.html")));
+}
+
+QString manualPath() {
+    const QString installed = installedManualPath();
     if (QFileInfo::exists(installed))
         return QFileInfo(installed).canonicalFilePath();
 

@@ -24,5 +24,7 @@ QIcon toolbarIcon(int index);
 // Path of the HTML manual: the installed copy next to the program's share folder when present,
 // else the compiled-in copy written out to the user's cache folder. Empty when neither works.
 QString manualPath();
+// Where the installation puts the manual (whether or not it is there).
+QString installedManualPath();
 
 } // namespace quillmark

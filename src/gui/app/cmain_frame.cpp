@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -16,6 +17,7 @@
 #include "core/app/command_ids.h"
 #include "gui/analysis/measurements_panel.h"
 #include "gui/app/app_resources.h"
+#include "gui/app/command_line.h"
 #include "gui/link/transfer_runner.h"
 
 namespace quillmark {
@@ -27,6 +29,27 @@ const QString kReady = QStringLiteral("Ready");
 QSettings preferences() {
     return QSettings(QStringLiteral("Quillmark"), QStringLiteral("Quillmark"));
 }
+
+// "Save Data?" with Yes and No. QMessageBox would treat Escape and its close button as No,
+// which quits without saving; here they answer nothing, so the window and its data stay.
+class SaveQuestion : public QMessageBox {
+public:
+    explicit SaveQuestion(QWidget* parent)
+        : QMessageBox(QMessageBox::NoIcon, QStringLiteral("Tip"), QStringLiteral("Save Data?"),
+                      QMessageBox::Yes | QMessageBox::No, parent) {
+        setObjectName(QStringLiteral("saveDataQuestion"));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Cancel)) {
+            QDialog::reject();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override { QDialog::closeEvent(event); }
+};
 
 struct ToolButton {
     int id;
@@ -371,10 +394,15 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     const int shown = shownSamples_ ? shownSamples_() : 0;
     if (shown > 0) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tip"), QStringLiteral("Save Data?"),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        box.setObjectName(QStringLiteral("saveDataQuestion"));
-        if (box.exec() == QMessageBox::Yes && saveBeforeClose_ && !saveBeforeClose_()) {
+        SaveQuestion box(this);
+        box.exec();
+        if (box.clickedButton() == nullptr) {
+            // Escape or the question's own close button: the user takes the close back.
+            event->ignore();
+            return;
+        }
+        if (box.clickedButton() == box.button(QMessageBox::Yes) && saveBeforeClose_ &&
+            !saveBeforeClose_()) {
             // The save was cancelled or failed: closing now would lose the recording.
             event->ignore();
             return;
@@ -401,7 +429,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
         if (url.isLocalFile()) {
             event->acceptProposedAction();
             activateWindow();
-            emit fileDropped(url.toLocalFile());
+            emit fileDropped(localPathFromUrl(url));
             // Like a command, an opened file changes what the items may do.
             updateCommandUi();
             return;

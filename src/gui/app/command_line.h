@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QUrl;
+
 namespace quillmark {
 
 struct CommandLine {
@@ -22,7 +24,18 @@ struct CommandLine {
     QString error;
 };
 
-// `arguments` as QCoreApplication::arguments() gives them (program name first).
+// File names are bytes; Qt's own conversion turns bytes that are not UTF-8 into U+FFFD and
+// the name is lost. These keep every byte: a byte that is not part of valid UTF-8 becomes the
+// lone surrogate U+DC80..U+DCFF and turns back into that byte.
+QString decodeLocalPath(const QByteArray& bytes);
+QByteArray encodeLocalPath(const QString& path);
+// The file of a file: URL (a drop) with its name's bytes kept; empty for other URLs.
+QString localPathFromUrl(const QUrl& url);
+
+// The program's arguments from main()'s argv (program name first), bytes kept as above.
+QStringList argumentsFromArgv(int argc, char** argv);
+
+// `arguments` as argumentsFromArgv gives them (program name first).
 CommandLine parseCommandLine(const QStringList& arguments);
 
 QString commandLineUsage();

@@ -1,6 +1,7 @@
 #include "gui/app/cskein_app.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -228,8 +229,19 @@ void CSkeinApp::onAppAbout() {
 
 void CSkeinApp::onHelpContents() {
     const QString path = manualPath();
-    if (!path.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const QUrl url = QUrl::fromLocalFile(path);
+    if (!path.isEmpty() && QFileInfo::exists(path) &&
+        (openUrl_ ? openUrl_(url) : QDesktopServices::openUrl(url)))
+        return;
+    // Without a browser the command would do nothing visible: say where the manual is.
+    const QString where = path.isEmpty() ? installedManualPath() : path;
+    QMessageBox box(QMessageBox::Warning, kApplicationTitle,
+                    QStringLiteral("The manual could not be opened. It is installed at:\n%1")
+                        .arg(QDir::toNativeSeparators(where)),
+                    QMessageBox::Ok, frame_.get());
+    box.setObjectName(QStringLiteral("manualNotOpened"));
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.exec();
 }
 
 } // namespace quillmark

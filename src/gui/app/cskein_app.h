@@ -3,12 +3,14 @@
 // the command line, and handles New, Open, Print Setup and About (plus printing and help).
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "gui/app/command_line.h"
 #include "gui/app/recent_file_list.h"
 
 class QPrinter;
+class QUrl;
 
 namespace quillmark {
 
@@ -52,6 +54,9 @@ public:
     void onFilePrintSetup();
     void onAppAbout();
     void onHelpContents();
+    // How Help, Contents hands the manual to the desktop; true when it was opened.
+    // QDesktopServices::openUrl unless replaced (tests).
+    void setUrlOpener(std::function<bool(const QUrl&)> opener) { openUrl_ = std::move(opener); }
 
     // Prints the view's page on `printer` (no dialog); false when the printer cannot start.
     bool printDocument(QPrinter& printer);
@@ -73,6 +78,7 @@ private:
     RecentFileList recent_;
     bool printedAndDone_ = false;
     QString startError_;
+    std::function<bool(const QUrl&)> openUrl_;
 };
 
 } // namespace quillmark

@@ -6,12 +6,16 @@
 #include <QMessageBox>
 #include <ctime>
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include "core/app/logger_model.h"
 #include "core/data/recording_file.h"
 #include "core/data/save_paths.h"
 #include "core/data/spreadsheet_export.h"
 #include "core/data/text_data_file.h"
 #include "gui/app/app_resources.h"
+#include "gui/app/command_line.h"
 #include "gui/link/cdlg_download.h"
 #include "gui/plot/cskein_view.h"
 #include "gui/settings/cdlg_setting.h"
@@ -29,6 +33,38 @@ QString suggestedName() {
 
 } // namespace
 
+QString resolveListedPath(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (!absolute.contains(QChar::ReplacementCharacter) ||
+        ::access(encodeLocalPath(absolute).constData(), F_OK) == 0)
+        return path;
+    QByteArray resolved;
+    const QStringList parts = absolute.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        if (!part.contains(QChar::ReplacementCharacter)) {
+            resolved += '/' + encodeLocalPath(part);
+            continue;
+        }
+        DIR* dir = ::opendir(resolved.isEmpty() ? "/" : resolved.constData());
+        if (dir == nullptr)
+            return path;
+        QByteArray match;
+        int matches = 0;
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (QFile::decodeName(name) == part) {
+                match = name;
+                ++matches;
+            }
+        }
+        ::closedir(dir);
+        if (matches != 1)
+            return path;
+        resolved += '/' + match;
+    }
+    return decodeLocalPath(resolved);
+}
+
 QString askSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                         const QString& suggested, FileKind kind) {
     QFileDialog dialog(parent);
@@ -44,7 +80,7 @@ QString askSaveFileName(QWidget* parent, const QString& filter, const QString& d
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     rememberFolder(kind, dialog.selectedFiles().constFirst());
-    return dialog.selectedFiles().constFirst();
+    return resolveListedPath(dialog.selectedFiles().constFirst());
 }
 
 QString askOpenFileName(QWidget* parent) {
@@ -58,7 +94,7 @@ QString askOpenFileName(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     rememberFolder(FileKind::Recordings, dialog.selectedFiles().constFirst());
-    return dialog.selectedFiles().constFirst();
+    return resolveListedPath(dialog.selectedFiles().constFirst());
 }
 
 CSkeinDoc::CSkeinDoc(QObject* parent)
@@ -77,7 +113,8 @@ void CSkeinDoc::newDocument() {
 
 bool CSkeinDoc::openDocument(const QString& path) {
     std::string error;
-    std::optional<LoadedRecording> loaded = readRecordingFile(path.toStdString(), &error);
+    std::optional<LoadedRecording> loaded =
+        readRecordingFile(encodeLocalPath(path).toStdString(), &error);
     if (!loaded) {
         QMessageBox box(QMessageBox::Warning, kApplicationTitle,
                         QStringLiteral("Failed to open document."), QMessageBox::Ok, window_);
@@ -112,7 +149,7 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onFileSave() {
                                            QStringLiteral("txt"), suggestedName());
     if (chosen.isEmpty())
         return SaveOutcome::Cancelled;
-    const SavePaths paths = documentSavePaths(chosen.toStdString());
+    const SavePaths paths = documentSavePaths(encodeLocalPath(chosen).toStdString());
     std::string error;
     if (!writeRecordingFile(paths.recordingPath, recording_, loggerModel(), &error) ||
         !writeTextDataFile(paths.textPath, recording_, currentUnitIndex(), loggerModel(), &error)) {
@@ -132,7 +169,8 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onFileSaveStandard() {
             return SaveOutcome::Cancelled;
     }
     std::string error;
-    if (!writeRecordingFile(target.toStdString(), recording_, loggerModel(), &error)) {
+    if (!writeRecordingFile(encodeLocalPath(target).toStdString(), recording_, loggerModel(),
+                            &error)) {
         reportSaveFailure(QString::fromStdString(error));
         return SaveOutcome::Failed;
     }
@@ -151,8 +189,8 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onExportExcel() {
     if (chosen.isEmpty())
         return SaveOutcome::Cancelled;
     std::string error;
-    if (!writeSpreadsheetExport(chosen.toStdString(), recording_, currentUnitIndex(), loggerModel(),
-                                &error)) {
+    if (!writeSpreadsheetExport(encodeLocalPath(chosen).toStdString(), recording_,
+                                currentUnitIndex(), loggerModel(), &error)) {
         // The export could not create or complete its file: say so rather than stay silent.
         reportSaveFailure(QString::fromStdString(error));
         return SaveOutcome::Failed;

@@ -76,4 +76,10 @@ QString askSaveFileName(QWidget* parent, const QString& filter, const QString& d
 // The open dialog for recordings, starting in their last folder.
 QString askOpenFileName(QWidget* parent);
 
+// A path as a file dialog hands it back (a native dialog's URL turns bytes that are not
+// UTF-8 into U+FFFD), with each such component matched against the real directory entries,
+// so it names the file on disk; the path itself when it exists or a component has no single
+// match.
+QString resolveListedPath(const QString& path);
+
 } // namespace quillmark

@@ -112,7 +112,7 @@ void CGraphics::setStartTime(std::int64_t t) {
 
 void CGraphics::ResetView() {
     // A window not shown yet has had no resize event: take its size first.
-    if (geometry_.plotWidth != std::max(1, plotAreaWidth(width())) ||
+    if (geometry_.plotWidth != std::max(1, geometry_.areaWidth(width())) ||
         geometry_.plotHeight != std::max(1, plotAreaHeight(height()))) {
         geometry_.resize(width(), height());
     }
@@ -319,6 +319,7 @@ void CGraphics::copyViewFrom(const CGraphics& other) {
     geometry_.yMin = g.yMin;
     geometry_.plotWidth = g.plotWidth;
     geometry_.plotHeight = g.plotHeight;
+    geometry_.leftMargin = g.leftMargin;
     geometry_.xOffset = g.xOffset;
     geometry_.yOffset = g.yOffset;
     scene_.colours = other.scene_.colours;
@@ -340,7 +341,13 @@ PlotScene CGraphics::scene() const {
     return s;
 }
 
+void CGraphics::fitLeftMargin() {
+    geometry_.setLeftMargin(valueLabelMargin(scene_, geometry_.yOffset, geometry_.yScale,
+                                             geometry_.plotHeight, kScreenFontHeight));
+}
+
 void CGraphics::refresh() {
+    fitLeftMargin();
     cacheValid_ = false;
     cursorX_.reset();
     readoutShown_ = false;
@@ -389,6 +396,7 @@ QImage CGraphics::renderPlot() const {
 }
 
 void CGraphics::renderCache() {
+    fitLeftMargin(); // a pan step may have moved the value labels since the last refresh
     cache_ = renderPlot();
 }
 
@@ -425,7 +433,7 @@ QRect CGraphics::readoutStrip() const {
 }
 
 QRect CGraphics::cursorLineRect(int x) const {
-    return QRect(x, kPlotTop, 1, geometry_.plotHeight + 1);
+    return QRect(x, kPlotTop, 1, geometry_.plotHeight);
 }
 
 QRect CGraphics::bandRect(PlotPoint a, PlotPoint b) const {
@@ -474,7 +482,8 @@ void CGraphics::paintEvent(QPaintEvent* event) {
         // Inverts what it crosses: each pixel becomes NOT (pixel XOR red).
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
         p.setPen(QPen(QColor(255, 0, 0), 1));
-        p.drawLine(*cursorX_, kPlotTop, *cursorX_, geometry_.plotHeight + kPlotTop);
+        // Rows kPlotTop .. kPlotTop + plotHeight - 1: the bottom axis below is not inverted.
+        p.drawLine(*cursorX_, kPlotTop, *cursorX_, kPlotTop + geometry_.plotHeight - 1);
     }
     if (band_) {
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -553,6 +562,19 @@ void CGraphics::mouseMoveEvent(QMouseEvent* event) {
         update(cursorLineRect(x));
     }
     geometry_.finishMove(x, pt.y());
+}
+
+void CGraphics::leaveEvent(QEvent* event) {
+    // The readout and cursor line follow the pointer; without one they would stay stale.
+    if (cursorX_) {
+        update(cursorLineRect(*cursorX_));
+        cursorX_.reset();
+    }
+    if (readoutShown_) {
+        update(readoutStrip());
+        readoutShown_ = false;
+    }
+    QWidget::leaveEvent(event);
 }
 
 void CGraphics::mouseReleaseEvent(QMouseEvent* event) {

@@ -125,6 +125,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     // Additions for convenience: wheel zoom about the pointer, double-click and Escape for
     // View All, Backspace or Ctrl+Z to undo the last zoom; Left/Right (Shift: a whole window)
@@ -136,6 +137,8 @@ protected:
 private:
     void applyCursor(PlotCursor c);
     void rememberWindow(const DataWindow& before);
+    // The left margin the value labels need now (one rule for drawing and every mapping).
+    void fitLeftMargin();
     void renderCache();
     QRect readoutStrip() const;
     int readoutLineHeight() const;
