@@ -119,7 +119,7 @@ MoveOutcome PlotGeometry::move(std::int32_t x, std::int32_t y) {
             out.moveMeasure = true;
             out.bandStart = dragStart;
             out.oldBandEnd = dragLast;
-            out.newBandEnd = {std::clamp(x, kPlotLeft, right), std::clamp(y, kPlotTop, bottom)};
+            out.newBandEnd = {std::clamp(x, leftMargin, right), std::clamp(y, kPlotTop, bottom)};
         }
     } else {
         out.cursor = PlotCursor::Saved;
@@ -141,7 +141,7 @@ ReleaseOutcome PlotGeometry::release(std::int32_t x, std::int32_t y) {
         out.cursor = PlotCursor::Measure;
         out.endMeasure = true;
         out.bandStart = dragStart;
-        out.bandEnd = {std::clamp(x, kPlotLeft, plotWidth + kPlotLeft),
+        out.bandEnd = {std::clamp(x, leftMargin, plotWidth + leftMargin),
                        std::clamp(y, kPlotTop, plotHeight + kPlotTop)};
         dragLast = dragStart;
         dragging = false;
@@ -285,12 +285,12 @@ PlotGeometry::selectionColumns(const SampleSelection& s) const {
     if (!(xScale > 0.0)) {
         return std::nullopt;
     }
-    const std::int64_t left = kPlotLeft;
-    const std::int64_t right = kPlotLeft + plotWidth;
+    const std::int64_t left = leftMargin;
+    const std::int64_t right = leftMargin + plotWidth;
     const std::int64_t a =
-        sampleToPixelX(static_cast<double>(s.first), xScale, xOffset, xMin, kPlotLeft);
+        sampleToPixelX(static_cast<double>(s.first), xScale, xOffset, xMin, leftMargin);
     const std::int64_t b =
-        sampleToPixelX(static_cast<double>(s.last), xScale, xOffset, xMin, kPlotLeft);
+        sampleToPixelX(static_cast<double>(s.last), xScale, xOffset, xMin, leftMargin);
     if (b < left || a > right) {
         return std::nullopt;
     }

@@ -193,7 +193,7 @@ bool CGraphics::zoomTimeAboutCentre(double factor) {
         return false;
     }
     const DataWindow before = geometry_.window();
-    if (!geometry_.wheelZoom(kPlotLeft + geometry_.plotWidth / 2, factor)) {
+    if (!geometry_.wheelZoom(geometry_.leftMargin + geometry_.plotWidth / 2, factor)) {
         return false;
     }
     rememberWindow(before);
@@ -362,7 +362,8 @@ void CGraphics::setSelection(std::optional<SampleSelection> s) {
     }
     selection_ = s;
     // Only the overlay changes: the cached plot stays.
-    update(QRect(kPlotLeft, kPlotTop, geometry_.plotWidth + 1, geometry_.plotHeight + 1));
+    update(
+        QRect(geometry_.leftMargin, kPlotTop, geometry_.plotWidth + 1, geometry_.plotHeight + 1));
     emit measurementChanged();
 }
 
@@ -375,9 +376,9 @@ std::optional<SampleSelection> CGraphics::measuredRange() const {
         return std::nullopt;
     }
     const std::int64_t first =
-        std::clamp<std::int64_t>(geometry_.readoutIndex(kPlotLeft), 0, n - 1);
-    const std::int64_t last =
-        std::clamp<std::int64_t>(geometry_.readoutIndex(kPlotLeft + geometry_.plotWidth), 0, n - 1);
+        std::clamp<std::int64_t>(geometry_.readoutIndex(geometry_.leftMargin), 0, n - 1);
+    const std::int64_t last = std::clamp<std::int64_t>(
+        geometry_.readoutIndex(geometry_.leftMargin + geometry_.plotWidth), 0, n - 1);
     return SampleSelection{first, last};
 }
 
