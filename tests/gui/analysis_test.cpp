@@ -24,7 +24,7 @@
 #include "render/plot_image.h"
 
 using namespace quillmark;
-using namespace quillmark::test;
+using namespace quillmark::test_support;
 
 namespace {
 

@@ -27,7 +27,7 @@
 #include "sim/simulated_logger.h"
 
 using namespace quillmark;
-using namespace quillmark::test;
+using namespace quillmark::test_support;
 
 namespace {
 

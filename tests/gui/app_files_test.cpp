@@ -13,7 +13,7 @@
 #include "gui/plot/cskein_view.h"
 
 using namespace quillmark;
-using namespace quillmark::test;
+using namespace quillmark::test_support;
 
 namespace {
 CommandLine noArguments() {

@@ -17,7 +17,7 @@
 #include "image_dump.h"
 
 using namespace quillmark;
-using namespace quillmark::test;
+using namespace quillmark::test_support;
 
 class UrlCatcher : public QObject {
     Q_OBJECT

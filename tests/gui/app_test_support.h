@@ -19,8 +19,9 @@
 
 #include "core/data/recording.h"
 #include "core/data/recording_file.h"
+#include "core/data/test_support.h"
 
-namespace quillmark::test {
+namespace quillmark::test_support {
 
 // Watches left over from an earlier test (one that rightly saw no window) must not answer the
 // windows of the next: each test's init() calls forgetWatches().
@@ -145,15 +146,6 @@ inline std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString& path,
     return seen;
 }
 
-// A whole-second recording with the given raw samples and statistics filled in.
-inline Recording makeRecording(const std::vector<std::uint16_t>& raw) {
-    Recording rec = newDocumentRecording(std::time_t{1796620503}); // a fixed local time
-    rec.samples = raw;
-    rec.sampleCount = static_cast<std::int32_t>(raw.size());
-    computeStatistics(rec);
-    return rec;
-}
-
 inline QString writeRecording(const QString& path, const std::vector<std::uint16_t>& raw,
                               std::int32_t model) {
     if (!writeRecordingFile(path.toStdString(), makeRecording(raw), model))
@@ -174,7 +166,7 @@ inline QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-} // namespace quillmark::test
+} // namespace quillmark::test_support
 
 // A test main that points the per-user settings folders into a fresh temporary folder, so no
 // test reads or writes the real user's files.

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QTest>
 
-namespace quillmark::test {
+namespace quillmark::test_support {
 
 inline void dumpImage(const QImage& image) {
     static const QString folder = qEnvironmentVariable("QUILLMARK_TEST_DUMP_DIR");
@@ -25,4 +25,4 @@ inline void dumpImage(const QImage& image) {
     image.save(QDir(folder).filePath(QStringLiteral("%1-%2.png").arg(key).arg(number)));
 }
 
-} // namespace quillmark::test
+} // namespace quillmark::test_support

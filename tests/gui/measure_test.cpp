@@ -167,7 +167,7 @@ private slots:
         QVERIFY(p.g.selection());
         QCOMPARE(p.g.renderPlot(), plain);
         const QImage shown = p.g.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        test::dumpImage(shown);
+        test_support::dumpImage(shown);
         // Inside the band the picture is tinted; outside it is the plain plot.
         QVERIFY(shown.pixel(200, 60) != plain.convertToFormat(QImage::Format_RGB32).pixel(200, 60));
         QCOMPARE(shown.pixel(700, 60), plain.convertToFormat(QImage::Format_RGB32).pixel(700, 60));

@@ -217,8 +217,8 @@ private slots:
         // Shown, it keeps the copied data window over its own size.
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        test::dumpImage(dlg.grab().toImage());
-        test::dumpImage(pv.renderPlot());
+        test_support::dumpImage(dlg.grab().toImage());
+        test_support::dumpImage(pv.renderPlot());
         QCOMPARE(pv.geometry().xOffset, 1.5);
         const double span = pv.geometry().plotWidth * pv.geometry().xScale;
         QVERIFY(std::abs(span - 900 * plot.geometry().xScale) < 1e-9);

@@ -17,7 +17,7 @@
 #include "render/plot_labels.h"
 
 using namespace quillmark;
-using quillmark::test::dumpImage;
+using quillmark::test_support::dumpImage;
 
 namespace {
 

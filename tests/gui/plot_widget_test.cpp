@@ -38,13 +38,13 @@ QList<Item> menuItems(const CGraphics& g) {
 
 QImage shown(CGraphics& g) {
     const QImage img = g.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    test::dumpImage(img);
+    test_support::dumpImage(img);
     return img;
 }
 
 QImage rendered(const CGraphics& g) {
     const QImage img = g.renderPlot();
-    test::dumpImage(img);
+    test_support::dumpImage(img);
     return img;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers for data tests: a recording with a known header, and a scoped time zone.
+// Helpers shared by the tests: recordings with a known header, and a scoped time zone.
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
@@ -28,6 +28,16 @@ inline Recording makeRecording(std::vector<std::uint16_t> samples, StartFields s
     rec.header[block::kModeFlags] = fast ? 0x12 : 0x02;
     rec.samples = std::move(samples);
     rec.sampleCount = static_cast<std::int32_t>(rec.samples.size());
+    return rec;
+}
+
+// A whole-second recording of the given raw samples with its statistics, started at a fixed
+// local time (the new document's header).
+inline Recording makeRecording(const std::vector<std::uint16_t>& raw) {
+    Recording rec = newDocumentRecording(std::time_t{1796620503});
+    rec.samples = raw;
+    rec.sampleCount = static_cast<std::int32_t>(raw.size());
+    computeStatistics(rec);
     return rec;
 }
 

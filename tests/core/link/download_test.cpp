@@ -10,8 +10,8 @@
 namespace quillmark {
 namespace {
 
-using test::FakeVendorUsb;
-using test::MemoryLogger;
+using test_support::FakeVendorUsb;
+using test_support::MemoryLogger;
 using Bytes = std::vector<std::uint8_t>;
 
 struct DownloadRun {

@@ -10,7 +10,7 @@
 
 #include "core/link/vendor_usb.h"
 
-namespace quillmark::test {
+namespace quillmark::test_support {
 
 class FakeVendorUsb : public VendorUsb {
 public:
@@ -163,4 +163,4 @@ private:
     long readBytes_ = 0;
 };
 
-} // namespace quillmark::test
+} // namespace quillmark::test_support

@@ -8,7 +8,7 @@
 namespace quillmark {
 namespace {
 
-using test::FakeVendorUsb;
+using test_support::FakeVendorUsb;
 using Op = FakeVendorUsb::Op;
 
 TEST(LoggerLink, OpenWithoutLoggerFailsAndKeepsHandleInvalid) {

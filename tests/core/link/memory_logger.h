@@ -9,7 +9,7 @@
 #include "core/link/fake_vendor_usb.h"
 #include "core/link/wire_protocol.h"
 
-namespace quillmark::test {
+namespace quillmark::test_support {
 
 struct MemoryLogger {
     HeaderBlock header{};
@@ -38,4 +38,4 @@ struct MemoryLogger {
     }
 };
 
-} // namespace quillmark::test
+} // namespace quillmark::test_support

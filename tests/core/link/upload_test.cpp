@@ -15,7 +15,7 @@
 namespace quillmark {
 namespace {
 
-using test::FakeVendorUsb;
+using test_support::FakeVendorUsb;
 using Op = FakeVendorUsb::Op;
 using Bytes = std::vector<std::uint8_t>;
 
