@@ -143,6 +143,20 @@ private slots:
         QVERIFY(readAll(path).contains("RVALUE=208"));
     }
 
+    void anUnreadableSettingsFileIsNeverReplaced() {
+        // Over the settings file's size limit it counts as unreadable: saving the colours
+        // must not replace it with the colour sections alone.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("SettingConfig.ini");
+        const QByteArray big = "[K52R_DATASET]\r\n" + QByteArray(300 * 1024, ';');
+        writeFile(path, big);
+        CGraphics plot;
+        std::string error;
+        QVERIFY(!SaveColours(plot, path.toStdString(), &error));
+        QVERIFY(!error.empty());
+        QCOMPARE(readAll(path), big);
+    }
+
     void pickersSetWorkingAndPreviewColours() {
         CGraphics plot;
         const Recording rec = sampleRecording();

@@ -4,8 +4,10 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 
+#include "core/common/user_message.h"
 #include "core/data/recording.h"
 #include "core/settings/ini_store.h"
 #include "gui/plot/cgraphics.h"
@@ -29,7 +31,11 @@ void LoadColours(CGraphics& plot, const std::string& iniPath) {
 
 bool SaveColours(const CGraphics& plot, const std::string& iniPath, std::string* error) {
     IniStore ini;
-    ini.load(iniPath); // keep the logger settings and anything else in the file
+    // Keep the logger settings and anything else in the file; a file that cannot be read is
+    // left as it is rather than replaced by the colours alone.
+    if (!ini.load(iniPath, error)) {
+        return false;
+    }
     SaveColours(plot, ini);
     return ini.save(iniPath, error);
 }
@@ -192,7 +198,12 @@ bool runColourSetting(CGraphics& plot, const Recording& rec, const std::string& 
         return false;
     }
     plot.setColours(dlg.colours());
-    SaveColours(plot, iniPath);
+    std::string error;
+    if (!SaveColours(plot, iniPath, &error)) {
+        QMessageBox::warning(parent, QString::fromLatin1(kAppTitle),
+                             QStringLiteral("The colours could not be saved.\n%1")
+                                 .arg(QString::fromLocal8Bit(error.c_str())));
+    }
     return true;
 }
 
