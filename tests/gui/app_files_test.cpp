@@ -1,6 +1,10 @@
 // File commands and the close sequence, driven through the real windows and file dialogs.
 #include <QFileInfo>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "app_test_support.h"
@@ -286,6 +290,53 @@ private slots:
         QVERIFY(box->shown);
         QCOMPARE(box->text, QStringLiteral("Failed to open document."));
         QCOMPARE(app->document()->recording().sampleCount, 3);
+        QCOMPARE(app->mainFrame()->windowTitle(), QStringLiteral("source.smpq - Quillmark"));
+    }
+
+    void openingADirectoryOrFifoSaysWhy_data() {
+        QTest::addColumn<bool>("fifo");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("directory") << false << QStringLiteral("odd.smpq is a directory");
+        QTest::newRow("FIFO") << true << QStringLiteral("odd.smpq is not a regular file (a FIFO)");
+    }
+
+    void openingADirectoryOrFifoSaysWhy() {
+        QFETCH(bool, fifo);
+        QFETCH(QString, reason);
+        auto app = appWithSamples({1, 2, 3});
+        QVERIFY(app);
+        const QString path = file(QStringLiteral("odd.smpq"));
+        const QByteArray name = QFile::encodeName(path);
+        if (fifo)
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        else
+            QVERIFY(QDir().mkdir(path));
+        // An open that waits for a writer would hang: after a while a writer comes and
+        // goes, which frees such an open and proves it waited (a writer only gets in while
+        // the FIFO is open for reading).
+        std::atomic<bool> done{false};
+        std::atomic<bool> readerWaited{false};
+        std::thread writer([&done, &readerWaited, name, fifo] {
+            for (int i = 0; i < 300 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (!fifo || done)
+                return;
+            if (const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK); fd >= 0) {
+                readerWaited = true;
+                ::close(fd);
+            }
+        });
+        auto box = answerNextBox(QMessageBox::Ok);
+        const bool opened = app->openDocumentFile(path);
+        done = true;
+        writer.join();
+        QVERIFY(!readerWaited);
+        QVERIFY(!opened);
+        QVERIFY(box->shown);
+        QCOMPARE(box->text, QStringLiteral("Failed to open document."));
+        QVERIFY2(box->informative.contains(reason), qPrintable(box->informative));
+        QCOMPARE(app->document()->recording().sampleCount, 3);
+        QCOMPARE(app->view()->shownSampleCount(), 3);
         QCOMPARE(app->mainFrame()->windowTitle(), QStringLiteral("source.smpq - Quillmark"));
     }
 };

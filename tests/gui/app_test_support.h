@@ -86,6 +86,7 @@ struct BoxSeen {
     std::shared_ptr<Watch> watch;
     bool shown = false;
     QString text;
+    QString informative;
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QList<QMessageBox::StandardButton> buttons;
@@ -98,6 +99,7 @@ inline std::shared_ptr<BoxSeen> answerNextBox(QMessageBox::StandardButton button
         [seen, button](QMessageBox* box) {
             seen->shown = true;
             seen->text = box->text();
+            seen->informative = box->informativeText();
             seen->title = box->windowTitle();
             seen->icon = box->icon();
             for (QAbstractButton* b : box->buttons())
