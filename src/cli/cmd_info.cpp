@@ -1,9 +1,9 @@
 // quillmark-cli info FILE.smpq [--json]
-#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "cli/command.h"
+#include "cli/json_writer.h"
 #include "core/app/logger_model.h"
 #include "core/data/recording_file.h"
 #include "core/data/sample_text.h"
@@ -21,24 +21,6 @@ std::string loggerName(const Recording& rec) {
         name.push_back(static_cast<char>(c));
     }
     return name;
-}
-
-std::string jsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x20 || c >= 0x7f) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c); // one byte per character in the block
-            out += buf;
-        } else {
-            out.push_back(static_cast<char>(c));
-        }
-    }
-    out.push_back('"');
-    return out;
 }
 
 // A name from a file may hold anything; printed raw, an escape sequence would reach the
@@ -63,11 +45,6 @@ std::string number(double v, int decimals) {
     std::string s;
     appendFixed(s, v, decimals);
     return s;
-}
-
-// JSON has no NaN or infinity.
-std::string jsonNumber(double v, int decimals) {
-    return std::isfinite(v) ? number(v, decimals) : "null";
 }
 
 const char* modelName(std::int32_t model) {
@@ -114,23 +91,30 @@ int runInfo(const std::vector<std::string>& args) {
     }
 
     if (hasFlag(args, "--json")) {
-        std::string startIso = "null";
+        JsonObject o;
+        o.integer("model", loaded->model)
+            .string("unit", base.name)
+            .integer("sampleCount", rec.sampleCount)
+            .integer("maxIndex", rec.maxIndex)
+            .integer("minIndex", rec.minIndex)
+            .fixed("average", rec.average, 6)
+            .integer("unitIndex", rec.unitIndex);
         if (start) {
             const LocalFields f = breakDownLocal(*start);
-            startIso.assign(1, '"');
+            std::string startIso;
             appendIsoLocal(startIso, f);
             appendIsoOffset(startIso, f.utcOffset);
-            startIso.push_back('"');
+            o.string("startTime", startIso);
+        } else {
+            o.null("startTime");
         }
-        std::printf("{\"model\": %d, \"unit\": %s, \"sampleCount\": %d, \"maxIndex\": %d, "
-                    "\"minIndex\": %d, \"average\": %s, \"unitIndex\": %d, \"startTime\": %s, "
-                    "\"intervalSeconds\": %u, \"fastSampling\": %s, \"interval\": %s, "
-                    "\"alarmLow\": %s, \"alarmHigh\": %s, \"loggerName\": %s}\n",
-                    loaded->model, jsonString(base.name).c_str(), rec.sampleCount, rec.maxIndex,
-                    rec.minIndex, jsonNumber(rec.average, 6).c_str(), rec.unitIndex,
-                    startIso.c_str(), rec.intervalSeconds(), rec.fastSampling() ? "true" : "false",
-                    rec.intervalText().c_str(), jsonNumber(rec.alarmLow(), 6).c_str(),
-                    jsonNumber(rec.alarmHigh(), 6).c_str(), jsonString(loggerName(rec)).c_str());
+        o.integer("intervalSeconds", rec.intervalSeconds())
+            .boolean("fastSampling", rec.fastSampling())
+            .raw("interval", rec.intervalText())
+            .fixed("alarmLow", rec.alarmLow(), 6)
+            .fixed("alarmHigh", rec.alarmHigh(), 6)
+            .string("loggerName", loggerName(rec));
+        std::printf("%s\n", o.text().c_str());
         return 0;
     }
     std::printf("Model:       %d (%s)\n", loaded->model, modelName(loaded->model));
