@@ -75,12 +75,9 @@ int runInfo(const std::vector<std::string>& args) {
         std::fprintf(stderr, "quillmark-cli info: no recording file given\n");
         return 2;
     }
-    std::string error;
-    const auto loaded = readRecordingFile(path, &error);
-    if (!loaded) {
-        std::fprintf(stderr, "Failed to open document.\n%s\n", error.c_str());
+    const auto loaded = loadRecordingOrSay(path);
+    if (!loaded)
         return 1;
-    }
     const Recording& rec = loaded->recording;
     const DisplayUnit base = displayUnit(loaded->model, 0);
     const auto start = startTime(rec);

@@ -95,12 +95,9 @@ int runStats(const std::vector<std::string>& args) {
         return 2;
     }
 
-    std::string error;
-    const auto loaded = readRecordingFile(input, &error);
-    if (!loaded) {
-        std::fprintf(stderr, "Failed to open document.\n%s\n", error.c_str());
+    const auto loaded = loadRecordingOrSay(input);
+    if (!loaded)
         return 1;
-    }
     const Recording& rec = loaded->recording;
     const std::int64_t n = presentSampleCount(rec);
     if (n == 0 && firstText.empty() && lastText.empty()) {
