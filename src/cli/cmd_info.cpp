@@ -41,12 +41,6 @@ std::string printable(const std::string& s) {
     return out;
 }
 
-std::string number(double v, int decimals) {
-    std::string s;
-    appendFixed(s, v, decimals);
-    return s;
-}
-
 const char* modelName(std::int32_t model) {
     switch (model) {
     case kModelAirSpeed:
@@ -127,8 +121,8 @@ int runInfo(const std::vector<std::string>& args) {
     }
     std::printf("Average:     %s\n", convertedValueText(rec.average).c_str());
     std::printf("SampleRate:  %s second\n", rec.intervalText().c_str());
-    std::printf("AlarmLow:    %s %s\n", number(rec.alarmLow(), 2).c_str(), base.name);
-    std::printf("AlarmHigh:   %s %s\n", number(rec.alarmHigh(), 2).c_str(), base.name);
+    std::printf("AlarmLow:    %s %s\n", formatFixed(rec.alarmLow(), 2).c_str(), base.name);
+    std::printf("AlarmHigh:   %s %s\n", formatFixed(rec.alarmHigh(), 2).c_str(), base.name);
     std::printf("LoggerName:  %s\n", printable(loggerName(rec)).c_str());
     return 0;
 }
