@@ -40,6 +40,18 @@ double startOnce(bool withFile) {
     return seconds;
 }
 
+// Each iteration's time is one start-up's, up to the first paint of the main window.
+void timeStarts(benchmark::State& state, bool withRecording) {
+    for (auto _ : state) {
+        const double s = startOnce(withRecording);
+        if (s < 0) {
+            state.SkipWithError("start-up failed");
+            return;
+        }
+        state.SetIterationTime(s);
+    }
+}
+
 // The platform connection and QApplication, which a fresh process pays before the cold start.
 void BM_QApplicationConstruction(benchmark::State& state) {
     for (auto _ : state)
@@ -51,38 +63,17 @@ BENCHMARK(BM_QApplicationConstruction)
     ->Unit(benchmark::kMillisecond);
 
 void BM_ColdStartToFirstPaint(benchmark::State& state) {
-    for (auto _ : state) {
-        const double s = startOnce(false);
-        if (s < 0) {
-            state.SkipWithError("start-up failed");
-            return;
-        }
-        state.SetIterationTime(s);
-    }
+    timeStarts(state, false);
 }
 BENCHMARK(BM_ColdStartToFirstPaint)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_StartToFirstPaint(benchmark::State& state) {
-    for (auto _ : state) {
-        const double s = startOnce(false);
-        if (s < 0) {
-            state.SkipWithError("start-up failed");
-            return;
-        }
-        state.SetIterationTime(s);
-    }
+    timeStarts(state, false);
 }
 BENCHMARK(BM_StartToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_StartWithRecordingToFirstPaint(benchmark::State& state) {
-    for (auto _ : state) {
-        const double s = startOnce(true);
-        if (s < 0) {
-            state.SkipWithError("start-up failed");
-            return;
-        }
-        state.SetIterationTime(s);
-    }
+    timeStarts(state, true);
 }
 BENCHMARK(BM_StartWithRecordingToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench_recordings.h"
 #include "core/app/logger_model.h"
 #include "core/plot/column_reduction.h"
 #include "core/plot/plot_geometry.h"
@@ -25,27 +25,9 @@
 #endif
 
 using namespace quillmark;
+using namespace quillmark::bench;
 
 namespace {
-
-constexpr int kWidth = 1280;
-constexpr int kHeight = 800;
-
-// A logger-like signal: a slow random walk with a little noise, in 0..30 V.
-const std::vector<std::uint16_t>& recording(std::size_t n) {
-    static std::vector<std::uint16_t> v;
-    if (v.size() != n) {
-        v.resize(n);
-        std::mt19937 rng(42);
-        std::normal_distribution<double> step(0.0, 8.0);
-        double x = 12000;
-        for (auto& s : v) {
-            x = std::clamp(x + step(rng), 0.0, 30000.0);
-            s = static_cast<std::uint16_t>(x);
-        }
-    }
-    return v;
-}
 
 std::string outPath(const char* name) {
     static QTemporaryDir dir;
@@ -58,19 +40,8 @@ struct Picture {
     SampleSummary summary;
 
     explicit Picture(const std::vector<std::uint16_t>& v) {
-        g.resize(kWidth, kHeight);
-        g.resetView(std::int32_t(v.size()));
         summary.build(v.data(), std::int64_t(v.size()));
-        s.samples = v.data();
-        s.sampleCount = std::int32_t(v.size());
-        s.summary = &summary;
-        s.maxIndex = std::int32_t(std::max_element(v.begin(), v.end()) - v.begin());
-        s.minIndex = std::int32_t(std::min_element(v.begin(), v.end()) - v.begin());
-        s.average = 12.0;
-        s.alarmLow = 5.0f;
-        s.alarmHigh = 25.0f;
-        s.startTime = 1700000000;
-        s.model = kModelVoltage;
+        viewAll(g, s, v, summary);
     }
     PlotFrame frame() const { return screenFrame(kWidth, kHeight, g); }
 };
@@ -112,19 +83,7 @@ BENCHMARK(BM_BuildSummary)->Arg(10000000)->Unit(benchmark::kMillisecond);
 void BM_Peer_SavePng(benchmark::State& state) {
     const auto& v = recording(std::size_t(state.range(0)));
     QCustomPlot plot;
-    plot.resize(kWidth, kHeight);
-    QVector<double> xs(qsizetype(v.size()));
-    QVector<double> ys(qsizetype(v.size()));
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        xs[qsizetype(i)] = double(i);
-        ys[qsizetype(i)] = v[i] / 1000.0;
-    }
-    QCPGraph* g = plot.addGraph();
-    g->setData(xs, ys, true);
-    g->setPen(QPen(Qt::blue, 2));
-    g->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 5));
-    plot.xAxis->setRange(0, double(v.size()));
-    plot.yAxis->setRange(0, 35);
+    viewAllInPeer(plot, v);
     const QString path = QString::fromStdString(outPath("peer.png"));
     for (auto _ : state) {
         if (!plot.savePng(path, kWidth, kHeight))

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_recordings.h"
 #include "core/app/logger_model.h"
 #include "core/plot/column_reduction.h"
 #include "core/plot/plot_geometry.h"
@@ -25,11 +26,9 @@
 #endif
 
 using namespace quillmark;
+using namespace quillmark::bench;
 
 namespace {
-
-constexpr int kWidth = 1280;
-constexpr int kHeight = 800;
 
 // Uniform noise over 0..30 V: the worst case for the column reduction's dots.
 const std::vector<std::uint16_t>& noise(std::size_t n) {
@@ -41,23 +40,6 @@ const std::vector<std::uint16_t>& noise(std::size_t n) {
         std::uniform_int_distribution<int> d(0, 30000);
         for (auto& s : v) {
             s = static_cast<std::uint16_t>(d(rng));
-        }
-    }
-    return v;
-}
-
-// A logger-like signal: a slow random walk with a little noise, in 0..30 V.
-const std::vector<std::uint16_t>& recording(std::size_t n) {
-    static std::map<std::size_t, std::vector<std::uint16_t>> cache;
-    auto& v = cache[n];
-    if (v.empty()) {
-        v.resize(n);
-        std::mt19937 rng(42);
-        std::normal_distribution<double> step(0.0, 8.0);
-        double x = 12000;
-        for (auto& s : v) {
-            x = std::clamp(x + step(rng), 0.0, 30000.0);
-            s = static_cast<std::uint16_t>(x);
         }
     }
     return v;
@@ -77,20 +59,7 @@ struct Frame {
     PlotScene s;
     QImage image{kWidth, kHeight, QImage::Format_RGB32};
 
-    explicit Frame(const std::vector<std::uint16_t>& v) {
-        g.resize(kWidth, kHeight);
-        g.resetView(std::int32_t(v.size()));
-        s.samples = v.data();
-        s.sampleCount = std::int32_t(v.size());
-        s.summary = &summaryOf(v);
-        s.maxIndex = std::int32_t(std::max_element(v.begin(), v.end()) - v.begin());
-        s.minIndex = std::int32_t(std::min_element(v.begin(), v.end()) - v.begin());
-        s.average = 12.0;
-        s.alarmLow = 5.0f;
-        s.alarmHigh = 25.0f;
-        s.startTime = 1700000000;
-        s.model = kModelVoltage;
-    }
+    explicit Frame(const std::vector<std::uint16_t>& v) { viewAll(g, s, v, summaryOf(v)); }
 
     void render() {
         s.xOffset = g.xOffset;
@@ -206,25 +175,10 @@ void BM_ReadoutUpdate(benchmark::State& state) {
 BENCHMARK(BM_ReadoutUpdate)->Arg(32000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
 #ifdef QUILLMARK_HAVE_QCUSTOMPLOT
-// The same data through QCustomPlot: a line of width 2 with 5-pixel discs, its adaptive
-// sampling on (the default), drawn into a 1280x800 widget buffer.
+// The same data through QCustomPlot, drawn into a 1280x800 widget buffer.
 struct PeerPlot {
     QCustomPlot plot;
-    explicit PeerPlot(const std::vector<std::uint16_t>& v) {
-        plot.resize(kWidth, kHeight);
-        QVector<double> xs(qsizetype(v.size()));
-        QVector<double> ys(qsizetype(v.size()));
-        for (std::size_t i = 0; i < v.size(); ++i) {
-            xs[qsizetype(i)] = double(i);
-            ys[qsizetype(i)] = v[i] / 1000.0;
-        }
-        QCPGraph* g = plot.addGraph();
-        g->setData(xs, ys, true);
-        g->setPen(QPen(Qt::blue, 2));
-        g->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 5));
-        plot.xAxis->setRange(0, double(v.size()));
-        plot.yAxis->setRange(0, 35);
-    }
+    explicit PeerPlot(const std::vector<std::uint16_t>& v) { viewAllInPeer(plot, v); }
 };
 
 void BM_Peer_ViewAll(benchmark::State& state) {

@@ -66,15 +66,13 @@ int runExport(const std::vector<std::string>& args) {
         return 1;
     }
 
-    std::string error;
-    const auto loaded = readRecordingFile(input, &error);
-    if (!loaded) {
-        std::fprintf(stderr, "Failed to open document.\n%s\n", error.c_str());
+    const auto loaded = loadRecordingOrSay(input);
+    if (!loaded)
         return 1;
-    }
     // Reading a recording file makes its model code current, as opening it in the application does.
     setLoggerModel(loaded->model);
     const Recording& rec = loaded->recording;
+    std::string error;
     bool ok = false;
     if (out == "-") {
         int writeError = 0;

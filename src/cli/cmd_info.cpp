@@ -1,9 +1,9 @@
 // quillmark-cli info FILE.smpq [--json]
-#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "cli/command.h"
+#include "cli/json_writer.h"
 #include "core/app/logger_model.h"
 #include "core/data/recording_file.h"
 #include "core/data/sample_text.h"
@@ -23,24 +23,6 @@ std::string loggerName(const Recording& rec) {
     return name;
 }
 
-std::string jsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x20 || c >= 0x7f) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c); // one byte per character in the block
-            out += buf;
-        } else {
-            out.push_back(static_cast<char>(c));
-        }
-    }
-    out.push_back('"');
-    return out;
-}
-
 // A name from a file may hold anything; printed raw, an escape sequence would reach the
 // terminal. Control and non-ASCII bytes are shown as \xHH, and a backslash doubled.
 std::string printable(const std::string& s) {
@@ -57,17 +39,6 @@ std::string printable(const std::string& s) {
         }
     }
     return out;
-}
-
-std::string number(double v, int decimals) {
-    std::string s;
-    appendFixed(s, v, decimals);
-    return s;
-}
-
-// JSON has no NaN or infinity.
-std::string jsonNumber(double v, int decimals) {
-    return std::isfinite(v) ? number(v, decimals) : "null";
 }
 
 const char* modelName(std::int32_t model) {
@@ -98,12 +69,9 @@ int runInfo(const std::vector<std::string>& args) {
         std::fprintf(stderr, "quillmark-cli info: no recording file given\n");
         return 2;
     }
-    std::string error;
-    const auto loaded = readRecordingFile(path, &error);
-    if (!loaded) {
-        std::fprintf(stderr, "Failed to open document.\n%s\n", error.c_str());
+    const auto loaded = loadRecordingOrSay(path);
+    if (!loaded)
         return 1;
-    }
     const Recording& rec = loaded->recording;
     const DisplayUnit base = displayUnit(loaded->model, 0);
     const auto start = startTime(rec);
@@ -114,23 +82,30 @@ int runInfo(const std::vector<std::string>& args) {
     }
 
     if (hasFlag(args, "--json")) {
-        std::string startIso = "null";
+        JsonObject o;
+        o.integer("model", loaded->model)
+            .string("unit", base.name)
+            .integer("sampleCount", rec.sampleCount)
+            .integer("maxIndex", rec.maxIndex)
+            .integer("minIndex", rec.minIndex)
+            .fixed("average", rec.average, 6)
+            .integer("unitIndex", rec.unitIndex);
         if (start) {
             const LocalFields f = breakDownLocal(*start);
-            startIso.assign(1, '"');
+            std::string startIso;
             appendIsoLocal(startIso, f);
             appendIsoOffset(startIso, f.utcOffset);
-            startIso.push_back('"');
+            o.string("startTime", startIso);
+        } else {
+            o.null("startTime");
         }
-        std::printf("{\"model\": %d, \"unit\": %s, \"sampleCount\": %d, \"maxIndex\": %d, "
-                    "\"minIndex\": %d, \"average\": %s, \"unitIndex\": %d, \"startTime\": %s, "
-                    "\"intervalSeconds\": %u, \"fastSampling\": %s, \"interval\": %s, "
-                    "\"alarmLow\": %s, \"alarmHigh\": %s, \"loggerName\": %s}\n",
-                    loaded->model, jsonString(base.name).c_str(), rec.sampleCount, rec.maxIndex,
-                    rec.minIndex, jsonNumber(rec.average, 6).c_str(), rec.unitIndex,
-                    startIso.c_str(), rec.intervalSeconds(), rec.fastSampling() ? "true" : "false",
-                    rec.intervalText().c_str(), jsonNumber(rec.alarmLow(), 6).c_str(),
-                    jsonNumber(rec.alarmHigh(), 6).c_str(), jsonString(loggerName(rec)).c_str());
+        o.integer("intervalSeconds", rec.intervalSeconds())
+            .boolean("fastSampling", rec.fastSampling())
+            .raw("interval", rec.intervalText())
+            .fixed("alarmLow", rec.alarmLow(), 6)
+            .fixed("alarmHigh", rec.alarmHigh(), 6)
+            .string("loggerName", loggerName(rec));
+        std::printf("%s\n", o.text().c_str());
         return 0;
     }
     std::printf("Model:       %d (%s)\n", loaded->model, modelName(loaded->model));
@@ -146,8 +121,8 @@ int runInfo(const std::vector<std::string>& args) {
     }
     std::printf("Average:     %s\n", convertedValueText(rec.average).c_str());
     std::printf("SampleRate:  %s second\n", rec.intervalText().c_str());
-    std::printf("AlarmLow:    %s %s\n", number(rec.alarmLow(), 2).c_str(), base.name);
-    std::printf("AlarmHigh:   %s %s\n", number(rec.alarmHigh(), 2).c_str(), base.name);
+    std::printf("AlarmLow:    %s %s\n", formatFixed(rec.alarmLow(), 2).c_str(), base.name);
+    std::printf("AlarmHigh:   %s %s\n", formatFixed(rec.alarmHigh(), 2).c_str(), base.name);
     std::printf("LoggerName:  %s\n", printable(loggerName(rec)).c_str());
     return 0;
 }

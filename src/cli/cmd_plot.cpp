@@ -164,12 +164,9 @@ int runPlot(const std::vector<std::string>& args) {
             return usageError("the output must end in .png or .svg");
     }
 
-    std::string error;
-    const auto loaded = readRecordingFile(input, &error);
-    if (!loaded) {
-        std::fprintf(stderr, "Failed to open document.\n%s\n", error.c_str());
+    const auto loaded = loadRecordingOrSay(input);
+    if (!loaded)
         return 1;
-    }
     const Recording& rec = loaded->recording;
     const std::int64_t n = presentSampleCount(rec);
     const bool windowed = firstArg >= 0 || lastArg >= 0;
@@ -231,6 +228,7 @@ int runPlot(const std::vector<std::string>& args) {
     scene.colours = readPlotColours(ini);
 
     startGui();
+    std::string error;
     if (!savePlotImage(scene, screenFrame(width, height, g), output, &error)) {
         std::fprintf(stderr, "quillmark-cli plot: %s\n", error.c_str());
         return 1;

@@ -1,11 +1,11 @@
 // quillmark-cli stats FILE.smpq [--first N] [--last M] [--unit 0-4] [--json]
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string>
 
 #include "cli/command.h"
+#include "cli/json_writer.h"
 #include "core/analysis/measurement_text.h"
 #include "core/analysis/range_analysis.h"
 #include "core/data/recording_file.h"
@@ -38,41 +38,14 @@ std::optional<std::int64_t> parseIndex(const std::string& text) {
     return v;
 }
 
-// The shortest text that reads back as the same value; single-precision limits thus show
-// what was entered. Non-finite values have no text.
-template <typename T> std::optional<std::string> shortestText(T v) {
-    if (!std::isfinite(v))
-        return std::nullopt;
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
-
-template <typename T> void appendJsonNumber(std::string& out, T v) {
-    out += shortestText(v).value_or("null");
-}
-
-void appendJsonIndex(std::string& out, std::int64_t i) {
-    if (i < 0)
-        out += "null";
-    else
-        appendInt(out, i);
-}
-
-void appendAlarmJson(std::string& out, const char* key, const AlarmFigures& a) {
-    out += ", \"";
-    out += key;
-    out += "\": {\"limit\": ";
-    appendJsonNumber(out, a.limit);
-    out += ", \"samples\": ";
-    appendInt(out, a.samples);
-    out += ", \"seconds\": ";
-    appendJsonNumber(out, a.seconds);
-    out += ", \"excursions\": ";
-    appendInt(out, a.excursions);
-    out += ", \"longest_samples\": ";
-    appendInt(out, a.longestSamples);
-    out += "}";
+std::string alarmJson(const AlarmFigures& a) {
+    return JsonObject()
+        .number("limit", a.limit)
+        .integer("samples", a.samples)
+        .number("seconds", a.seconds)
+        .integer("excursions", a.excursions)
+        .integer("longest_samples", a.longestSamples)
+        .text();
 }
 
 int runStats(const std::vector<std::string>& args) {
@@ -122,12 +95,9 @@ int runStats(const std::vector<std::string>& args) {
         return 2;
     }
 
-    std::string error;
-    const auto loaded = readRecordingFile(input, &error);
-    if (!loaded) {
-        std::fprintf(stderr, "Failed to open document.\n%s\n", error.c_str());
+    const auto loaded = loadRecordingOrSay(input);
+    if (!loaded)
         return 1;
-    }
     const Recording& rec = loaded->recording;
     const std::int64_t n = presentSampleCount(rec);
     if (n == 0 && firstText.empty() && lastText.empty()) {
@@ -163,34 +133,24 @@ int runStats(const std::vector<std::string>& args) {
 
     std::string out;
     if (json) {
-        out = "{\"first\": ";
-        appendInt(out, s.first);
-        out += ", \"last\": ";
-        appendInt(out, s.last);
-        out += ", \"count\": ";
-        appendInt(out, s.count);
-        out += timed ? ", \"start\": \"" + startText + "\", \"end\": \"" + endText + "\""
-                     : ", \"start\": null, \"end\": null";
-        out += ", \"duration_s\": ";
-        appendJsonNumber(out, s.durationSeconds);
-        // Unit names are plain ASCII without quotes or backslashes.
-        out += ", \"unit\": \"" + std::string(unit.name) + "\", \"min\": ";
-        appendJsonNumber(out, s.min);
-        out += ", \"min_index\": ";
-        appendJsonIndex(out, s.minIndex);
-        out += ", \"max\": ";
-        appendJsonNumber(out, s.max);
-        out += ", \"max_index\": ";
-        appendJsonIndex(out, s.maxIndex);
-        out += ", \"mean\": ";
-        appendJsonNumber(out, s.mean);
-        out += ", \"stddev\": ";
-        appendJsonNumber(out, s.stddev);
-        out += ", \"over_range\": ";
-        appendInt(out, s.overRange);
-        appendAlarmJson(out, "alarm_high", s.alarmHigh);
-        appendAlarmJson(out, "alarm_low", s.alarmLow);
-        out += "}\n";
+        JsonObject o;
+        o.integer("first", s.first).integer("last", s.last).integer("count", s.count);
+        if (timed)
+            o.string("start", startText).string("end", endText);
+        else
+            o.null("start").null("end");
+        o.number("duration_s", s.durationSeconds)
+            .string("unit", unit.name)
+            .number("min", s.min)
+            .index("min_index", s.minIndex)
+            .number("max", s.max)
+            .index("max_index", s.maxIndex)
+            .number("mean", s.mean)
+            .number("stddev", s.stddev)
+            .integer("over_range", s.overRange)
+            .raw("alarm_high", alarmJson(s.alarmHigh))
+            .raw("alarm_low", alarmJson(s.alarmLow));
+        out = o.text() + "\n";
     } else {
         out = measurementText(measurementLines(rec, s, unit));
     }

@@ -1,8 +1,11 @@
 #pragma once
 // quillmark-cli commands register themselves here; main() dispatches on the first word.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/data/recording_file.h"
 
 namespace quillmark::cli {
 
@@ -25,5 +28,8 @@ struct CommandRegistrar {
 bool hasFlag(const std::vector<std::string>& args, std::string_view flag);
 // Value after "--name" (or "--name=value"); empty optional when absent.
 bool optionValue(const std::vector<std::string>& args, std::string_view name, std::string& out);
+
+// Reads a recording file; on failure says why on stderr, as the application does.
+std::optional<LoadedRecording> loadRecordingOrSay(const std::string& path);
 
 } // namespace quillmark::cli

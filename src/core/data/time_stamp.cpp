@@ -84,6 +84,17 @@ void append2(std::string& out, int v) {
         appendInt(out, v);
     }
 }
+
+void append2After(std::string& out, char separator, int v) {
+    out.push_back(separator);
+    append2(out, v);
+}
+
+void appendTimeOfDay(std::string& out, const LocalFields& f) {
+    append2(out, f.hour);
+    append2After(out, ':', f.minute);
+    append2After(out, ':', f.second);
+}
 } // namespace
 
 void appendInt(std::string& out, std::int64_t value) {
@@ -113,11 +124,7 @@ void appendClock(std::string& out, const LocalFields& f) {
         out += "-01:-01:-01";
         return;
     }
-    append2(out, f.hour);
-    out.push_back(':');
-    append2(out, f.minute);
-    out.push_back(':');
-    append2(out, f.second);
+    appendTimeOfDay(out, f);
 }
 
 void appendDate(std::string& out, const LocalFields& f) {
@@ -126,8 +133,7 @@ void appendDate(std::string& out, const LocalFields& f) {
         return;
     }
     append2(out, f.day);
-    out.push_back('-');
-    append2(out, f.month);
+    append2After(out, '-', f.month);
     out.push_back('-');
     appendInt(out, f.year);
 }
@@ -145,21 +151,9 @@ std::string dateText(std::int64_t t) {
 }
 
 void appendDayMonthYearTime(std::string& out, const LocalFields& f) {
-    if (!f.valid) {
-        out += "00-00-0,-01:-01:-01";
-        return;
-    }
-    append2(out, f.day);
-    out.push_back('-');
-    append2(out, f.month);
-    out.push_back('-');
-    appendInt(out, f.year);
+    appendDate(out, f);
     out.push_back(',');
-    append2(out, f.hour);
-    out.push_back(':');
-    append2(out, f.minute);
-    out.push_back(':');
-    append2(out, f.second);
+    appendClock(out, f);
 }
 
 void appendFraction4(std::string& out, float fraction) {
@@ -186,24 +180,17 @@ void appendFraction4(std::string& out, float fraction) {
 
 void appendIsoLocal(std::string& out, const LocalFields& f) {
     appendInt(out, f.year);
-    out.push_back('-');
-    append2(out, f.month);
-    out.push_back('-');
-    append2(out, f.day);
+    append2After(out, '-', f.month);
+    append2After(out, '-', f.day);
     out.push_back('T');
-    append2(out, f.hour);
-    out.push_back(':');
-    append2(out, f.minute);
-    out.push_back(':');
-    append2(out, f.second);
+    appendTimeOfDay(out, f);
 }
 
 void appendIsoOffset(std::string& out, long utcOffset) {
     out.push_back(utcOffset < 0 ? '-' : '+');
     const long a = utcOffset < 0 ? -utcOffset : utcOffset;
     append2(out, static_cast<int>(a / 3600));
-    out.push_back(':');
-    append2(out, static_cast<int>((a / 60) % 60));
+    append2After(out, ':', static_cast<int>((a / 60) % 60));
 }
 
 } // namespace quillmark
