@@ -3,6 +3,7 @@
 #include <QLine>
 #include <QPen>
 #include <QVector>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -99,18 +100,51 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
     reduceCurve(*summary, mapping, s.showMaskPoints, r);
     if (s.sampleCount > 1 && r.xs.size() > 1) {
         static const VerticalStroke vertical;
+        static SteepStroke steep;
+        // Consecutive vertical segments in one column make one rectangle: their rows join
+        // at the shared points.
+        const bool mergeVertical = vertical.valid && vertical.top <= vertical.bottom + 1;
+        const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
+        const QRgb ink = colour.rgba();
+        bool pending = false;
+        int runX = 0;
+        int runTop = 0;
+        int runBottom = 0;
+        const auto flush = [&] {
+            if (pending) {
+                p.fillRect(vertical.rect(runX, runTop, runBottom), colour);
+                pending = false;
+            }
+        };
         QVector<QLine> lines;
-        lines.reserve(static_cast<qsizetype>(r.xs.size()));
         for (std::size_t i = 0; i + 1 < r.xs.size(); ++i) {
             const bool inRange = std::abs(r.ys[i]) < kCoordLimit &&
                                  std::abs(r.ys[i + 1]) < kCoordLimit &&
                                  std::abs(r.xs[i]) < kCoordLimit;
+            const int x = int(r.xs[i]);
+            const int y1 = int(r.ys[i]);
+            const int y2 = int(r.ys[i + 1]);
             if (vertical.valid && r.xs[i] == r.xs[i + 1] && r.ys[i] != r.ys[i + 1] && inRange) {
-                p.fillRect(vertical.rect(int(r.xs[i]), int(r.ys[i]), int(r.ys[i + 1])), colour);
-            } else {
-                addSegment(lines, r.xs[i], r.ys[i], r.xs[i + 1], r.ys[i + 1]);
+                if (pending && mergeVertical && runX == x) {
+                    runTop = std::min({runTop, y1, y2});
+                    runBottom = std::max({runBottom, y1, y2});
+                } else {
+                    flush();
+                    pending = true;
+                    runX = x;
+                    runTop = std::min(y1, y2);
+                    runBottom = std::max(y1, y2);
+                }
+                continue;
             }
+            flush();
+            if (target.bits != nullptr && inRange && r.xs[i + 1] == r.xs[i] + 1 &&
+                steep.draw(target, x, y1, y2 - y1, ink)) {
+                continue;
+            }
+            addSegment(lines, r.xs[i], r.ys[i], r.xs[i + 1], r.ys[i + 1]);
         }
+        flush();
         p.setPen(curvePen(colour));
         p.drawLines(lines);
     }

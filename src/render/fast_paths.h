@@ -11,6 +11,7 @@
 #include <QVector>
 #include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,19 @@ QPen dotPen(const QColor& c);
 // One sample dot: an ellipse with the bounding box (x - 1, y - 1) to (x + 1, y + 1).
 void drawDot(QPainter& p, int x, int y);
 
+// The pixels of the painter's target when it is a 32-bit image drawn plainly (no transform,
+// clip, opacity or unusual composition): opaque ink can then be written straight into it.
+struct DirectTarget {
+    uchar* bits = nullptr; // null when the target cannot be written directly
+    qsizetype stride = 0;
+    int width = 0;
+    int height = 0;
+
+    static DirectTarget of(QPainter& p);
+
+    QRgb* row(int y) const { return reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride); }
+};
+
 // One dot drawn once into an image, then copied to every position; with aliased drawing and
 // an opaque colour the copy gives the same pixels as drawing the ellipse there.
 class DotStamp {
@@ -56,18 +70,18 @@ public:
     int runGap() const { return nested_ ? wideLast_ - wideFirst_ + 1 : 1; }
 
     void stamp(QPainter& p, int x, int y) const {
-        if (bits_ == nullptr) {
+        if (target_.bits == nullptr) {
             p.drawImage(x - kHalf, y - kHalf, image_);
             return;
         }
         // Straight into the image: the same opaque pixels the copy would leave.
-        const bool inside =
-            x - kHalf >= 0 && y - kHalf >= 0 && x + kHalf <= width_ && y + kHalf <= height_;
+        const bool inside = x - kHalf >= 0 && y - kHalf >= 0 && x + kHalf <= target_.width &&
+                            y + kHalf <= target_.height;
         for (const Ink& k : ink_) {
             const int px = x + k.dx;
             const int py = y + k.dy;
-            if (inside || (px >= 0 && py >= 0 && px < width_ && py < height_)) {
-                reinterpret_cast<QRgb*>(bits_ + qsizetype(py) * stride_)[px] = k.value;
+            if (inside || (px >= 0 && py >= 0 && px < target_.width && py < target_.height)) {
+                target_.row(py)[px] = k.value;
             }
         }
     }
@@ -94,7 +108,6 @@ public:
 
 private:
     void findSpans();
-    void findDirectTarget(QPainter& p);
 
     struct Ink {
         int dx;
@@ -102,10 +115,7 @@ private:
         QRgb value;
     };
     std::vector<Ink> ink_;
-    uchar* bits_ = nullptr;
-    qsizetype stride_ = 0;
-    int width_ = 0;
-    int height_ = 0;
+    DirectTarget target_;
 
     QImage image_;
     bool nested_ = false;
@@ -134,6 +144,53 @@ struct VerticalStroke {
         }
         return QRect(QPoint(x + left, a + top), QPoint(x + right, b + bottom));
     }
+};
+
+// How the 2-pixel pen covers a steep segment from (x, y) to (x + 1, y + rise): the pixel runs
+// of each row, measured once per rise. A dense curve joins every pair of neighbouring
+// columns with such a segment; writing its runs is much cheaper than stroking it.
+class SteepStroke {
+public:
+    static constexpr int kMaxRise = 4096;
+
+    struct Span {
+        int dy; // row, from the segment's start
+        int dx1;
+        int dx2;
+    };
+    struct Shape {
+        std::vector<Span> spans;
+        int left = 0; // extent from the start point, inclusive
+        int right = -1;
+        int top = 0;
+        int bottom = -1;
+    };
+
+    SteepStroke();
+    // The pixels for this rise, or null when it is out of range.
+    const Shape* shape(int rise);
+
+    // Writes the segment from (x, y) to (x + 1, y + rise) into the target when all of it
+    // lands inside; false leaves it to the painter.
+    bool draw(const DirectTarget& t, int x, int y, int rise, QRgb value) {
+        const Shape* s = shape(rise);
+        if (s == nullptr || s->right < s->left || x + s->left < 0 || y + s->top < 0 ||
+            x + s->right >= t.width || y + s->bottom >= t.height) {
+            return false;
+        }
+        for (const Span& sp : s->spans) {
+            QRgb* row = t.row(y + sp.dy);
+            std::fill(row + x + sp.dx1, row + x + sp.dx2 + 1, value);
+        }
+        return true;
+    }
+
+private:
+    Shape measure(int rise) const;
+
+    std::mutex lock_;
+    std::vector<Shape> shapes_; // by rise + kMaxRise
+    std::vector<bool> measured_;
 };
 
 } // namespace quillmark

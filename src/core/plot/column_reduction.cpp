@@ -27,6 +27,8 @@ constexpr std::int64_t kDotReach = 8;
 constexpr std::int64_t kCurveReach = 8;
 // Columns longer than this look their rows up in a table of all 65536 raw values.
 constexpr std::int64_t kTableWorth = 4096;
+// Kept dot rows beyond this many are dropped and read again when needed.
+constexpr std::size_t kCoverageLimit = std::size_t(1) << 22;
 
 } // namespace
 
@@ -34,6 +36,7 @@ void SampleSummary::build(const std::uint16_t* samples, std::int64_t count) {
     samples_ = samples;
     count_ = samples ? std::max<std::int64_t>(count, 0) : 0;
     blocks_.clear();
+    dots_.clear();
     const std::int64_t nBlocks = (count_ + kBlock - 1) / kBlock;
     blocks_.reserve(static_cast<std::size_t>(nBlocks));
     for (std::int64_t b = 0; b < nBlocks; ++b) {
@@ -97,7 +100,13 @@ class Reducer {
 public:
     Reducer(const SampleSummary& s, const CurveMapping& m, bool withDots, ReducedCurve& out)
         : s_(s), m_(m), withDots_(withDots), out_(out), dotTop_(m.top - kDotReach),
-          dotBottom_(m.top + m.height + kDotReach) {}
+          dotBottom_(m.top + m.height + kDotReach), kept_(s.dotCoverage()) {
+        const DotCoverage::Key key{m.xScale, m.yScale, m.yOffset, m.yMin,
+                                   m.factor, m.top,    m.height};
+        if (withDots && !(kept_.valid && kept_.key == key)) {
+            kept_.restart(key);
+        }
+    }
 
     void run() {
         const std::int64_t n = s_.count();
@@ -202,8 +211,39 @@ private:
         addPoint(px, yBottom);
         addPoint(px, yLast);
         if (scanDots) {
-            markDots(px, a, b, yTop, yBottom);
+            if (b - a + 1 > kScanLimit) {
+                keptDots(px, a, b, yTop, yBottom);
+            } else {
+                markDots(px, a, b, yTop, yBottom);
+            }
         }
+    }
+
+    // markDots for a dense column, through the rows kept from an earlier frame of this zoom.
+    void keptDots(std::int64_t px, std::int64_t a, std::int64_t b, std::int64_t yTop,
+                  std::int64_t yBottom) {
+        const std::int64_t k = column(a);
+        const auto it = kept_.columns.find(k);
+        if (it != kept_.columns.end() && it->second.first == a && it->second.last == b) {
+            for (std::size_t r = it->second.begin; r < it->second.end; ++r) {
+                out_.dots.push_back({px, kept_.runs[r].first, kept_.runs[r].second});
+            }
+            return;
+        }
+        const std::size_t from = out_.dots.size();
+        markDots(px, a, b, yTop, yBottom);
+        const std::size_t count = out_.dots.size() - from;
+        if (kept_.runs.size() + count > kCoverageLimit) {
+            kept_.restart(kept_.key);
+        }
+        DotCoverage::Column& c = kept_.columns[k];
+        c.first = a;
+        c.last = b;
+        c.begin = kept_.runs.size();
+        for (std::size_t r = from; r < out_.dots.size(); ++r) {
+            kept_.runs.emplace_back(out_.dots[r].yTop, out_.dots[r].yBottom);
+        }
+        c.end = kept_.runs.size();
     }
 
     // Exact dot rows of a column: mark every visible row that holds a sample, then emit runs.
@@ -252,6 +292,7 @@ private:
     ReducedCurve& out_;
     std::int64_t dotTop_;
     std::int64_t dotBottom_;
+    DotCoverage& kept_;
     std::vector<std::uint8_t> marks_;
     std::vector<std::int64_t> rows_;
 };
