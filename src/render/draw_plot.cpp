@@ -111,9 +111,14 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
         int runTop = 0;
         int runBottom = 0;
         const auto flush = [&] {
-            if (pending) {
+            if (!pending) {
+                return;
+            }
+            pending = false;
+            if (target.bits != nullptr) {
+                target.fillRect(vertical.rect(runX, runTop, runBottom), ink);
+            } else {
                 p.fillRect(vertical.rect(runX, runTop, runBottom), colour);
-                pending = false;
             }
         };
         QVector<QLine> lines;

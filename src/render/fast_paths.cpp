@@ -64,9 +64,15 @@ DotStamp::DotStamp(const QColor& colour, QPainter& target)
     for (int r = 0; r < 2 * kHalf; ++r) {
         for (int c = 0; c < 2 * kHalf; ++c) {
             const QRgb px = image_.pixel(c, r);
-            if (qAlpha(px) != 0) {
-                ink_.push_back({c - kHalf, r - kHalf, px});
-                opaque = opaque && qAlpha(px) == 255;
+            if (qAlpha(px) == 0) {
+                continue;
+            }
+            opaque = opaque && qAlpha(px) == 255;
+            if (!ink_.empty() && ink_.back().dy == r - kHalf && ink_.back().dx2 == c - kHalf - 1 &&
+                ink_.back().value == px) {
+                ++ink_.back().dx2;
+            } else {
+                ink_.push_back({r - kHalf, c - kHalf, c - kHalf, px});
             }
         }
     }

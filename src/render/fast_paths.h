@@ -56,6 +56,27 @@ struct DirectTarget {
     static DirectTarget of(QPainter& p);
 
     QRgb* row(int y) const { return reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride); }
+
+    // Pixels x1..x2 of row y, cut to the image.
+    void fillSpan(int y, int x1, int x2, QRgb value) const {
+        if (y < 0 || y >= height) {
+            return;
+        }
+        x1 = std::max(x1, 0);
+        x2 = std::min(x2, width - 1);
+        if (x1 <= x2) {
+            std::fill(row(y) + x1, row(y) + x2 + 1, value);
+        }
+    }
+
+    // The same pixels as QPainter::fillRect with an opaque colour.
+    void fillRect(const QRect& r, QRgb value) const {
+        const int y1 = std::max(r.top(), 0);
+        const int y2 = std::min(r.bottom(), height - 1);
+        for (int y = y1; y <= y2; ++y) {
+            fillSpan(y, r.left(), r.right(), value);
+        }
+    }
 };
 
 // One dot drawn once into an image, then copied to every position; with aliased drawing and
@@ -75,14 +96,8 @@ public:
             return;
         }
         // Straight into the image: the same opaque pixels the copy would leave.
-        const bool inside = x - kHalf >= 0 && y - kHalf >= 0 && x + kHalf <= target_.width &&
-                            y + kHalf <= target_.height;
         for (const Ink& k : ink_) {
-            const int px = x + k.dx;
-            const int py = y + k.dy;
-            if (inside || (px >= 0 && py >= 0 && px < target_.width && py < target_.height)) {
-                target_.row(py)[px] = k.value;
-            }
+            target_.fillSpan(y + k.dy, x + k.dx1, x + k.dx2, k.value);
         }
     }
 
@@ -101,17 +116,23 @@ public:
         }
         const int rowFirst = yTop + wideFirst_ - kHalf;
         const int rowLast = yBottom + wideLast_ - kHalf;
-        p.fillRect(QRect(x + wideLeft_ - kHalf, rowFirst, wideRight_ - wideLeft_ + 1,
-                         rowLast - rowFirst + 1),
-                   colour);
+        const QRect band(x + wideLeft_ - kHalf, rowFirst, wideRight_ - wideLeft_ + 1,
+                         rowLast - rowFirst + 1);
+        if (target_.bits != nullptr) {
+            target_.fillRect(band, colour.rgba());
+        } else {
+            p.fillRect(band, colour);
+        }
     }
 
 private:
     void findSpans();
 
+    // A run of pixels of one value in one row of the dot.
     struct Ink {
-        int dx;
         int dy;
+        int dx1;
+        int dx2;
         QRgb value;
     };
     std::vector<Ink> ink_;

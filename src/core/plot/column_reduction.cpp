@@ -1,6 +1,7 @@
 #include "core/plot/column_reduction.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "core/plot/plot_geometry.h"
@@ -167,55 +168,63 @@ private:
     }
 
     void doColumn(std::int64_t px, std::int64_t a, std::int64_t b) {
-        const std::uint16_t* raw = s_.samples();
-        const std::int64_t yFirst = m_.y(raw[a]);
-        const std::int64_t yLast = m_.y(raw[b]);
         const bool dots = withDots_ && dotColumnVisible(px);
-        if (a == b) {
-            addPoint(px, yFirst);
-            if (dots) {
-                addDotRun(px, yFirst, yFirst);
-            }
+        if (b - a + 1 <= kScanLimit) {
+            shortColumn(px, a, b, dots);
             return;
         }
-        std::int64_t yTop;
-        std::int64_t yBottom;
-        bool scanDots = false;
-        if (b - a + 1 <= kScanLimit) {
-            yTop = yBottom = yFirst;
-            for (std::int64_t i = a + 1; i <= b; ++i) {
-                const std::int64_t y = m_.y(raw[i]);
-                yTop = std::min(yTop, y);
-                yBottom = std::max(yBottom, y);
-            }
-            scanDots = dots;
-        } else {
-            const SampleSummary::Range r = s_.query(a, b);
-            // y falls as the value rises.
-            yTop = m_.y(r.maxRaw);
-            yBottom = m_.y(r.minRaw);
-            if (dots) {
-                // A path whose steps stay below the run gap visits every gap-wide band of
-                // rows between its extremes, so its dots draw as one run.
-                const double pixelsPerStep =
-                    r.maxStep * m_.factor / 1000.0 / (m_.yScale * m_.factor);
-                if (pixelsPerStep < m_.dotRunGap - 0.001) {
-                    addDotRun(px, yTop, yBottom);
-                } else {
-                    scanDots = true;
-                }
-            }
-        }
-        addPoint(px, yFirst);
+        const std::uint16_t* raw = s_.samples();
+        const SampleSummary::Range r = s_.query(a, b);
+        // y falls as the value rises.
+        const std::int64_t yTop = m_.y(r.maxRaw);
+        const std::int64_t yBottom = m_.y(r.minRaw);
+        addPoint(px, m_.y(raw[a]));
         addPoint(px, yTop);
         addPoint(px, yBottom);
-        addPoint(px, yLast);
-        if (scanDots) {
-            if (b - a + 1 > kScanLimit) {
-                keptDots(px, a, b, yTop, yBottom);
-            } else {
-                markDots(px, a, b, yTop, yBottom);
+        addPoint(px, m_.y(raw[b]));
+        if (!dots) {
+            return;
+        }
+        // A path whose steps stay below the run gap visits every gap-wide band of rows
+        // between its extremes, so its dots draw as one run.
+        const double pixelsPerStep = r.maxStep * m_.factor / 1000.0 / (m_.yScale * m_.factor);
+        if (pixelsPerStep < m_.dotRunGap - 0.001) {
+            addDotRun(px, yTop, yBottom);
+        } else {
+            keptDots(px, a, b, yTop, yBottom);
+        }
+    }
+
+    // A column of few samples: every row is worked out, once.
+    void shortColumn(std::int64_t px, std::int64_t a, std::int64_t b, bool dots) {
+        const std::uint16_t* raw = s_.samples();
+        std::size_t n = 0;
+        for (std::int64_t i = a; i <= b; ++i) {
+            rows_[n++] = m_.y(raw[i]);
+        }
+        const auto [top, bottom] = std::minmax_element(rows_.begin(), rows_.begin() + n);
+        addPoint(px, rows_[0]);
+        addPoint(px, *top);
+        addPoint(px, *bottom);
+        addPoint(px, rows_[n - 1]);
+        if (!dots) {
+            return;
+        }
+        // Only the visible rows, sorted, then joined into runs.
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (rows_[i] >= dotTop_ && rows_[i] <= dotBottom_) {
+                rows_[kept++] = rows_[i];
             }
+        }
+        std::sort(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(kept));
+        for (std::size_t i = 0; i < kept;) {
+            std::size_t j = i;
+            while (j + 1 < kept && rows_[j + 1] <= rows_[j] + 1) {
+                ++j;
+            }
+            out_.dots.push_back({px, rows_[i], rows_[j]});
+            i = j + 1;
         }
     }
 
@@ -277,13 +286,13 @@ private:
 
     // Row of a raw value through a table of all raw values, built on first use in a frame.
     std::int64_t tableRow(std::uint16_t raw) {
-        if (rows_.empty()) {
-            rows_.resize(65536);
-            for (std::size_t v = 0; v < rows_.size(); ++v) {
-                rows_[v] = m_.y(static_cast<std::uint16_t>(v));
+        if (table_.empty()) {
+            table_.resize(65536);
+            for (std::size_t v = 0; v < table_.size(); ++v) {
+                table_[v] = m_.y(static_cast<std::uint16_t>(v));
             }
         }
-        return rows_[raw];
+        return table_[raw];
     }
 
     const SampleSummary& s_;
@@ -294,7 +303,8 @@ private:
     std::int64_t dotBottom_;
     DotCoverage& kept_;
     std::vector<std::uint8_t> marks_;
-    std::vector<std::int64_t> rows_;
+    std::vector<std::int64_t> table_;
+    std::array<std::int64_t, kScanLimit> rows_{};
 };
 
 } // namespace
