@@ -84,6 +84,100 @@ void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const
     }
 }
 
+// The band of dots drawn at each column, by x from `first`: pixels already covered.
+struct Bands {
+    std::int64_t first = 0;
+    std::vector<QRect> rects;
+
+    QRect at(std::int64_t x) const {
+        const std::int64_t k = x - first;
+        return k >= 0 && k < std::int64_t(rects.size()) ? rects[std::size_t(k)] : QRect();
+    }
+    // Whether the rectangle's rows are all inside a or b, with its columns inside both.
+    static bool cover(const QRect& a, const QRect& b, const QRect& r) {
+        if (a.isEmpty() || b.isEmpty() || r.left() < std::max(a.left(), b.left()) ||
+            r.right() > std::min(a.right(), b.right())) {
+            return false;
+        }
+        const QRect& upper = a.top() <= b.top() ? a : b;
+        const QRect& lower = a.top() <= b.top() ? b : a;
+        if (lower.top() <= upper.bottom() + 1) {
+            return r.top() >= upper.top() && r.bottom() <= std::max(upper.bottom(), lower.bottom());
+        }
+        return (r.top() >= upper.top() && r.bottom() <= upper.bottom()) ||
+               (r.top() >= lower.top() && r.bottom() <= lower.bottom());
+    }
+};
+
+void drawReducedPath(const ReducedCurve& r, const Bands& bands, QPainter& p, const QColor& colour) {
+    static const VerticalStroke vertical;
+    static SteepStroke steep;
+    // Consecutive vertical segments in one column make one rectangle: their rows join at the
+    // shared points.
+    const bool mergeVertical = vertical.valid && vertical.top <= vertical.bottom + 1;
+    const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
+    const QRgb ink = colour.rgba();
+    bool pending = false;
+    int runX = 0;
+    int runTop = 0;
+    int runBottom = 0;
+    const auto flush = [&] {
+        if (!pending) {
+            return;
+        }
+        pending = false;
+        const QRect rect = vertical.rect(runX, runTop, runBottom);
+        const QRect band = bands.at(runX);
+        if (band.contains(rect)) {
+            return;
+        }
+        if (target.bits != nullptr) {
+            target.fillRect(rect, ink);
+        } else {
+            p.fillRect(rect, colour);
+        }
+    };
+    QVector<QLine> lines;
+    for (std::size_t i = 0; i + 1 < r.xs.size(); ++i) {
+        const bool inRange = std::abs(r.ys[i]) < kCoordLimit &&
+                             std::abs(r.ys[i + 1]) < kCoordLimit && std::abs(r.xs[i]) < kCoordLimit;
+        const int x = int(r.xs[i]);
+        const int y1 = int(r.ys[i]);
+        const int y2 = int(r.ys[i + 1]);
+        if (vertical.valid && r.xs[i] == r.xs[i + 1] && r.ys[i] != r.ys[i + 1] && inRange) {
+            if (pending && mergeVertical && runX == x) {
+                runTop = std::min({runTop, y1, y2});
+                runBottom = std::max({runBottom, y1, y2});
+            } else {
+                flush();
+                pending = true;
+                runX = x;
+                runTop = std::min(y1, y2);
+                runBottom = std::max(y1, y2);
+            }
+            continue;
+        }
+        flush();
+        if (inRange && r.xs[i + 1] == r.xs[i] + 1) {
+            // A join to the next column, often hidden under the dots of the two columns.
+            const SteepStroke::Shape* shape = steep.shape(y2 - y1);
+            if (shape != nullptr && shape->right >= shape->left &&
+                Bands::cover(bands.at(x), bands.at(x + 1),
+                             QRect(QPoint(x + shape->left, y1 + shape->top),
+                                   QPoint(x + shape->right, y1 + shape->bottom)))) {
+                continue;
+            }
+            if (target.bits != nullptr && steep.draw(target, x, y1, y2 - y1, ink)) {
+                continue;
+            }
+        }
+        addSegment(lines, r.xs[i], r.ys[i], r.xs[i + 1], r.ys[i + 1]);
+    }
+    flush();
+    p.setPen(curvePen(colour));
+    p.drawLines(lines);
+}
+
 void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
                       const QColor& colour) {
     SampleSummary local;
@@ -98,65 +192,29 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
     mapping.dotRunGap = dot.runGap();
     ReducedCurve r;
     reduceCurve(*summary, mapping, s.showMaskPoints, r);
-    if (s.sampleCount > 1 && r.xs.size() > 1) {
-        static const VerticalStroke vertical;
-        static SteepStroke steep;
-        // Consecutive vertical segments in one column make one rectangle: their rows join
-        // at the shared points.
-        const bool mergeVertical = vertical.valid && vertical.top <= vertical.bottom + 1;
-        const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
-        const QRgb ink = colour.rgba();
-        bool pending = false;
-        int runX = 0;
-        int runTop = 0;
-        int runBottom = 0;
-        const auto flush = [&] {
-            if (!pending) {
-                return;
-            }
-            pending = false;
-            if (target.bits != nullptr) {
-                target.fillRect(vertical.rect(runX, runTop, runBottom), ink);
-            } else {
-                p.fillRect(vertical.rect(runX, runTop, runBottom), colour);
-            }
-        };
-        QVector<QLine> lines;
-        for (std::size_t i = 0; i + 1 < r.xs.size(); ++i) {
-            const bool inRange = std::abs(r.ys[i]) < kCoordLimit &&
-                                 std::abs(r.ys[i + 1]) < kCoordLimit &&
-                                 std::abs(r.xs[i]) < kCoordLimit;
-            const int x = int(r.xs[i]);
-            const int y1 = int(r.ys[i]);
-            const int y2 = int(r.ys[i + 1]);
-            if (vertical.valid && r.xs[i] == r.xs[i + 1] && r.ys[i] != r.ys[i + 1] && inRange) {
-                if (pending && mergeVertical && runX == x) {
-                    runTop = std::min({runTop, y1, y2});
-                    runBottom = std::max({runBottom, y1, y2});
-                } else {
-                    flush();
-                    pending = true;
-                    runX = x;
-                    runTop = std::min(y1, y2);
-                    runBottom = std::max(y1, y2);
-                }
-                continue;
-            }
-            flush();
-            if (target.bits != nullptr && inRange && r.xs[i + 1] == r.xs[i] + 1 &&
-                steep.draw(target, x, y1, y2 - y1, ink)) {
-                continue;
-            }
-            addSegment(lines, r.xs[i], r.ys[i], r.xs[i + 1], r.ys[i + 1]);
-        }
-        flush();
-        p.setPen(curvePen(colour));
-        p.drawLines(lines);
-    }
+    // Dots first: the band each column's dots fill hides much of the curve in a dense column.
+    Bands bands;
     if (s.showMaskPoints && !r.dots.empty()) {
+        bands.first = r.dots.front().x;
+        bands.rects.resize(std::size_t(r.dots.back().x - bands.first + 1));
+        QRect before;
         for (const DotRun& d : r.dots) {
-            dot.stampRun(p, clampCoord(d.x), clampCoord(d.yTop), clampCoord(d.yBottom), colour);
+            const int x = clampCoord(d.x);
+            const int yTop = clampCoord(d.yTop);
+            const int yBottom = clampCoord(d.yBottom);
+            dot.stampRun(p, x, yTop, yBottom, colour, before);
+            const QRect band = dot.band(x, yTop, yBottom);
+            if (yTop != yBottom) {
+                before = band;
+            }
+            QRect& kept = bands.rects[std::size_t(d.x - bands.first)];
+            if (band.height() > kept.height()) {
+                kept = band;
+            }
         }
+    }
+    if (s.sampleCount > 1 && r.xs.size() > 1) {
+        drawReducedPath(r, bands, p, colour);
     }
 }
 

@@ -71,10 +71,19 @@ struct DirectTarget {
 
     // The same pixels as QPainter::fillRect with an opaque colour.
     void fillRect(const QRect& r, QRgb value) const {
+        const int x1 = std::max(r.left(), 0);
+        const int x2 = std::min(r.right(), width - 1);
         const int y1 = std::max(r.top(), 0);
         const int y2 = std::min(r.bottom(), height - 1);
+        if (x1 > x2) {
+            return;
+        }
+        const int n = x2 - x1 + 1;
         for (int y = y1; y <= y2; ++y) {
-            fillSpan(y, r.left(), r.right(), value);
+            QRgb* line = row(y) + x1;
+            for (int i = 0; i < n; ++i) {
+                line[i] = value;
+            }
         }
     }
 };
@@ -101,8 +110,22 @@ public:
         }
     }
 
-    // All dots at x for y in [yTop, yBottom].
-    void stampRun(QPainter& p, int x, int yTop, int yBottom, const QColor& colour) const {
+    // The widest band of the dots at x for y in [yTop, yBottom]: pixels they surely cover.
+    // Empty when the dot does not nest.
+    QRect band(int x, int yTop, int yBottom) const {
+        if (!nested_) {
+            return QRect();
+        }
+        const int rowFirst = yTop + wideFirst_ - kHalf;
+        const int rowLast = yBottom + wideLast_ - kHalf;
+        return QRect(x + wideLeft_ - kHalf, rowFirst, wideRight_ - wideLeft_ + 1,
+                     rowLast - rowFirst + 1);
+    }
+
+    // All dots at x for y in [yTop, yBottom]. `before` is the band drawn last: where it is
+    // the band one column to the left, the rows both share only need the new right column.
+    void stampRun(QPainter& p, int x, int yTop, int yBottom, const QColor& colour,
+                  const QRect& before = QRect()) const {
         stamp(p, x, yTop);
         if (yBottom == yTop) {
             return;
@@ -114,19 +137,35 @@ public:
             }
             return;
         }
-        const int rowFirst = yTop + wideFirst_ - kHalf;
-        const int rowLast = yBottom + wideLast_ - kHalf;
-        const QRect band(x + wideLeft_ - kHalf, rowFirst, wideRight_ - wideLeft_ + 1,
-                         rowLast - rowFirst + 1);
-        if (target_.bits != nullptr) {
-            target_.fillRect(band, colour.rgba());
-        } else {
-            p.fillRect(band, colour);
+        const QRect fill = band(x, yTop, yBottom);
+        const int shareTop = std::max(fill.top(), before.top());
+        const int shareBottom = std::min(fill.bottom(), before.bottom());
+        if (before.isEmpty() || before.left() + 1 != fill.left() ||
+            before.width() != fill.width() || shareTop > shareBottom) {
+            fillBand(p, fill, colour);
+            return;
         }
+        fillBand(p, QRect(QPoint(fill.left(), fill.top()), QPoint(fill.right(), shareTop - 1)),
+                 colour);
+        fillBand(p, QRect(QPoint(fill.right(), shareTop), QPoint(fill.right(), shareBottom)),
+                 colour);
+        fillBand(p,
+                 QRect(QPoint(fill.left(), shareBottom + 1), QPoint(fill.right(), fill.bottom())),
+                 colour);
     }
 
 private:
     void findSpans();
+    void fillBand(QPainter& p, const QRect& r, const QColor& colour) const {
+        if (r.isEmpty()) {
+            return;
+        }
+        if (target_.bits != nullptr) {
+            target_.fillRect(r, colour.rgba());
+        } else {
+            p.fillRect(r, colour);
+        }
+    }
 
     // A run of pixels of one value in one row of the dot.
     struct Ink {
