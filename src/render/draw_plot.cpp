@@ -109,6 +109,24 @@ struct Bands {
     }
 };
 
+// A rectangle of one column's vertical segments, or a join from column x to x + 1.
+struct PathRect {
+    int x;
+    QRect rect;
+};
+struct PathJoin {
+    int x;
+    int y;
+    int rise;
+    std::size_t rectAfter; // index of the first rectangle after the join
+};
+
+// Whether the span of a join is inside a rectangle already drawn, in coordinates relative to
+// the join's start.
+bool spanInside(const SteepStroke::Span& sp, const QRect& r) {
+    return sp.dy >= r.top() && sp.dy <= r.bottom() && sp.dx1 >= r.left() && sp.dx2 <= r.right();
+}
+
 void drawReducedPath(const ReducedCurve& r, const Bands& bands, QPainter& p, const QColor& colour) {
     static const VerticalStroke vertical;
     static SteepStroke steep;
@@ -117,27 +135,19 @@ void drawReducedPath(const ReducedCurve& r, const Bands& bands, QPainter& p, con
     const bool mergeVertical = vertical.valid && vertical.top <= vertical.bottom + 1;
     const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
     const QRgb ink = colour.rgba();
+    std::vector<PathRect> rects;
+    std::vector<PathJoin> joins;
+    QVector<QLine> lines;
     bool pending = false;
     int runX = 0;
     int runTop = 0;
     int runBottom = 0;
     const auto flush = [&] {
-        if (!pending) {
-            return;
-        }
-        pending = false;
-        const QRect rect = vertical.rect(runX, runTop, runBottom);
-        const QRect band = bands.at(runX);
-        if (band.contains(rect)) {
-            return;
-        }
-        if (target.bits != nullptr) {
-            target.fillRect(rect, ink);
-        } else {
-            p.fillRect(rect, colour);
+        if (pending) {
+            rects.push_back({runX, vertical.rect(runX, runTop, runBottom)});
+            pending = false;
         }
     };
-    QVector<QLine> lines;
     for (std::size_t i = 0; i + 1 < r.xs.size(); ++i) {
         const bool inRange = std::abs(r.ys[i]) < kCoordLimit &&
                              std::abs(r.ys[i + 1]) < kCoordLimit && std::abs(r.xs[i]) < kCoordLimit;
@@ -158,22 +168,69 @@ void drawReducedPath(const ReducedCurve& r, const Bands& bands, QPainter& p, con
             continue;
         }
         flush();
-        if (inRange && r.xs[i + 1] == r.xs[i] + 1) {
-            // A join to the next column, often hidden under the dots of the two columns.
-            const SteepStroke::Shape* shape = steep.shape(y2 - y1);
-            if (shape != nullptr && shape->right >= shape->left &&
-                Bands::cover(bands.at(x), bands.at(x + 1),
-                             QRect(QPoint(x + shape->left, y1 + shape->top),
-                                   QPoint(x + shape->right, y1 + shape->bottom)))) {
-                continue;
-            }
-            if (target.bits != nullptr && steep.draw(target, x, y1, y2 - y1, ink)) {
-                continue;
-            }
+        if (inRange && r.xs[i + 1] == r.xs[i] + 1 && steep.shape(y2 - y1) != nullptr) {
+            joins.push_back({x, y1, y2 - y1, rects.size()});
+            continue;
         }
         addSegment(lines, r.xs[i], r.ys[i], r.xs[i + 1], r.ys[i + 1]);
     }
     flush();
+
+    const auto fill = [&](const QRect& rect) {
+        if (rect.isEmpty()) {
+            return;
+        }
+        if (target.bits != nullptr) {
+            target.fillRect(rect, ink);
+        } else {
+            p.fillRect(rect, colour);
+        }
+    };
+    for (std::size_t k = 0; k < rects.size(); ++k) {
+        const QRect& rect = rects[k].rect;
+        if (bands.at(rects[k].x).contains(rect)) {
+            continue;
+        }
+        // Where the rectangle of the column before overlaps, only the new right column is new.
+        const QRect before = k > 0 ? rects[k - 1].rect : QRect();
+        const int shareTop = std::max(rect.top(), before.top());
+        const int shareBottom = std::min(rect.bottom(), before.bottom());
+        if (k == 0 || before.left() + 1 != rect.left() || before.width() != rect.width() ||
+            shareTop > shareBottom) {
+            fill(rect);
+            continue;
+        }
+        fill(QRect(QPoint(rect.left(), rect.top()), QPoint(rect.right(), shareTop - 1)));
+        fill(QRect(QPoint(rect.right(), shareTop), QPoint(rect.right(), shareBottom)));
+        fill(QRect(QPoint(rect.left(), shareBottom + 1), QPoint(rect.right(), rect.bottom())));
+    }
+    for (const PathJoin& j : joins) {
+        const SteepStroke::Shape& shape = *steep.shape(j.rise);
+        if (shape.right >= shape.left &&
+            Bands::cover(bands.at(j.x), bands.at(j.x + 1),
+                         QRect(QPoint(j.x + shape.left, j.y + shape.top),
+                               QPoint(j.x + shape.right, j.y + shape.bottom)))) {
+            continue;
+        }
+        if (target.bits == nullptr || !steep.fits(target, j.x, j.y, j.rise)) {
+            addSegment(lines, j.x, j.y, j.x + 1, j.y + j.rise);
+            continue;
+        }
+        // Most of a steep join lies inside the rectangles of its two columns.
+        const QPoint origin(j.x, j.y);
+        const QRect left = j.rectAfter > 0 && rects[j.rectAfter - 1].x == j.x
+                               ? rects[j.rectAfter - 1].rect.translated(-origin)
+                               : QRect();
+        const QRect right = j.rectAfter < rects.size() && rects[j.rectAfter].x == j.x + 1
+                                ? rects[j.rectAfter].rect.translated(-origin)
+                                : QRect();
+        for (const SteepStroke::Span& sp : shape.spans) {
+            if (!spanInside(sp, left) && !spanInside(sp, right)) {
+                QRgb* row = target.row(j.y + sp.dy) + j.x;
+                std::fill(row + sp.dx1, row + sp.dx2 + 1, ink);
+            }
+        }
+    }
     p.setPen(curvePen(colour));
     p.drawLines(lines);
 }

@@ -105,8 +105,17 @@ public:
             return;
         }
         // Straight into the image: the same opaque pixels the copy would leave.
+        if (x < kHalf || y < kHalf || x + kHalf >= target_.width || y + kHalf >= target_.height) {
+            for (const Ink& k : ink_) {
+                target_.fillSpan(y + k.dy, x + k.dx1, x + k.dx2, k.value);
+            }
+            return;
+        }
         for (const Ink& k : ink_) {
-            target_.fillSpan(y + k.dy, x + k.dx1, x + k.dx2, k.value);
+            QRgb* row = target_.row(y + k.dy) + x;
+            for (int i = k.dx1; i <= k.dx2; ++i) {
+                row[i] = k.value;
+            }
         }
     }
 
@@ -230,19 +239,12 @@ public:
     // The pixels for this rise, or null when it is out of range.
     const Shape* shape(int rise);
 
-    // Writes the segment from (x, y) to (x + 1, y + rise) into the target when all of it
-    // lands inside; false leaves it to the painter.
-    bool draw(const DirectTarget& t, int x, int y, int rise, QRgb value) {
+    // Whether all of the segment from (x, y) to (x + 1, y + rise) lands inside the target, so
+    // its spans can be written there.
+    bool fits(const DirectTarget& t, int x, int y, int rise) {
         const Shape* s = shape(rise);
-        if (s == nullptr || s->right < s->left || x + s->left < 0 || y + s->top < 0 ||
-            x + s->right >= t.width || y + s->bottom >= t.height) {
-            return false;
-        }
-        for (const Span& sp : s->spans) {
-            QRgb* row = t.row(y + sp.dy);
-            std::fill(row + x + sp.dx1, row + x + sp.dx2 + 1, value);
-        }
-        return true;
+        return s != nullptr && s->right >= s->left && x + s->left >= 0 && y + s->top >= 0 &&
+               x + s->right < t.width && y + s->bottom < t.height;
     }
 
 private:
