@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "core/plot/column_reduction.h"
 #include "render/fast_paths.h"
@@ -127,7 +128,10 @@ bool spanInside(const SteepStroke::Span& sp, const QRect& r) {
     return sp.dy >= r.top() && sp.dy <= r.bottom() && sp.dx1 >= r.left() && sp.dx2 <= r.right();
 }
 
-void drawReducedPath(const ReducedCurve& r, const Bands& bands, QPainter& p, const QColor& colour) {
+// The curve and dots of the reduced drawing, column by column from left to right, so each
+// part of the image is visited once while it is still in the cache.
+void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp* dot, bool path,
+                      QPainter& p, const QColor& colour) {
     static const VerticalStroke vertical;
     static SteepStroke steep;
     // Consecutive vertical segments in one column make one rectangle: their rows join at the
@@ -148,7 +152,7 @@ void drawReducedPath(const ReducedCurve& r, const Bands& bands, QPainter& p, con
             pending = false;
         }
     };
-    for (std::size_t i = 0; i + 1 < r.xs.size(); ++i) {
+    for (std::size_t i = 0; path && i + 1 < r.xs.size(); ++i) {
         const bool inRange = std::abs(r.ys[i]) < kCoordLimit &&
                              std::abs(r.ys[i + 1]) < kCoordLimit && std::abs(r.xs[i]) < kCoordLimit;
         const int x = int(r.xs[i]);
@@ -186,10 +190,10 @@ void drawReducedPath(const ReducedCurve& r, const Bands& bands, QPainter& p, con
             p.fillRect(rect, colour);
         }
     };
-    for (std::size_t k = 0; k < rects.size(); ++k) {
+    const auto drawRect = [&](std::size_t k) {
         const QRect& rect = rects[k].rect;
         if (bands.at(rects[k].x).contains(rect)) {
-            continue;
+            return;
         }
         // Where the rectangle of the column before overlaps, only the new right column is new.
         const QRect before = k > 0 ? rects[k - 1].rect : QRect();
@@ -198,23 +202,23 @@ void drawReducedPath(const ReducedCurve& r, const Bands& bands, QPainter& p, con
         if (k == 0 || before.left() + 1 != rect.left() || before.width() != rect.width() ||
             shareTop > shareBottom) {
             fill(rect);
-            continue;
+            return;
         }
         fill(QRect(QPoint(rect.left(), rect.top()), QPoint(rect.right(), shareTop - 1)));
         fill(QRect(QPoint(rect.right(), shareTop), QPoint(rect.right(), shareBottom)));
         fill(QRect(QPoint(rect.left(), shareBottom + 1), QPoint(rect.right(), rect.bottom())));
-    }
-    for (const PathJoin& j : joins) {
+    };
+    const auto drawJoin = [&](const PathJoin& j) {
         const SteepStroke::Shape& shape = *steep.shape(j.rise);
         if (shape.right >= shape.left &&
             Bands::cover(bands.at(j.x), bands.at(j.x + 1),
                          QRect(QPoint(j.x + shape.left, j.y + shape.top),
                                QPoint(j.x + shape.right, j.y + shape.bottom)))) {
-            continue;
+            return;
         }
         if (target.bits == nullptr || !steep.fits(target, j.x, j.y, j.rise)) {
             addSegment(lines, j.x, j.y, j.x + 1, j.y + j.rise);
-            continue;
+            return;
         }
         // Most of a steep join lies inside the rectangles of its two columns.
         const QPoint origin(j.x, j.y);
@@ -229,6 +233,35 @@ void drawReducedPath(const ReducedCurve& r, const Bands& bands, QPainter& p, con
                 QRgb* row = target.row(j.y + sp.dy) + j.x;
                 std::fill(row + sp.dx1, row + sp.dx2 + 1, ink);
             }
+        }
+    };
+    QRect bandBefore;
+    const auto drawDots = [&](const DotRun& d) {
+        const int x = clampCoord(d.x);
+        const int yTop = clampCoord(d.yTop);
+        const int yBottom = clampCoord(d.yBottom);
+        dot->stampRun(p, x, yTop, yBottom, colour, bandBefore);
+        if (yTop != yBottom) {
+            bandBefore = dot->band(x, yTop, yBottom);
+        }
+    };
+    const std::size_t nDots = dot != nullptr ? r.dots.size() : 0;
+    std::size_t di = 0;
+    std::size_t ri = 0;
+    std::size_t ji = 0;
+    constexpr std::int64_t kEnd = std::numeric_limits<std::int64_t>::max();
+    while (di < nDots || ri < rects.size() || ji < joins.size()) {
+        const std::int64_t x =
+            std::min({di < nDots ? r.dots[di].x : kEnd, ri < rects.size() ? rects[ri].x : kEnd,
+                      ji < joins.size() ? joins[ji].x : kEnd});
+        for (; di < nDots && r.dots[di].x == x; ++di) {
+            drawDots(r.dots[di]);
+        }
+        for (; ri < rects.size() && rects[ri].x == x; ++ri) {
+            drawRect(ri);
+        }
+        for (; ji < joins.size() && joins[ji].x == x; ++ji) {
+            drawJoin(joins[ji]);
         }
     }
     p.setPen(curvePen(colour));
@@ -249,30 +282,21 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
     mapping.dotRunGap = dot.runGap();
     ReducedCurve r;
     reduceCurve(*summary, mapping, s.showMaskPoints, r);
-    // Dots first: the band each column's dots fill hides much of the curve in a dense column.
+    // The band each column's dots fill hides much of the curve in a dense column.
     Bands bands;
     if (s.showMaskPoints && !r.dots.empty()) {
         bands.first = r.dots.front().x;
         bands.rects.resize(std::size_t(r.dots.back().x - bands.first + 1));
-        QRect before;
         for (const DotRun& d : r.dots) {
-            const int x = clampCoord(d.x);
-            const int yTop = clampCoord(d.yTop);
-            const int yBottom = clampCoord(d.yBottom);
-            dot.stampRun(p, x, yTop, yBottom, colour, before);
-            const QRect band = dot.band(x, yTop, yBottom);
-            if (yTop != yBottom) {
-                before = band;
-            }
+            const QRect band = dot.band(clampCoord(d.x), clampCoord(d.yTop), clampCoord(d.yBottom));
             QRect& kept = bands.rects[std::size_t(d.x - bands.first)];
             if (band.height() > kept.height()) {
                 kept = band;
             }
         }
     }
-    if (s.sampleCount > 1 && r.xs.size() > 1) {
-        drawReducedPath(r, bands, p, colour);
-    }
+    drawReducedCurve(r, bands, s.showMaskPoints ? &dot : nullptr,
+                     s.sampleCount > 1 && r.xs.size() > 1, p, colour);
 }
 
 // The margin bands cover what was drawn outside the plot area, except a 2-pixel strip right
