@@ -110,6 +110,10 @@ struct Bands {
     }
 };
 
+// Columns whose rectangles are filled together, and the fewest shared rows worth it.
+constexpr std::size_t kRectBlock = 8;
+constexpr int kCoreWorth = 8;
+
 // A rectangle of one column's vertical segments, or a join from column x to x + 1.
 struct PathRect {
     int x;
@@ -208,6 +212,40 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
         fill(QRect(QPoint(rect.right(), shareTop), QPoint(rect.right(), shareBottom)));
         fill(QRect(QPoint(rect.left(), shareBottom + 1), QPoint(rect.right(), rect.bottom())));
     };
+    // Neighbouring columns' rectangles share the rows all of them cover: those are filled
+    // row by row in one rectangle, and each column only adds its rows above and below.
+    std::size_t drawnRects = 0;
+    const auto drawRectsFrom = [&](std::size_t k) {
+        if (k < drawnRects) {
+            return;
+        }
+        const auto hidden = [&](std::size_t i) {
+            return bands.at(rects[i].x).contains(rects[i].rect);
+        };
+        std::size_t e = k + 1;
+        int coreTop = rects[k].rect.top();
+        int coreBottom = rects[k].rect.bottom();
+        while (!hidden(k) && e < rects.size() && e - k < kRectBlock &&
+               rects[e].x == rects[e - 1].x + 1 && !hidden(e)) {
+            coreTop = std::max(coreTop, rects[e].rect.top());
+            coreBottom = std::min(coreBottom, rects[e].rect.bottom());
+            ++e;
+        }
+        drawnRects = e;
+        if (e - k < 2 || coreBottom - coreTop < kCoreWorth) {
+            for (std::size_t i = k; i < e; ++i) {
+                drawRect(i);
+            }
+            return;
+        }
+        fill(QRect(QPoint(rects[k].rect.left(), coreTop),
+                   QPoint(rects[e - 1].rect.right(), coreBottom)));
+        for (std::size_t i = k; i < e; ++i) {
+            const QRect& rect = rects[i].rect;
+            fill(QRect(QPoint(rect.left(), rect.top()), QPoint(rect.right(), coreTop - 1)));
+            fill(QRect(QPoint(rect.left(), coreBottom + 1), QPoint(rect.right(), rect.bottom())));
+        }
+    };
     const auto drawJoin = [&](const PathJoin& j) {
         const SteepStroke::Shape& shape = *steep.shape(j.rise);
         if (shape.right >= shape.left &&
@@ -228,11 +266,44 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
         const QRect right = j.rectAfter < rects.size() && rects[j.rectAfter].x == j.x + 1
                                 ? rects[j.rectAfter].rect.translated(-origin)
                                 : QRect();
-        for (const SteepStroke::Span& sp : shape.spans) {
-            if (!spanInside(sp, left) && !spanInside(sp, right)) {
-                QRgb* row = target.row(j.y + sp.dy) + j.x;
-                std::fill(row + sp.dx1, row + sp.dx2 + 1, ink);
+        const auto put = [&](std::size_t from, std::size_t to, const QRect& a, const QRect& b) {
+            for (std::size_t i = from; i < to; ++i) {
+                const SteepStroke::Span& sp = shape.spans[i];
+                if (!spanInside(sp, a) && !spanInside(sp, b)) {
+                    QRgb* row = target.row(j.y + sp.dy) + j.x;
+                    std::fill(row + sp.dx1, row + sp.dx2 + 1, ink);
+                }
             }
+        };
+        // Going down the join starts in the left column's rectangle and ends in the right
+        // one's; going up the other way round. Spans at either end that stay within that
+        // rectangle's columns are hidden where its rows are: found by row, not one by one.
+        const QRect& first = j.rise >= 0 ? left : right;
+        const QRect& last = j.rise >= 0 ? right : left;
+        const std::size_t n = shape.spans.size();
+        const std::size_t head =
+            first.isEmpty() ? 0 : shape.headWithin(first.left(), first.right());
+        const std::size_t tail =
+            std::max(head, last.isEmpty() ? n : shape.tailFrom(last.left(), last.right()));
+        const auto rows = [&](std::size_t from, std::size_t to, const QRect& rect) {
+            const auto b = shape.spans.begin();
+            const auto lo = std::lower_bound(b + from, b + to, rect.top(),
+                                             [](const auto& sp, int y) { return sp.dy < y; });
+            const auto hi = std::upper_bound(lo, b + to, rect.bottom(),
+                                             [](int y, const auto& sp) { return y < sp.dy; });
+            return std::pair<std::size_t, std::size_t>(lo - b, hi - b);
+        };
+        const QRect none;
+        if (head > 0) {
+            const auto [lo, hi] = rows(0, head, first);
+            put(0, lo, none, none);
+            put(hi, head, none, none);
+        }
+        put(head, tail, left, right);
+        if (tail < n) {
+            const auto [lo, hi] = rows(tail, n, last);
+            put(tail, lo, none, none);
+            put(hi, n, none, none);
         }
     };
     QRect bandBefore;
@@ -258,7 +329,7 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
             drawDots(r.dots[di]);
         }
         for (; ri < rects.size() && rects[ri].x == x; ++ri) {
-            drawRect(ri);
+            drawRectsFrom(ri);
         }
         for (; ji < joins.size() && joins[ji].x == x; ++ji) {
             drawJoin(joins[ji]);

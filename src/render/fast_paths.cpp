@@ -230,7 +230,35 @@ SteepStroke::Shape SteepStroke::measure(int rise) const {
         s.bottom + y0 == img.height() - 1) {
         return Shape{};
     }
+    const std::size_t n = s.spans.size();
+    s.headExtent.resize(n);
+    s.tailExtent.resize(n);
+    std::pair<int, int> hull(s.spans[0].dx1, s.spans[0].dx2);
+    for (std::size_t i = 0; i < n; ++i) {
+        hull = {std::min(hull.first, s.spans[i].dx1), std::max(hull.second, s.spans[i].dx2)};
+        s.headExtent[i] = hull;
+    }
+    hull = {s.spans[n - 1].dx1, s.spans[n - 1].dx2};
+    for (std::size_t i = n; i-- > 0;) {
+        hull = {std::min(hull.first, s.spans[i].dx1), std::max(hull.second, s.spans[i].dx2)};
+        s.tailExtent[i] = hull;
+    }
     return s;
+}
+
+std::size_t SteepStroke::Shape::headWithin(int l, int r) const {
+    // The extents only grow with i.
+    const auto it = std::partition_point(
+        headExtent.begin(), headExtent.end(),
+        [&](const std::pair<int, int>& e) { return e.first >= l && e.second <= r; });
+    return std::size_t(it - headExtent.begin());
+}
+
+std::size_t SteepStroke::Shape::tailFrom(int l, int r) const {
+    const auto it = std::partition_point(
+        tailExtent.begin(), tailExtent.end(),
+        [&](const std::pair<int, int>& e) { return !(e.first >= l && e.second <= r); });
+    return std::size_t(it - tailExtent.begin());
 }
 
 } // namespace quillmark

@@ -228,11 +228,20 @@ public:
         int dx2;
     };
     struct Shape {
-        std::vector<Span> spans;
-        int left = 0; // extent from the start point, inclusive
+        std::vector<Span> spans; // by row
+        int left = 0;            // extent from the start point, inclusive
         int right = -1;
         int top = 0;
         int bottom = -1;
+        // Column extent of spans[0..i] and of spans[i..end), to find how far from either end
+        // the spans stay inside a given column range.
+        std::vector<std::pair<int, int>> headExtent;
+        std::vector<std::pair<int, int>> tailExtent;
+
+        // Spans [0, n) all lie within columns [left, right].
+        std::size_t headWithin(int left, int right) const;
+        // Spans [n, end) all lie within columns [left, right].
+        std::size_t tailFrom(int left, int right) const;
     };
 
     SteepStroke();
