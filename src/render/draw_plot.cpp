@@ -111,7 +111,7 @@ struct Bands {
 };
 
 // Columns whose rectangles are filled together, and the fewest shared rows worth it.
-constexpr std::size_t kRectBlock = 8;
+constexpr std::size_t kRectBlock = 32;
 constexpr int kCoreWorth = 8;
 
 // A rectangle of one column's vertical segments, or a join from column x to x + 1.

@@ -79,6 +79,10 @@ DotStamp::DotStamp(const QColor& colour, QPainter& target)
     if (opaque) {
         target_ = DirectTarget::of(target);
     }
+    for (const Ink& k : ink_) {
+        pieces_.push_back({qsizetype(k.dy) * (target_.stride / qsizetype(sizeof(QRgb))) + k.dx1,
+                           k.dx2 - k.dx1 + 1, k.value});
+    }
 }
 
 // The rows of the dot and whether they shrink steadily away from the widest band, which

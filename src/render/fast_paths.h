@@ -111,11 +111,9 @@ public:
             }
             return;
         }
-        for (const Ink& k : ink_) {
-            QRgb* row = target_.row(y + k.dy) + x;
-            for (int i = k.dx1; i <= k.dx2; ++i) {
-                row[i] = k.value;
-            }
+        QRgb* centre = target_.row(y) + x;
+        for (const Piece& k : pieces_) {
+            std::fill_n(centre + k.offset, k.count, k.value);
         }
     }
 
@@ -185,6 +183,13 @@ private:
     };
     std::vector<Ink> ink_;
     DirectTarget target_;
+    // The runs again as offsets in the target's pixels from the dot's centre.
+    struct Piece {
+        qsizetype offset;
+        int count;
+        QRgb value;
+    };
+    std::vector<Piece> pieces_;
 
     QImage image_;
     bool nested_ = false;

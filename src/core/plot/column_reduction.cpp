@@ -217,7 +217,15 @@ private:
                 rows_[kept++] = rows_[i];
             }
         }
-        std::sort(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(kept));
+        // Insertion sort: a few dozen rows, often nearly in order.
+        for (std::size_t i = 1; i < kept; ++i) {
+            const std::int64_t y = rows_[i];
+            std::size_t k = i;
+            for (; k > 0 && rows_[k - 1] > y; --k) {
+                rows_[k] = rows_[k - 1];
+            }
+            rows_[k] = y;
+        }
         for (std::size_t i = 0; i < kept;) {
             std::size_t j = i;
             while (j + 1 < kept && rows_[j + 1] <= rows_[j] + 1) {
