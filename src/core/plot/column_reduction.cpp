@@ -29,7 +29,7 @@ constexpr std::int64_t kCurveReach = 8;
 // Columns longer than this look their rows up in a table of all 65536 raw values.
 constexpr std::int64_t kTableWorth = 4096;
 // Kept dot rows beyond this many are dropped and read again when needed.
-constexpr std::size_t kCoverageLimit = std::size_t(1) << 22;
+constexpr std::size_t kCoverageLimit = std::size_t(1) << 20;
 
 } // namespace
 
