@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdlib>
 
 #include "core/plot/plot_geometry.h"
@@ -210,29 +211,42 @@ private:
         if (!dots) {
             return;
         }
-        // Only the visible rows, sorted, then joined into runs.
-        std::size_t kept = 0;
+        // The visible rows as bits over the column's extent, read back in order as runs.
+        const std::int64_t lo = std::max(*top, dotTop_);
+        const std::int64_t hi = std::min(*bottom, dotBottom_);
+        if (lo > hi) {
+            return;
+        }
+        const auto words = static_cast<std::size_t>((hi - lo) / 64 + 1);
+        if (words > rowBits_.size()) {
+            rowBits_.resize(words);
+        }
+        std::fill_n(rowBits_.begin(), words, std::uint64_t(0));
         for (std::size_t i = 0; i < n; ++i) {
-            if (rows_[i] >= dotTop_ && rows_[i] <= dotBottom_) {
-                rows_[kept++] = rows_[i];
+            if (rows_[i] >= lo && rows_[i] <= hi) {
+                const auto at = static_cast<std::uint64_t>(rows_[i] - lo);
+                rowBits_[at / 64] |= std::uint64_t(1) << (at % 64);
             }
         }
-        // Insertion sort: a few dozen rows, often nearly in order.
-        for (std::size_t i = 1; i < kept; ++i) {
-            const std::int64_t y = rows_[i];
-            std::size_t k = i;
-            for (; k > 0 && rows_[k - 1] > y; --k) {
-                rows_[k] = rows_[k - 1];
+        bool open = false;
+        std::int64_t runTop = 0;
+        std::int64_t runBottom = 0;
+        for (std::size_t w = 0; w < words; ++w) {
+            for (std::uint64_t bits = rowBits_[w]; bits != 0; bits &= bits - 1) {
+                const std::int64_t y = lo + std::int64_t(w * 64) + std::countr_zero(bits);
+                if (open && y == runBottom + 1) {
+                    runBottom = y;
+                    continue;
+                }
+                if (open) {
+                    out_.dots.push_back({px, runTop, runBottom});
+                }
+                open = true;
+                runTop = runBottom = y;
             }
-            rows_[k] = y;
         }
-        for (std::size_t i = 0; i < kept;) {
-            std::size_t j = i;
-            while (j + 1 < kept && rows_[j + 1] <= rows_[j] + 1) {
-                ++j;
-            }
-            out_.dots.push_back({px, rows_[i], rows_[j]});
-            i = j + 1;
+        if (open) {
+            out_.dots.push_back({px, runTop, runBottom});
         }
     }
 
@@ -313,6 +327,7 @@ private:
     std::vector<std::uint8_t> marks_;
     std::vector<std::int64_t> table_;
     std::array<std::int64_t, kScanLimit> rows_{};
+    std::vector<std::uint64_t> rowBits_;
 };
 
 } // namespace
