@@ -257,5 +257,15 @@ int main(int argc, char** argv) {
             std::printf("  %-28s %8.3f\n", name.c_str(), ms);
         }
     }
+    // Full-scale noise against the random walk of the same length, drawn in this run.
+    for (const char* length : {"32000", "10000000"}) {
+        const auto noisy = reporter.medianMs.find(std::string("BM_ViewAllNoise/") + length);
+        const auto walk = reporter.medianMs.find(std::string("BM_ViewAll/") + length);
+        if (noisy != reporter.medianMs.end() && walk != reporter.medianMs.end() &&
+            walk->second > 0) {
+            std::printf("  noise / random walk, View All over %s: %.2fx (target <= 2)\n", length,
+                        noisy->second / walk->second);
+        }
+    }
     return 0;
 }

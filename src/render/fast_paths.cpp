@@ -60,15 +60,29 @@ DotStamp::DotStamp(const QColor& colour, QPainter& target)
     drawDot(p, kHalf, kHalf);
     p.end();
     findSpans();
+    bool opaque = true;
     for (int r = 0; r < 2 * kHalf; ++r) {
         for (int c = 0; c < 2 * kHalf; ++c) {
             const QRgb px = image_.pixel(c, r);
-            if (qAlpha(px) != 0) {
-                ink_.push_back({c - kHalf, r - kHalf, px});
+            if (qAlpha(px) == 0) {
+                continue;
+            }
+            opaque = opaque && qAlpha(px) == 255;
+            if (!ink_.empty() && ink_.back().dy == r - kHalf && ink_.back().dx2 == c - kHalf - 1 &&
+                ink_.back().value == px) {
+                ++ink_.back().dx2;
+            } else {
+                ink_.push_back({r - kHalf, c - kHalf, c - kHalf, px});
             }
         }
     }
-    findDirectTarget(target);
+    if (opaque) {
+        target_ = DirectTarget::of(target);
+    }
+    for (const Ink& k : ink_) {
+        pieces_.push_back({qsizetype(k.dy) * (target_.stride / qsizetype(sizeof(QRgb))) + k.dx1,
+                           k.dx2 - k.dx1 + 1, k.value});
+    }
 }
 
 // The rows of the dot and whether they shrink steadily away from the widest band, which
@@ -115,29 +129,24 @@ void DotStamp::findSpans() {
     }
 }
 
-// Painting straight into the target's pixels is possible for an opaque dot on a 32-bit
-// image with no transform, clip or unusual composition.
-void DotStamp::findDirectTarget(QPainter& p) {
+DirectTarget DirectTarget::of(QPainter& p) {
+    DirectTarget t;
     auto* img = dynamic_cast<QImage*>(p.device());
     if (img == nullptr || !p.deviceTransform().isIdentity() || p.hasClipping() ||
-        p.compositionMode() != QPainter::CompositionMode_SourceOver) {
-        return;
+        p.opacity() != 1.0 || p.compositionMode() != QPainter::CompositionMode_SourceOver) {
+        return t;
     }
     const QImage::Format f = img->format();
     if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
         f != QImage::Format_ARGB32_Premultiplied) {
-        return;
-    }
-    for (const Ink& k : ink_) {
-        if (qAlpha(k.value) != 255) {
-            return;
-        }
+        return t;
     }
     // The painter has detached the image already; constBits avoids a second detach.
-    bits_ = const_cast<uchar*>(img->constBits());
-    stride_ = img->bytesPerLine();
-    width_ = img->width();
-    height_ = img->height();
+    t.bits = const_cast<uchar*>(img->constBits());
+    t.stride = img->bytesPerLine();
+    t.width = img->width();
+    t.height = img->height();
+    return t;
 }
 
 VerticalStroke::VerticalStroke() {
@@ -171,6 +180,89 @@ VerticalStroke::VerticalStroke() {
     top = down.top() - 10;
     bottom = down.bottom() - 40;
     valid = shortBox == QRect(QPoint(16 + left, 20 + top), QPoint(16 + right, 21 + bottom));
+}
+
+SteepStroke::SteepStroke() : shapes_(2 * kMaxRise + 1), measured_(2 * kMaxRise + 1, false) {}
+
+const SteepStroke::Shape* SteepStroke::shape(int rise) {
+    if (rise < -kMaxRise || rise > kMaxRise) {
+        return nullptr;
+    }
+    const auto k = static_cast<std::size_t>(rise + kMaxRise);
+    const std::lock_guard<std::mutex> hold(lock_);
+    if (!measured_[k]) {
+        shapes_[k] = measure(rise);
+        measured_[k] = true;
+    }
+    return &shapes_[k];
+}
+
+SteepStroke::Shape SteepStroke::measure(int rise) const {
+    constexpr int kPad = 8;
+    const int x0 = kPad;
+    const int y0 = kPad + std::max(0, -rise);
+    QImage img(2 * kPad + 2, std::abs(rise) + 2 * kPad + 1, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(curvePen(QColor(0, 0, 0)));
+    p.drawLine(x0, y0, x0 + 1, y0 + rise);
+    p.end();
+    Shape s;
+    s.left = img.width();
+    s.top = img.height();
+    for (int y = 0; y < img.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            if (qAlpha(row[x]) == 0) {
+                continue;
+            }
+            int end = x;
+            while (end + 1 < img.width() && qAlpha(row[end + 1]) != 0) {
+                ++end;
+            }
+            s.spans.push_back({y - y0, x - x0, end - x0});
+            s.left = std::min(s.left, x - x0);
+            s.right = std::max(s.right, end - x0);
+            s.top = std::min(s.top, y - y0);
+            s.bottom = std::max(s.bottom, y - y0);
+            x = end;
+        }
+    }
+    // Ink against the image's border means the pen reaches further than measured.
+    if (s.spans.empty() || s.left + x0 == 0 || s.right + x0 == img.width() - 1 || s.top + y0 == 0 ||
+        s.bottom + y0 == img.height() - 1) {
+        return Shape{};
+    }
+    const std::size_t n = s.spans.size();
+    s.headExtent.resize(n);
+    s.tailExtent.resize(n);
+    std::pair<int, int> hull(s.spans[0].dx1, s.spans[0].dx2);
+    for (std::size_t i = 0; i < n; ++i) {
+        hull = {std::min(hull.first, s.spans[i].dx1), std::max(hull.second, s.spans[i].dx2)};
+        s.headExtent[i] = hull;
+    }
+    hull = {s.spans[n - 1].dx1, s.spans[n - 1].dx2};
+    for (std::size_t i = n; i-- > 0;) {
+        hull = {std::min(hull.first, s.spans[i].dx1), std::max(hull.second, s.spans[i].dx2)};
+        s.tailExtent[i] = hull;
+    }
+    return s;
+}
+
+std::size_t SteepStroke::Shape::headWithin(int l, int r) const {
+    // The extents only grow with i.
+    const auto it = std::partition_point(
+        headExtent.begin(), headExtent.end(),
+        [&](const std::pair<int, int>& e) { return e.first >= l && e.second <= r; });
+    return std::size_t(it - headExtent.begin());
+}
+
+std::size_t SteepStroke::Shape::tailFrom(int l, int r) const {
+    const auto it = std::partition_point(
+        tailExtent.begin(), tailExtent.end(),
+        [&](const std::pair<int, int>& e) { return !(e.first >= l && e.second <= r); });
+    return std::size_t(it - tailExtent.begin());
 }
 
 } // namespace quillmark

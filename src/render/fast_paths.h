@@ -11,6 +11,7 @@
 #include <QVector>
 #include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,49 @@ QPen dotPen(const QColor& c);
 // One sample dot: an ellipse with the bounding box (x - 1, y - 1) to (x + 1, y + 1).
 void drawDot(QPainter& p, int x, int y);
 
+// The pixels of the painter's target when it is a 32-bit image drawn plainly (no transform,
+// clip, opacity or unusual composition): opaque ink can then be written straight into it.
+struct DirectTarget {
+    uchar* bits = nullptr; // null when the target cannot be written directly
+    qsizetype stride = 0;
+    int width = 0;
+    int height = 0;
+
+    static DirectTarget of(QPainter& p);
+
+    QRgb* row(int y) const { return reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride); }
+
+    // Pixels x1..x2 of row y, cut to the image.
+    void fillSpan(int y, int x1, int x2, QRgb value) const {
+        if (y < 0 || y >= height) {
+            return;
+        }
+        x1 = std::max(x1, 0);
+        x2 = std::min(x2, width - 1);
+        if (x1 <= x2) {
+            std::fill(row(y) + x1, row(y) + x2 + 1, value);
+        }
+    }
+
+    // The same pixels as QPainter::fillRect with an opaque colour.
+    void fillRect(const QRect& r, QRgb value) const {
+        const int x1 = std::max(r.left(), 0);
+        const int x2 = std::min(r.right(), width - 1);
+        const int y1 = std::max(r.top(), 0);
+        const int y2 = std::min(r.bottom(), height - 1);
+        if (x1 > x2) {
+            return;
+        }
+        const int n = x2 - x1 + 1;
+        for (int y = y1; y <= y2; ++y) {
+            QRgb* line = row(y) + x1;
+            for (int i = 0; i < n; ++i) {
+                line[i] = value;
+            }
+        }
+    }
+};
+
 // One dot drawn once into an image, then copied to every position; with aliased drawing and
 // an opaque colour the copy gives the same pixels as drawing the ellipse there.
 class DotStamp {
@@ -56,24 +100,39 @@ public:
     int runGap() const { return nested_ ? wideLast_ - wideFirst_ + 1 : 1; }
 
     void stamp(QPainter& p, int x, int y) const {
-        if (bits_ == nullptr) {
+        if (target_.bits == nullptr) {
             p.drawImage(x - kHalf, y - kHalf, image_);
             return;
         }
         // Straight into the image: the same opaque pixels the copy would leave.
-        const bool inside =
-            x - kHalf >= 0 && y - kHalf >= 0 && x + kHalf <= width_ && y + kHalf <= height_;
-        for (const Ink& k : ink_) {
-            const int px = x + k.dx;
-            const int py = y + k.dy;
-            if (inside || (px >= 0 && py >= 0 && px < width_ && py < height_)) {
-                reinterpret_cast<QRgb*>(bits_ + qsizetype(py) * stride_)[px] = k.value;
+        if (x < kHalf || y < kHalf || x + kHalf >= target_.width || y + kHalf >= target_.height) {
+            for (const Ink& k : ink_) {
+                target_.fillSpan(y + k.dy, x + k.dx1, x + k.dx2, k.value);
             }
+            return;
+        }
+        QRgb* centre = target_.row(y) + x;
+        for (const Piece& k : pieces_) {
+            std::fill_n(centre + k.offset, k.count, k.value);
         }
     }
 
-    // All dots at x for y in [yTop, yBottom].
-    void stampRun(QPainter& p, int x, int yTop, int yBottom, const QColor& colour) const {
+    // The widest band of the dots at x for y in [yTop, yBottom]: pixels they surely cover.
+    // Empty when the dot does not nest.
+    QRect band(int x, int yTop, int yBottom) const {
+        if (!nested_) {
+            return QRect();
+        }
+        const int rowFirst = yTop + wideFirst_ - kHalf;
+        const int rowLast = yBottom + wideLast_ - kHalf;
+        return QRect(x + wideLeft_ - kHalf, rowFirst, wideRight_ - wideLeft_ + 1,
+                     rowLast - rowFirst + 1);
+    }
+
+    // All dots at x for y in [yTop, yBottom]. `before` is the band drawn last: where it is
+    // the band one column to the left, the rows both share only need the new right column.
+    void stampRun(QPainter& p, int x, int yTop, int yBottom, const QColor& colour,
+                  const QRect& before = QRect()) const {
         stamp(p, x, yTop);
         if (yBottom == yTop) {
             return;
@@ -85,27 +144,52 @@ public:
             }
             return;
         }
-        const int rowFirst = yTop + wideFirst_ - kHalf;
-        const int rowLast = yBottom + wideLast_ - kHalf;
-        p.fillRect(QRect(x + wideLeft_ - kHalf, rowFirst, wideRight_ - wideLeft_ + 1,
-                         rowLast - rowFirst + 1),
-                   colour);
+        const QRect fill = band(x, yTop, yBottom);
+        const int shareTop = std::max(fill.top(), before.top());
+        const int shareBottom = std::min(fill.bottom(), before.bottom());
+        if (before.isEmpty() || before.left() + 1 != fill.left() ||
+            before.width() != fill.width() || shareTop > shareBottom) {
+            fillBand(p, fill, colour);
+            return;
+        }
+        fillBand(p, QRect(QPoint(fill.left(), fill.top()), QPoint(fill.right(), shareTop - 1)),
+                 colour);
+        fillBand(p, QRect(QPoint(fill.right(), shareTop), QPoint(fill.right(), shareBottom)),
+                 colour);
+        fillBand(p,
+                 QRect(QPoint(fill.left(), shareBottom + 1), QPoint(fill.right(), fill.bottom())),
+                 colour);
     }
 
 private:
     void findSpans();
-    void findDirectTarget(QPainter& p);
+    void fillBand(QPainter& p, const QRect& r, const QColor& colour) const {
+        if (r.isEmpty()) {
+            return;
+        }
+        if (target_.bits != nullptr) {
+            target_.fillRect(r, colour.rgba());
+        } else {
+            p.fillRect(r, colour);
+        }
+    }
 
+    // A run of pixels of one value in one row of the dot.
     struct Ink {
-        int dx;
         int dy;
+        int dx1;
+        int dx2;
         QRgb value;
     };
     std::vector<Ink> ink_;
-    uchar* bits_ = nullptr;
-    qsizetype stride_ = 0;
-    int width_ = 0;
-    int height_ = 0;
+    DirectTarget target_;
+    // The runs again as offsets in the target's pixels from the dot's centre.
+    struct Piece {
+        qsizetype offset;
+        int count;
+        QRgb value;
+    };
+    std::vector<Piece> pieces_;
 
     QImage image_;
     bool nested_ = false;
@@ -134,6 +218,55 @@ struct VerticalStroke {
         }
         return QRect(QPoint(x + left, a + top), QPoint(x + right, b + bottom));
     }
+};
+
+// How the 2-pixel pen covers a steep segment from (x, y) to (x + 1, y + rise): the pixel runs
+// of each row, measured once per rise. A dense curve joins every pair of neighbouring
+// columns with such a segment; writing its runs is much cheaper than stroking it.
+class SteepStroke {
+public:
+    static constexpr int kMaxRise = 4096;
+
+    struct Span {
+        int dy; // row, from the segment's start
+        int dx1;
+        int dx2;
+    };
+    struct Shape {
+        std::vector<Span> spans; // by row
+        int left = 0;            // extent from the start point, inclusive
+        int right = -1;
+        int top = 0;
+        int bottom = -1;
+        // Column extent of spans[0..i] and of spans[i..end), to find how far from either end
+        // the spans stay inside a given column range.
+        std::vector<std::pair<int, int>> headExtent;
+        std::vector<std::pair<int, int>> tailExtent;
+
+        // Spans [0, n) all lie within columns [left, right].
+        std::size_t headWithin(int left, int right) const;
+        // Spans [n, end) all lie within columns [left, right].
+        std::size_t tailFrom(int left, int right) const;
+    };
+
+    SteepStroke();
+    // The pixels for this rise, or null when it is out of range.
+    const Shape* shape(int rise);
+
+    // Whether all of the segment from (x, y) to (x + 1, y + rise) lands inside the target, so
+    // its spans can be written there.
+    bool fits(const DirectTarget& t, int x, int y, int rise) {
+        const Shape* s = shape(rise);
+        return s != nullptr && s->right >= s->left && x + s->left >= 0 && y + s->top >= 0 &&
+               x + s->right < t.width && y + s->bottom < t.height;
+    }
+
+private:
+    Shape measure(int rise) const;
+
+    std::mutex lock_;
+    std::vector<Shape> shapes_; // by rise + kMaxRise
+    std::vector<bool> measured_;
 };
 
 } // namespace quillmark

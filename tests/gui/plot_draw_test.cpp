@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/app/logger_model.h"
+#include "core/plot/column_reduction.h"
 #include "core/plot/plot_geometry.h"
 #include "core/plot/plot_layout.h"
 #include "image_dump.h"
@@ -114,6 +115,33 @@ std::vector<std::uint16_t> makeSignal(const QString& kind, std::size_t n, unsign
         }
     }
     return v;
+}
+
+void expectSamePixels(const QImage& full, const QImage& reduced) {
+    if (full == reduced) {
+        return;
+    }
+    int diffs = 0;
+    QPoint first;
+    for (int y = 0; y < full.height(); ++y) {
+        for (int x = 0; x < full.width(); ++x) {
+            if (full.pixel(x, y) != reduced.pixel(x, y)) {
+                if (diffs++ == 0) {
+                    first = QPoint(x, y);
+                }
+            }
+        }
+    }
+    // Kept for a look after the failure, in a folder of this run's own.
+    QTemporaryDir keep(QDir::tempPath() + QStringLiteral("/quillmark-plot-XXXXXX"));
+    keep.setAutoRemove(false);
+    full.save(keep.filePath(QString("full-%1.png").arg(QTest::currentDataTag())));
+    reduced.save(keep.filePath(QString("reduced-%1.png").arg(QTest::currentDataTag())));
+    QFAIL(qPrintable(QString("%1 pixels differ, first at %2,%3 (images in %4)")
+                         .arg(diffs)
+                         .arg(first.x())
+                         .arg(first.y())
+                         .arg(keep.path())));
 }
 
 } // namespace
@@ -519,28 +547,9 @@ private slots:
         const bool clipped = QByteArray(QTest::currentDataTag()).size() % 2 == 1;
         const QImage reduced =
             render(s, samplesPerPixel, yScale, clientW, clientH, CurveDrawing::Reduced, clipped);
-        if (full != reduced) {
-            int diffs = 0;
-            QPoint first;
-            for (int y = 0; y < full.height(); ++y) {
-                for (int x = 0; x < full.width(); ++x) {
-                    if (full.pixel(x, y) != reduced.pixel(x, y)) {
-                        if (diffs++ == 0) {
-                            first = QPoint(x, y);
-                        }
-                    }
-                }
-            }
-            // Kept for a look after the failure, in a folder of this run's own.
-            QTemporaryDir keep(QDir::tempPath() + QStringLiteral("/quillmark-plot-XXXXXX"));
-            keep.setAutoRemove(false);
-            full.save(keep.filePath(QString("full-%1.png").arg(QTest::currentDataTag())));
-            reduced.save(keep.filePath(QString("reduced-%1.png").arg(QTest::currentDataTag())));
-            QFAIL(qPrintable(QString("%1 pixels differ, first at %2,%3 (images in %4)")
-                                 .arg(diffs)
-                                 .arg(first.x())
-                                 .arg(first.y())
-                                 .arg(keep.path())));
+        expectSamePixels(full, reduced);
+        if (QTest::currentTestFailed()) {
+            return;
         }
         // The drawing is not trivially empty: some line colour shows.
         int line = 0;
@@ -548,6 +557,63 @@ private slots:
             line += countInRow(full, y, kPlotLeft, kPlotLeft + width, kLine);
         }
         QVERIFY(line > 0);
+    }
+
+    void reducedNoiseFramesEqualFullDrawing_data() {
+        QTest::addColumn<double>("samplesPerPixel");
+        QTest::addColumn<bool>("clipped");
+        // Full-scale noise over the whole plot height: every column's extent is tall and its
+        // neighbours' overlap. Dense columns keep their dot rows between frames.
+        for (double d : {27.1, 400.0}) {
+            for (bool clipped : {false, true}) {
+                QTest::addRow("%g-%s", d, clipped ? "clipped" : "direct") << d << clipped;
+            }
+        }
+    }
+
+    void reducedNoiseFramesEqualFullDrawing() {
+        QFETCH(double, samplesPerPixel);
+        QFETCH(bool, clipped);
+        constexpr int width = 160;
+        constexpr int height = 400;
+        const auto n = static_cast<std::size_t>((width + 40) * samplesPerPixel);
+        std::vector<std::uint16_t> v(n);
+        std::mt19937 rng(static_cast<unsigned>(n));
+        std::uniform_int_distribution<int> d(0, 30000);
+        for (auto& x : v) {
+            x = static_cast<std::uint16_t>(d(rng));
+        }
+        const SampleSummary summary(v.data(), static_cast<std::int64_t>(n));
+        PlotScene s = baseScene();
+        s.samples = v.data();
+        s.sampleCount = static_cast<std::int32_t>(n);
+        s.summary = &summary;
+        s.hideStatistics = true;
+        const double ys = 35.0 / height;
+        // The same frame twice, a pan by a few columns and part of one, a value pan, and
+        // the dots off.
+        struct Frame {
+            double xOffset;
+            double yOffset;
+            bool dots;
+        };
+        for (const Frame f :
+             {Frame{0, 0, true}, Frame{0, 0, true}, Frame{3.4 * samplesPerPixel, 0, true},
+              Frame{3.4 * samplesPerPixel, 2.5, true}, Frame{0, 0, false}}) {
+            s.xOffset = f.xOffset;
+            s.yOffset = f.yOffset;
+            s.showMaskPoints = f.dots;
+            const QImage full =
+                render(s, samplesPerPixel, ys, width + 100, height + 80, CurveDrawing::Full);
+            const QImage reduced = render(s, samplesPerPixel, ys, width + 100, height + 80,
+                                          CurveDrawing::Reduced, clipped);
+            expectSamePixels(full, reduced);
+            if (QTest::currentTestFailed()) {
+                return;
+            }
+            QVERIFY(countInRow(full, kPlotTop + height / 2, kPlotLeft, kPlotLeft + width, kLine) >
+                    width / 2);
+        }
     }
 };
 

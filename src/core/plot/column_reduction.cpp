@@ -1,6 +1,8 @@
 #include "core/plot/column_reduction.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdlib>
 
 #include "core/plot/plot_geometry.h"
@@ -27,6 +29,8 @@ constexpr std::int64_t kDotReach = 8;
 constexpr std::int64_t kCurveReach = 8;
 // Columns longer than this look their rows up in a table of all 65536 raw values.
 constexpr std::int64_t kTableWorth = 4096;
+// Kept dot rows beyond this many are dropped and read again when needed.
+constexpr std::size_t kCoverageLimit = std::size_t(1) << 20;
 
 } // namespace
 
@@ -34,6 +38,7 @@ void SampleSummary::build(const std::uint16_t* samples, std::int64_t count) {
     samples_ = samples;
     count_ = samples ? std::max<std::int64_t>(count, 0) : 0;
     blocks_.clear();
+    dots_.clear();
     const std::int64_t nBlocks = (count_ + kBlock - 1) / kBlock;
     blocks_.reserve(static_cast<std::size_t>(nBlocks));
     for (std::int64_t b = 0; b < nBlocks; ++b) {
@@ -97,7 +102,13 @@ class Reducer {
 public:
     Reducer(const SampleSummary& s, const CurveMapping& m, bool withDots, ReducedCurve& out)
         : s_(s), m_(m), withDots_(withDots), out_(out), dotTop_(m.top - kDotReach),
-          dotBottom_(m.top + m.height + kDotReach) {}
+          dotBottom_(m.top + m.height + kDotReach), kept_(s.dotCoverage()) {
+        const DotCoverage::Key key{m.xScale, m.yScale, m.yOffset, m.yMin,
+                                   m.factor, m.top,    m.height};
+        if (withDots && !(kept_.valid && kept_.key == key)) {
+            kept_.restart(key);
+        }
+    }
 
     void run() {
         const std::int64_t n = s_.count();
@@ -158,52 +169,112 @@ private:
     }
 
     void doColumn(std::int64_t px, std::int64_t a, std::int64_t b) {
-        const std::uint16_t* raw = s_.samples();
-        const std::int64_t yFirst = m_.y(raw[a]);
-        const std::int64_t yLast = m_.y(raw[b]);
         const bool dots = withDots_ && dotColumnVisible(px);
-        if (a == b) {
-            addPoint(px, yFirst);
-            if (dots) {
-                addDotRun(px, yFirst, yFirst);
+        if (b - a + 1 <= kScanLimit) {
+            shortColumn(px, a, b, dots);
+            return;
+        }
+        const std::uint16_t* raw = s_.samples();
+        const SampleSummary::Range r = s_.query(a, b);
+        // y falls as the value rises.
+        const std::int64_t yTop = m_.y(r.maxRaw);
+        const std::int64_t yBottom = m_.y(r.minRaw);
+        addPoint(px, m_.y(raw[a]));
+        addPoint(px, yTop);
+        addPoint(px, yBottom);
+        addPoint(px, m_.y(raw[b]));
+        if (!dots) {
+            return;
+        }
+        // A path whose steps stay below the run gap visits every gap-wide band of rows
+        // between its extremes, so its dots draw as one run.
+        const double pixelsPerStep = r.maxStep * m_.factor / 1000.0 / (m_.yScale * m_.factor);
+        if (pixelsPerStep < m_.dotRunGap - 0.001) {
+            addDotRun(px, yTop, yBottom);
+        } else {
+            keptDots(px, a, b, yTop, yBottom);
+        }
+    }
+
+    // A column of few samples: every row is worked out, once.
+    void shortColumn(std::int64_t px, std::int64_t a, std::int64_t b, bool dots) {
+        const std::uint16_t* raw = s_.samples();
+        std::size_t n = 0;
+        for (std::int64_t i = a; i <= b; ++i) {
+            rows_[n++] = m_.y(raw[i]);
+        }
+        const auto [top, bottom] = std::minmax_element(rows_.begin(), rows_.begin() + n);
+        addPoint(px, rows_[0]);
+        addPoint(px, *top);
+        addPoint(px, *bottom);
+        addPoint(px, rows_[n - 1]);
+        if (!dots) {
+            return;
+        }
+        // The visible rows as bits over the column's extent, read back in order as runs.
+        const std::int64_t lo = std::max(*top, dotTop_);
+        const std::int64_t hi = std::min(*bottom, dotBottom_);
+        if (lo > hi) {
+            return;
+        }
+        const auto words = static_cast<std::size_t>((hi - lo) / 64 + 1);
+        if (words > rowBits_.size()) {
+            rowBits_.resize(words);
+        }
+        std::fill_n(rowBits_.begin(), words, std::uint64_t(0));
+        for (std::size_t i = 0; i < n; ++i) {
+            if (rows_[i] >= lo && rows_[i] <= hi) {
+                const auto at = static_cast<std::uint64_t>(rows_[i] - lo);
+                rowBits_[at / 64] |= std::uint64_t(1) << (at % 64);
+            }
+        }
+        bool open = false;
+        std::int64_t runTop = 0;
+        std::int64_t runBottom = 0;
+        for (std::size_t w = 0; w < words; ++w) {
+            for (std::uint64_t bits = rowBits_[w]; bits != 0; bits &= bits - 1) {
+                const std::int64_t y = lo + std::int64_t(w * 64) + std::countr_zero(bits);
+                if (open && y == runBottom + 1) {
+                    runBottom = y;
+                    continue;
+                }
+                if (open) {
+                    out_.dots.push_back({px, runTop, runBottom});
+                }
+                open = true;
+                runTop = runBottom = y;
+            }
+        }
+        if (open) {
+            out_.dots.push_back({px, runTop, runBottom});
+        }
+    }
+
+    // markDots for a dense column, through the rows kept from an earlier frame of this zoom.
+    void keptDots(std::int64_t px, std::int64_t a, std::int64_t b, std::int64_t yTop,
+                  std::int64_t yBottom) {
+        const std::int64_t k = column(a);
+        const auto it = kept_.columns.find(k);
+        if (it != kept_.columns.end() && it->second.first == a && it->second.last == b) {
+            for (std::size_t r = it->second.begin; r < it->second.end; ++r) {
+                out_.dots.push_back({px, kept_.runs[r].first, kept_.runs[r].second});
             }
             return;
         }
-        std::int64_t yTop;
-        std::int64_t yBottom;
-        bool scanDots = false;
-        if (b - a + 1 <= kScanLimit) {
-            yTop = yBottom = yFirst;
-            for (std::int64_t i = a + 1; i <= b; ++i) {
-                const std::int64_t y = m_.y(raw[i]);
-                yTop = std::min(yTop, y);
-                yBottom = std::max(yBottom, y);
-            }
-            scanDots = dots;
-        } else {
-            const SampleSummary::Range r = s_.query(a, b);
-            // y falls as the value rises.
-            yTop = m_.y(r.maxRaw);
-            yBottom = m_.y(r.minRaw);
-            if (dots) {
-                // A path whose steps stay below the run gap visits every gap-wide band of
-                // rows between its extremes, so its dots draw as one run.
-                const double pixelsPerStep =
-                    r.maxStep * m_.factor / 1000.0 / (m_.yScale * m_.factor);
-                if (pixelsPerStep < m_.dotRunGap - 0.001) {
-                    addDotRun(px, yTop, yBottom);
-                } else {
-                    scanDots = true;
-                }
-            }
+        const std::size_t from = out_.dots.size();
+        markDots(px, a, b, yTop, yBottom);
+        const std::size_t count = out_.dots.size() - from;
+        if (kept_.runs.size() + count > kCoverageLimit) {
+            kept_.restart(kept_.key);
         }
-        addPoint(px, yFirst);
-        addPoint(px, yTop);
-        addPoint(px, yBottom);
-        addPoint(px, yLast);
-        if (scanDots) {
-            markDots(px, a, b, yTop, yBottom);
+        DotCoverage::Column& c = kept_.columns[k];
+        c.first = a;
+        c.last = b;
+        c.begin = kept_.runs.size();
+        for (std::size_t r = from; r < out_.dots.size(); ++r) {
+            kept_.runs.emplace_back(out_.dots[r].yTop, out_.dots[r].yBottom);
         }
+        c.end = kept_.runs.size();
     }
 
     // Exact dot rows of a column: mark every visible row that holds a sample, then emit runs.
@@ -237,13 +308,13 @@ private:
 
     // Row of a raw value through a table of all raw values, built on first use in a frame.
     std::int64_t tableRow(std::uint16_t raw) {
-        if (rows_.empty()) {
-            rows_.resize(65536);
-            for (std::size_t v = 0; v < rows_.size(); ++v) {
-                rows_[v] = m_.y(static_cast<std::uint16_t>(v));
+        if (table_.empty()) {
+            table_.resize(65536);
+            for (std::size_t v = 0; v < table_.size(); ++v) {
+                table_[v] = m_.y(static_cast<std::uint16_t>(v));
             }
         }
-        return rows_[raw];
+        return table_[raw];
     }
 
     const SampleSummary& s_;
@@ -252,8 +323,11 @@ private:
     ReducedCurve& out_;
     std::int64_t dotTop_;
     std::int64_t dotBottom_;
+    DotCoverage& kept_;
     std::vector<std::uint8_t> marks_;
-    std::vector<std::int64_t> rows_;
+    std::vector<std::int64_t> table_;
+    std::array<std::int64_t, kScanLimit> rows_{};
+    std::vector<std::uint64_t> rowBits_;
 };
 
 } // namespace

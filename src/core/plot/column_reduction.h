@@ -5,9 +5,48 @@
 // segments to the neighbouring columns. Dots likewise only need drawing once per distinct
 // position. Drawing the reduced path and dots gives the same pixels as drawing every sample.
 #include <cstdint>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace quillmark {
+
+// Dot rows of the dense columns, as found under one mapping. Reading every sample of a noisy
+// column is the costliest part of a frame; the rows only change with the zoom (the column of
+// a sample does not depend on the pan), so they are kept from one frame to the next.
+struct DotCoverage {
+    struct Key {
+        double xScale = 0.0;
+        double yScale = 0.0;
+        double yOffset = 0.0;
+        double yMin = 0.0;
+        double factor = 0.0;
+        std::int64_t top = 0;
+        std::int64_t height = 0;
+        bool operator==(const Key&) const = default;
+    };
+    struct Column {
+        std::int64_t first = 0; // sample range the rows were read from
+        std::int64_t last = 0;
+        std::size_t begin = 0; // into `runs`
+        std::size_t end = 0;
+    };
+    Key key;
+    bool valid = false;
+    std::unordered_map<std::int64_t, Column> columns; // by column trunc(index / xScale)
+    std::vector<std::pair<std::int64_t, std::int64_t>> runs;
+
+    void clear() {
+        valid = false;
+        columns.clear();
+        runs.clear();
+    }
+    void restart(const Key& k) {
+        clear();
+        key = k;
+        valid = true;
+    }
+};
 
 // Per-block minimum, maximum and largest step of the raw samples, built once when a
 // recording is handed to the plot, so a column of thousands of samples is summarised from
@@ -32,12 +71,16 @@ public:
     // Inclusive index range, first <= last < count.
     Range query(std::int64_t first, std::int64_t last) const;
 
+    // The dot rows kept for these samples between frames. Frames are drawn one at a time.
+    DotCoverage& dotCoverage() const { return dots_; }
+
 private:
     Range scan(std::int64_t first, std::int64_t last) const;
 
     const std::uint16_t* samples_ = nullptr;
     std::int64_t count_ = 0;
     std::vector<Range> blocks_;
+    mutable DotCoverage dots_;
 };
 
 // Everything the curve and dot drawing needs to map samples to pixels on one target.

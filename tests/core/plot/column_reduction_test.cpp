@@ -144,5 +144,55 @@ TEST(ReduceCurve, StopsPastTheRightEdgeAndStartsAtTheOffset) {
     EXPECT_TRUE(out.dots.empty());
 }
 
+TEST(ReduceCurve, DotRowsKeptBetweenFramesMatchAFreshReduction) {
+    // Full-scale noise: every dense column's dots are read sample by sample, then kept for
+    // the next frame of the same zoom. Pans, value zooms and other zooms must not reuse
+    // rows that no longer apply.
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> d(0, 30000);
+    std::vector<std::uint16_t> v(120000);
+    for (auto& x : v) {
+        x = static_cast<std::uint16_t>(d(rng));
+    }
+    const SampleSummary kept(v.data(), static_cast<std::int64_t>(v.size()));
+    CurveMapping m;
+    m.xScale = 150.0;
+    m.yScale = 35.0 / 400;
+    m.left = 50;
+    m.top = 40;
+    m.width = 700;
+    m.height = 400;
+    m.dotRunGap = 4;
+    struct Step {
+        double xOffset;
+        double xScale;
+        double yOffset;
+        std::int32_t top;
+    };
+    for (const Step st :
+         {Step{0, 150.0, 0, 40}, Step{0, 150.0, 0, 40}, Step{1234.5, 150.0, 0, 40},
+          Step{75.0, 150.0, 0, 40}, Step{75.0, 150.0, 3.0, 40}, Step{75.0, 150.0, 3.0, 60},
+          Step{75.0, 149.0, 3.0, 60}, Step{0, 150.0, 0, 40}}) {
+        m.xOffset = st.xOffset;
+        m.xScale = st.xScale;
+        m.yOffset = st.yOffset;
+        m.top = st.top;
+        ReducedCurve got;
+        reduceCurve(kept, m, true, got);
+        const SampleSummary fresh(v.data(), static_cast<std::int64_t>(v.size()));
+        ReducedCurve want;
+        reduceCurve(fresh, m, true, want);
+        ASSERT_FALSE(want.dots.empty());
+        ASSERT_EQ(got.dots.size(), want.dots.size()) << st.xOffset << " " << st.yOffset;
+        for (std::size_t i = 0; i < want.dots.size(); ++i) {
+            ASSERT_EQ(got.dots[i].x, want.dots[i].x) << i;
+            ASSERT_EQ(got.dots[i].yTop, want.dots[i].yTop) << i;
+            ASSERT_EQ(got.dots[i].yBottom, want.dots[i].yBottom) << i;
+        }
+        EXPECT_EQ(got.xs, want.xs);
+        EXPECT_EQ(got.ys, want.ys);
+    }
+}
+
 } // namespace
 } // namespace quillmark
