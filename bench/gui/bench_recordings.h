@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "core/app/logger_model.h"
@@ -17,6 +18,22 @@
 #endif
 
 namespace quillmark::bench {
+
+// The program's arguments for Google Benchmark, with five repetitions reported as
+// aggregates unless the caller chose a repetition count. The texts live as long as the program.
+inline std::vector<char*> benchArguments(int argc, char** argv) {
+    static std::string reps = "--benchmark_repetitions=5";
+    static std::string agg = "--benchmark_report_aggregates_only=true";
+    std::vector<char*> args(argv, argv + argc);
+    const bool chosen = std::any_of(args.begin(), args.end(), [](const char* a) {
+        return std::string(a).rfind("--benchmark_repetitions", 0) == 0;
+    });
+    if (!chosen) {
+        args.push_back(reps.data());
+        args.push_back(agg.data());
+    }
+    return args;
+}
 
 inline constexpr int kWidth = 1280;
 inline constexpr int kHeight = 800;

@@ -225,17 +225,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     setLoggerModel(kModelVoltage);
-    std::vector<char*> args(argv, argv + argc);
-    std::string reps = "--benchmark_repetitions=5";
-    std::string agg = "--benchmark_report_aggregates_only=true";
-    bool hasReps = false;
-    for (char* a : args) {
-        hasReps = hasReps || std::string(a).rfind("--benchmark_repetitions", 0) == 0;
-    }
-    if (!hasReps) {
-        args.push_back(reps.data());
-        args.push_back(agg.data());
-    }
+    std::vector<char*> args = benchArguments(argc, argv);
     int n = int(args.size());
     benchmark::Initialize(&n, args.data());
     MedianReporter reporter;

@@ -57,17 +57,10 @@ bool sameWindow(const DataWindow& a, const DataWindow& b) {
 
 } // namespace
 
-class AnalysisTest : public QObject {
+class AnalysisTest : public QObject, private TestFolder {
     Q_OBJECT
-private:
-    QTemporaryDir dir_;
-    QString file(const QString& name) const { return dir_.filePath(name); }
-
 private slots:
-    void init() {
-        forgetWatches();
-        setLoggerModel(kModelVoltage);
-    }
+    void init() { startTest(); }
 
     void fitValues_data() {
         QTest::addColumn<int>("unit");

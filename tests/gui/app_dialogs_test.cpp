@@ -78,8 +78,7 @@ class AppDialogsTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        forgetWatches();
-        setLoggerModel(kModelVoltage);
+        startTest();
         qputenv("QUILLMARK_PAGE_WAIT_MS", "0");
         QFile::remove(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) +
                       QStringLiteral("/Quillmark/SettingConfig.ini"));

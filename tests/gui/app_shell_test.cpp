@@ -70,17 +70,10 @@ CommandLine noArguments() {
 
 } // namespace
 
-class AppShellTest : public QObject {
+class AppShellTest : public QObject, private TestFolder {
     Q_OBJECT
-private:
-    QTemporaryDir dir_;
-    QString file(const QString& name) const { return dir_.filePath(name); }
-
 private slots:
-    void init() {
-        forgetWatches();
-        setLoggerModel(kModelVoltage);
-    }
+    void init() { startTest(); }
 
     void parsesTheCommandLine_data() {
         QTest::addColumn<QStringList>("args");
@@ -381,7 +374,7 @@ private slots:
                 QCOMPARE(decodeLocalPath(bytes), QString::fromUtf8(bytes));
         }
         // Byte 0xff is never UTF-8; the name must reach the file system as these bytes.
-        const QByteArray folder = QFile::encodeName(dir_.path());
+        const QByteArray folder = QFile::encodeName(folderPath());
         const QByteArray argName = folder + "/arg\xff.smpq";
         const QByteArray dropName = folder + "/drop\xff.smpq";
         QVERIFY(writeRecordingFile(argName.toStdString(), makeRecording({1, 2, 3}), 710));

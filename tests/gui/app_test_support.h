@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/app/logger_model.h"
 #include "core/data/recording.h"
 #include "core/data/recording_file.h"
 #include "core/data/test_support.h"
@@ -32,6 +33,23 @@ inline int& watchGeneration() {
 inline void forgetWatches() {
     ++watchGeneration();
 }
+
+// What every application test starts from: no watch left from the last test, and the logger
+// model the device scan chooses.
+inline void startTest() {
+    forgetWatches();
+    setLoggerModel(kModelVoltage);
+}
+
+// A folder of the test program's own for the files its tests write.
+class TestFolder {
+public:
+    QString file(const QString& name) const { return dir_.filePath(name); }
+    QString folderPath() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+};
 
 // How a watch for a modal window went: whether the window came, and whether the watch is over
 // (it came and was answered, or the watch ran out).

@@ -145,8 +145,7 @@ class AppTransferTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        forgetWatches();
-        setLoggerModel(kModelVoltage);
+        startTest();
         QFile::remove(QString::fromStdString(settingsIniPath()));
     }
 

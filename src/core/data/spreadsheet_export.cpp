@@ -1,14 +1,34 @@
 #include "core/data/spreadsheet_export.h"
 
+#include <optional>
+
 namespace quillmark {
+
+namespace {
+
+struct ExportBasis {
+    DisplayUnit unit;
+    std::int64_t start;
+};
+
+// What every export starts from: the display unit and the start time (nothing, with the
+// reason, when the start time cannot be built).
+std::optional<ExportBasis> exportBasis(const Recording& rec, std::int32_t unitIndex,
+                                       std::int32_t model, std::string* error) {
+    const auto start = startTimeOrError(rec, error);
+    if (!start)
+        return std::nullopt;
+    return ExportBasis{displayUnit(model, unitIndex), *start};
+}
+
+} // namespace
 
 bool renderSpreadsheetExport(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
                              const TextSink& sink, std::string* error) {
-    const DisplayUnit unit = displayUnit(model, unitIndex);
-    const auto startOrNone = startTimeOrError(rec, error);
-    if (!startOrNone)
+    const auto basis = exportBasis(rec, unitIndex, model, error);
+    if (!basis)
         return false;
-    const std::int64_t start = *startOrNone;
+    const auto& [unit, start] = *basis;
     ChunkedText text(sink);
     std::string& out = text.buf();
     out += "StartTime\t";
@@ -48,11 +68,10 @@ bool writeSpreadsheetExport(const std::string& path, const Recording& rec, std::
 
 bool renderCsvExport(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
                      const TextSink& sink, std::string* error) {
-    const DisplayUnit unit = displayUnit(model, unitIndex);
-    const auto startOrNone = startTimeOrError(rec, error);
-    if (!startOrNone)
+    const auto basis = exportBasis(rec, unitIndex, model, error);
+    if (!basis)
         return false;
-    const std::int64_t start = *startOrNone;
+    const auto& [unit, start] = *basis;
     ChunkedText text(sink);
     std::string& out = text.buf();
     out += "Index,Time,Value,Unit\r\n";
