@@ -211,6 +211,49 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
             p.fillRect(rect, colour);
         }
     };
+    // The rows of each image column the rectangles surely fill (first > second when none).
+    // Everything is one opaque ink, so a dot or join inside them need not be drawn. A
+    // rectangle hidden under dots is left out, and so is the one after it, which leaves the
+    // rows it shares with that one to it.
+    const auto hiddenRect = [&](std::size_t k) {
+        return bands.at(rects[k].x).contains(rects[k].rect);
+    };
+    std::vector<std::pair<int, int>> filled;
+    if (target.bits != nullptr) {
+        filled.assign(std::size_t(target.width), {1, 0});
+        for (std::size_t k = 0; k < rects.size(); ++k) {
+            if (hiddenRect(k) || (k > 0 && hiddenRect(k - 1))) {
+                continue;
+            }
+            const QRect& rc = rects[k].rect;
+            for (int c = std::max(rc.left(), 0); c <= std::min(rc.right(), target.width - 1); ++c) {
+                auto& [top, bottom] = filled[std::size_t(c)];
+                if (top > bottom) {
+                    top = rc.top();
+                    bottom = rc.bottom();
+                } else if (rc.top() <= bottom + 1 && rc.bottom() >= top - 1) {
+                    top = std::min(top, rc.top());
+                    bottom = std::max(bottom, rc.bottom());
+                } else if (rc.height() > bottom - top + 1) {
+                    top = rc.top();
+                    bottom = rc.bottom();
+                }
+            }
+        }
+    }
+    const auto alreadyFilled = [&](std::int64_t left, std::int64_t top, std::int64_t right,
+                                   std::int64_t bottom) {
+        if (filled.empty() || left < 0 || right >= target.width) {
+            return false;
+        }
+        for (std::int64_t c = left; c <= right; ++c) {
+            const auto& rows = filled[std::size_t(c)];
+            if (rows.first > top || rows.second < bottom) {
+                return false;
+            }
+        }
+        return true;
+    };
     const auto drawRect = [&](std::size_t k) {
         const QRect& rect = rects[k].rect;
         if (bands.at(rects[k].x).contains(rect)) {
@@ -236,9 +279,7 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
         if (k < drawnRects) {
             return;
         }
-        const auto hidden = [&](std::size_t i) {
-            return bands.at(rects[i].x).contains(rects[i].rect);
-        };
+        const auto& hidden = hiddenRect;
         std::size_t e = k + 1;
         int coreTop = rects[k].rect.top();
         int coreBottom = rects[k].rect.bottom();
@@ -269,6 +310,11 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
             Bands::cover(bands.at(j.x), bands.at(j.x + 1),
                          QRect(QPoint(j.x + shape.left, j.y + shape.top),
                                QPoint(j.x + shape.right, j.y + shape.bottom)))) {
+            return;
+        }
+        if (shape.right >= shape.left &&
+            alreadyFilled(std::int64_t(j.x) + shape.left, std::int64_t(j.y) + shape.top,
+                          std::int64_t(j.x) + shape.right, std::int64_t(j.y) + shape.bottom)) {
             return;
         }
         if (target.bits == nullptr || !steep.fits(target, j.x, j.y, j.rise)) {
@@ -328,7 +374,11 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
         const int x = clampCoord(d.x);
         const int yTop = clampCoord(d.yTop);
         const int yBottom = clampCoord(d.yBottom);
-        dot->stampRun(p, x, yTop, yBottom, colour, bandBefore);
+        const QRect& ext = dot->extent();
+        if (!alreadyFilled(std::int64_t(x) + ext.left(), std::int64_t(yTop) + ext.top(),
+                           std::int64_t(x) + ext.right(), std::int64_t(yBottom) + ext.bottom())) {
+            dot->stampRun(p, x, yTop, yBottom, colour, bandBefore);
+        }
         if (yTop != yBottom) {
             bandBefore = dot->band(x, yTop, yBottom);
         }
@@ -368,7 +418,9 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
     const DotStamp dot(colour, p);
     CurveMapping mapping = m;
     mapping.dotRunGap = dot.runGap();
-    ReducedCurve r;
+    // Kept from frame to frame: a noisy view holds a dot run per sample, and fresh memory for
+    // them on every frame costs more than filling it.
+    static thread_local ReducedCurve r;
     reduceCurve(*summary, mapping, s.showMaskPoints, r);
     // The band each column's dots fill hides much of the curve in a dense column.
     Bands bands;

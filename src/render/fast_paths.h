@@ -96,6 +96,9 @@ public:
 
     DotStamp(const QColor& colour, QPainter& target);
 
+    // The pixels a dot may ink, relative to its centre.
+    const QRect& extent() const { return extent_; }
+
     // Rows of dot positions may be this far apart and still draw as one filled run.
     int runGap() const { return nested_ ? wideLast_ - wideFirst_ + 1 : 1; }
 
@@ -192,6 +195,7 @@ private:
     std::vector<Piece> pieces_;
 
     QImage image_;
+    QRect extent_;
     bool nested_ = false;
     int wideFirst_ = 0;
     int wideLast_ = 0;
