@@ -165,13 +165,19 @@ private:
         return px >= m_.left - kDotReach && px <= m_.left + m_.width + kDotReach;
     }
 
+    // Rows and columns already clipped to near the plot area.
+    void emitDots(std::int64_t px, std::int64_t yTop, std::int64_t yBottom) {
+        out_.dots.push_back({static_cast<std::int32_t>(px), static_cast<std::int32_t>(yTop),
+                             static_cast<std::int32_t>(yBottom)});
+    }
+
     void addDotRun(std::int64_t px, std::int64_t yTop, std::int64_t yBottom) {
         yTop = std::max(yTop, dotTop_);
         yBottom = std::min(yBottom, dotBottom_);
         if (yTop > yBottom) {
             return;
         }
-        out_.dots.push_back({px, yTop, yBottom});
+        emitDots(px, yTop, yBottom);
     }
 
     void doColumn(std::int64_t px, std::int64_t a, std::int64_t b) {
@@ -245,14 +251,14 @@ private:
                     continue;
                 }
                 if (open) {
-                    out_.dots.push_back({px, runTop, runBottom});
+                    emitDots(px, runTop, runBottom);
                 }
                 open = true;
                 runTop = runBottom = y;
             }
         }
         if (open) {
-            out_.dots.push_back({px, runTop, runBottom});
+            emitDots(px, runTop, runBottom);
         }
     }
 
@@ -263,7 +269,7 @@ private:
         const auto it = kept_.columns.find(k);
         if (it != kept_.columns.end() && it->second.first == a && it->second.last == b) {
             for (std::size_t r = it->second.begin; r < it->second.end; ++r) {
-                out_.dots.push_back({px, kept_.runs[r].first, kept_.runs[r].second});
+                emitDots(px, kept_.runs[r].first, kept_.runs[r].second);
             }
             return;
         }
@@ -306,7 +312,7 @@ private:
             if (on && runStart < 0) {
                 runStart = y;
             } else if (!on && runStart >= 0) {
-                out_.dots.push_back({px, runStart, y - 1});
+                emitDots(px, runStart, y - 1);
                 runStart = -1;
             }
         }

@@ -119,10 +119,12 @@ struct RowMapping {
 
 // A vertical run of dot positions in one column: yTop, yBottom and rows between them no
 // more than CurveMapping::dotRunGap apart (every row when the gap is 1).
+// Dots are clipped to near the plot area, so 32 bits hold them: a noisy view has one run per
+// sample, and half the memory to write and read back is noticeably faster.
 struct DotRun {
-    std::int64_t x = 0;
-    std::int64_t yTop = 0;
-    std::int64_t yBottom = 0;
+    std::int32_t x = 0;
+    std::int32_t yTop = 0;
+    std::int32_t yBottom = 0;
 };
 
 struct ReducedCurve {
