@@ -219,13 +219,15 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
         return bands.at(rects[k].x).contains(rects[k].rect);
     };
     std::vector<std::pair<int, int>> filled;
-    if (target.bits != nullptr) {
-        filled.assign(std::size_t(target.width), {1, 0});
+    if (target.bits != nullptr && !rects.empty()) {
         for (std::size_t k = 0; k < rects.size(); ++k) {
             if (hiddenRect(k) || (k > 0 && hiddenRect(k - 1))) {
                 continue;
             }
             const QRect& rc = rects[k].rect;
+            if (filled.empty()) {
+                filled.assign(std::size_t(target.width), {1, 0});
+            }
             for (int c = std::max(rc.left(), 0); c <= std::min(rc.right(), target.width - 1); ++c) {
                 auto& [top, bottom] = filled[std::size_t(c)];
                 if (top > bottom) {
@@ -369,14 +371,32 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
             put(hi, n, none, none);
         }
     };
+    // The rows filled under every column a dot centred in each column reaches: one look-up a
+    // dot instead of one a column.
+    std::vector<std::pair<int, int>> dotFilled;
+    if (dot != nullptr && !filled.empty()) {
+        const QRect& ext = dot->extent();
+        dotFilled.assign(filled.size(), {1, 0});
+        for (int x = std::max(0, -ext.left()); x + ext.right() < target.width; ++x) {
+            auto& [top, bottom] = dotFilled[std::size_t(x)];
+            top = std::numeric_limits<int>::min();
+            bottom = std::numeric_limits<int>::max();
+            for (int c = x + ext.left(); c <= x + ext.right(); ++c) {
+                top = std::max(top, filled[std::size_t(c)].first);
+                bottom = std::min(bottom, filled[std::size_t(c)].second);
+            }
+        }
+    }
     QRect bandBefore;
     const auto drawDots = [&](const DotRun& d) {
         const int x = clampCoord(d.x);
         const int yTop = clampCoord(d.yTop);
         const int yBottom = clampCoord(d.yBottom);
         const QRect& ext = dot->extent();
-        if (!alreadyFilled(std::int64_t(x) + ext.left(), std::int64_t(yTop) + ext.top(),
-                           std::int64_t(x) + ext.right(), std::int64_t(yBottom) + ext.bottom())) {
+        const bool hidden = x >= 0 && std::size_t(x) < dotFilled.size() &&
+                            dotFilled[std::size_t(x)].first <= yTop + ext.top() &&
+                            dotFilled[std::size_t(x)].second >= yBottom + ext.bottom();
+        if (!hidden) {
             dot->stampRun(p, x, yTop, yBottom, colour, bandBefore);
         }
         if (yTop != yBottom) {
