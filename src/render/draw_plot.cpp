@@ -211,6 +211,51 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
             p.fillRect(rect, colour);
         }
     };
+    // The rows of each image column the rectangles surely fill (first > second when none).
+    // Everything is one opaque ink, so a dot or join inside them need not be drawn. A
+    // rectangle hidden under dots is left out, and so is the one after it, which leaves the
+    // rows it shares with that one to it.
+    const auto hiddenRect = [&](std::size_t k) {
+        return bands.at(rects[k].x).contains(rects[k].rect);
+    };
+    std::vector<std::pair<int, int>> filled;
+    if (target.bits != nullptr && !rects.empty()) {
+        for (std::size_t k = 0; k < rects.size(); ++k) {
+            if (hiddenRect(k) || (k > 0 && hiddenRect(k - 1))) {
+                continue;
+            }
+            const QRect& rc = rects[k].rect;
+            if (filled.empty()) {
+                filled.assign(std::size_t(target.width), {1, 0});
+            }
+            for (int c = std::max(rc.left(), 0); c <= std::min(rc.right(), target.width - 1); ++c) {
+                auto& [top, bottom] = filled[std::size_t(c)];
+                if (top > bottom) {
+                    top = rc.top();
+                    bottom = rc.bottom();
+                } else if (rc.top() <= bottom + 1 && rc.bottom() >= top - 1) {
+                    top = std::min(top, rc.top());
+                    bottom = std::max(bottom, rc.bottom());
+                } else if (rc.height() > bottom - top + 1) {
+                    top = rc.top();
+                    bottom = rc.bottom();
+                }
+            }
+        }
+    }
+    const auto alreadyFilled = [&](std::int64_t left, std::int64_t top, std::int64_t right,
+                                   std::int64_t bottom) {
+        if (filled.empty() || left < 0 || right >= target.width) {
+            return false;
+        }
+        for (std::int64_t c = left; c <= right; ++c) {
+            const auto& rows = filled[std::size_t(c)];
+            if (rows.first > top || rows.second < bottom) {
+                return false;
+            }
+        }
+        return true;
+    };
     const auto drawRect = [&](std::size_t k) {
         const QRect& rect = rects[k].rect;
         if (bands.at(rects[k].x).contains(rect)) {
@@ -236,9 +281,7 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
         if (k < drawnRects) {
             return;
         }
-        const auto hidden = [&](std::size_t i) {
-            return bands.at(rects[i].x).contains(rects[i].rect);
-        };
+        const auto& hidden = hiddenRect;
         std::size_t e = k + 1;
         int coreTop = rects[k].rect.top();
         int coreBottom = rects[k].rect.bottom();
@@ -269,6 +312,11 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
             Bands::cover(bands.at(j.x), bands.at(j.x + 1),
                          QRect(QPoint(j.x + shape.left, j.y + shape.top),
                                QPoint(j.x + shape.right, j.y + shape.bottom)))) {
+            return;
+        }
+        if (shape.right >= shape.left &&
+            alreadyFilled(std::int64_t(j.x) + shape.left, std::int64_t(j.y) + shape.top,
+                          std::int64_t(j.x) + shape.right, std::int64_t(j.y) + shape.bottom)) {
             return;
         }
         if (target.bits == nullptr || !steep.fits(target, j.x, j.y, j.rise)) {
@@ -323,12 +371,34 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
             put(hi, n, none, none);
         }
     };
+    // The rows filled under every column a dot centred in each column reaches: one look-up a
+    // dot instead of one a column.
+    std::vector<std::pair<int, int>> dotFilled;
+    if (dot != nullptr && !filled.empty()) {
+        const QRect& ext = dot->extent();
+        dotFilled.assign(filled.size(), {1, 0});
+        for (int x = std::max(0, -ext.left()); x + ext.right() < target.width; ++x) {
+            auto& [top, bottom] = dotFilled[std::size_t(x)];
+            top = std::numeric_limits<int>::min();
+            bottom = std::numeric_limits<int>::max();
+            for (int c = x + ext.left(); c <= x + ext.right(); ++c) {
+                top = std::max(top, filled[std::size_t(c)].first);
+                bottom = std::min(bottom, filled[std::size_t(c)].second);
+            }
+        }
+    }
     QRect bandBefore;
     const auto drawDots = [&](const DotRun& d) {
         const int x = clampCoord(d.x);
         const int yTop = clampCoord(d.yTop);
         const int yBottom = clampCoord(d.yBottom);
-        dot->stampRun(p, x, yTop, yBottom, colour, bandBefore);
+        const QRect& ext = dot->extent();
+        const bool hidden = x >= 0 && std::size_t(x) < dotFilled.size() &&
+                            dotFilled[std::size_t(x)].first <= yTop + ext.top() &&
+                            dotFilled[std::size_t(x)].second >= yBottom + ext.bottom();
+        if (!hidden) {
+            dot->stampRun(p, x, yTop, yBottom, colour, bandBefore);
+        }
         if (yTop != yBottom) {
             bandBefore = dot->band(x, yTop, yBottom);
         }
@@ -368,7 +438,9 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
     const DotStamp dot(colour, p);
     CurveMapping mapping = m;
     mapping.dotRunGap = dot.runGap();
-    ReducedCurve r;
+    // Kept from frame to frame: a noisy view holds a dot run per sample, and fresh memory for
+    // them on every frame costs more than filling it.
+    static thread_local ReducedCurve r;
     reduceCurve(*summary, mapping, s.showMaskPoints, r);
     // The band each column's dots fill hides much of the curve in a dense column.
     Bands bands;

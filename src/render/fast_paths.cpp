@@ -76,6 +76,9 @@ DotStamp::DotStamp(const QColor& colour, QPainter& target)
             }
         }
     }
+    for (const Ink& k : ink_) {
+        extent_ = extent_.united(QRect(QPoint(k.dx1, k.dy), QPoint(k.dx2, k.dy)));
+    }
     if (opaque) {
         target_ = DirectTarget::of(target);
     }

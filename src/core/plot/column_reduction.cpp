@@ -90,10 +90,16 @@ std::int64_t CurveMapping::x(std::int64_t index) const {
 }
 
 std::int64_t CurveMapping::y(std::uint16_t raw) const {
-    const double ys = yScale * factor;
-    const double yo = yOffset * factor;
-    const double ym = yMin * factor;
-    return truncToInt64(height + (yo - ym) / ys - (raw * factor / 1000.0 - ym) / ys) + top;
+    return RowMapping(*this)(raw);
+}
+
+RowMapping::RowMapping(const CurveMapping& m)
+    : ys(m.yScale * m.factor), ym(m.yMin * m.factor), factor(m.factor), top(m.top) {
+    base = m.height + (m.yOffset * m.factor - ym) / ys;
+}
+
+std::int64_t RowMapping::operator()(std::uint16_t raw) const {
+    return truncToInt64(base - (raw * factor / 1000.0 - ym) / ys) + top;
 }
 
 namespace {
@@ -102,7 +108,7 @@ class Reducer {
 public:
     Reducer(const SampleSummary& s, const CurveMapping& m, bool withDots, ReducedCurve& out)
         : s_(s), m_(m), withDots_(withDots), out_(out), dotTop_(m.top - kDotReach),
-          dotBottom_(m.top + m.height + kDotReach), kept_(s.dotCoverage()) {
+          dotBottom_(m.top + m.height + kDotReach), kept_(s.dotCoverage()), row_(m) {
         const DotCoverage::Key key{m.xScale, m.yScale, m.yOffset, m.yMin,
                                    m.factor, m.top,    m.height};
         if (withDots && !(kept_.valid && kept_.key == key)) {
@@ -121,7 +127,7 @@ public:
             const std::int64_t end = columnEnd(i, k, n);
             const std::int64_t px = m_.x(i);
             if (px > xLimit) {
-                addPoint(px, m_.y(raw[i]));
+                addPoint(px, row_(raw[i]));
                 break;
             }
             doColumn(px, i, end - 1);
@@ -159,13 +165,19 @@ private:
         return px >= m_.left - kDotReach && px <= m_.left + m_.width + kDotReach;
     }
 
+    // Rows and columns already clipped to near the plot area.
+    void emitDots(std::int64_t px, std::int64_t yTop, std::int64_t yBottom) {
+        out_.dots.push_back({static_cast<std::int32_t>(px), static_cast<std::int32_t>(yTop),
+                             static_cast<std::int32_t>(yBottom)});
+    }
+
     void addDotRun(std::int64_t px, std::int64_t yTop, std::int64_t yBottom) {
         yTop = std::max(yTop, dotTop_);
         yBottom = std::min(yBottom, dotBottom_);
         if (yTop > yBottom) {
             return;
         }
-        out_.dots.push_back({px, yTop, yBottom});
+        emitDots(px, yTop, yBottom);
     }
 
     void doColumn(std::int64_t px, std::int64_t a, std::int64_t b) {
@@ -177,12 +189,12 @@ private:
         const std::uint16_t* raw = s_.samples();
         const SampleSummary::Range r = s_.query(a, b);
         // y falls as the value rises.
-        const std::int64_t yTop = m_.y(r.maxRaw);
-        const std::int64_t yBottom = m_.y(r.minRaw);
-        addPoint(px, m_.y(raw[a]));
+        const std::int64_t yTop = row_(r.maxRaw);
+        const std::int64_t yBottom = row_(r.minRaw);
+        addPoint(px, row_(raw[a]));
         addPoint(px, yTop);
         addPoint(px, yBottom);
-        addPoint(px, m_.y(raw[b]));
+        addPoint(px, row_(raw[b]));
         if (!dots) {
             return;
         }
@@ -201,7 +213,7 @@ private:
         const std::uint16_t* raw = s_.samples();
         std::size_t n = 0;
         for (std::int64_t i = a; i <= b; ++i) {
-            rows_[n++] = m_.y(raw[i]);
+            rows_[n++] = row_(raw[i]);
         }
         const auto [top, bottom] = std::minmax_element(rows_.begin(), rows_.begin() + n);
         addPoint(px, rows_[0]);
@@ -239,14 +251,14 @@ private:
                     continue;
                 }
                 if (open) {
-                    out_.dots.push_back({px, runTop, runBottom});
+                    emitDots(px, runTop, runBottom);
                 }
                 open = true;
                 runTop = runBottom = y;
             }
         }
         if (open) {
-            out_.dots.push_back({px, runTop, runBottom});
+            emitDots(px, runTop, runBottom);
         }
     }
 
@@ -257,7 +269,7 @@ private:
         const auto it = kept_.columns.find(k);
         if (it != kept_.columns.end() && it->second.first == a && it->second.last == b) {
             for (std::size_t r = it->second.begin; r < it->second.end; ++r) {
-                out_.dots.push_back({px, kept_.runs[r].first, kept_.runs[r].second});
+                emitDots(px, kept_.runs[r].first, kept_.runs[r].second);
             }
             return;
         }
@@ -289,7 +301,7 @@ private:
         const std::uint16_t* raw = s_.samples();
         const bool useTable = b - a + 1 > kTableWorth;
         for (std::int64_t i = a; i <= b; ++i) {
-            const std::int64_t y = useTable ? tableRow(raw[i]) : m_.y(raw[i]);
+            const std::int64_t y = useTable ? tableRow(raw[i]) : row_(raw[i]);
             if (y >= lo && y <= hi) {
                 marks_[static_cast<std::size_t>(y - lo)] = 1;
             }
@@ -300,7 +312,7 @@ private:
             if (on && runStart < 0) {
                 runStart = y;
             } else if (!on && runStart >= 0) {
-                out_.dots.push_back({px, runStart, y - 1});
+                emitDots(px, runStart, y - 1);
                 runStart = -1;
             }
         }
@@ -311,7 +323,7 @@ private:
         if (table_.empty()) {
             table_.resize(65536);
             for (std::size_t v = 0; v < table_.size(); ++v) {
-                table_[v] = m_.y(static_cast<std::uint16_t>(v));
+                table_[v] = row_(static_cast<std::uint16_t>(v));
             }
         }
         return table_[raw];
@@ -324,6 +336,7 @@ private:
     std::int64_t dotTop_;
     std::int64_t dotBottom_;
     DotCoverage& kept_;
+    const RowMapping row_;
     std::vector<std::uint8_t> marks_;
     std::vector<std::int64_t> table_;
     std::array<std::int64_t, kScanLimit> rows_{};

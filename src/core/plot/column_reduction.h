@@ -104,12 +104,27 @@ struct CurveMapping {
     std::int64_t y(std::uint16_t raw) const;
 };
 
+// CurveMapping::y with the terms that do not depend on the sample worked out once; the same
+// expression, so the same rows.
+struct RowMapping {
+    double base = 0.0;
+    double ys = 1.0;
+    double ym = 0.0;
+    double factor = 1.0;
+    std::int64_t top = 0;
+
+    explicit RowMapping(const CurveMapping& m);
+    std::int64_t operator()(std::uint16_t raw) const;
+};
+
 // A vertical run of dot positions in one column: yTop, yBottom and rows between them no
 // more than CurveMapping::dotRunGap apart (every row when the gap is 1).
+// Dots are clipped to near the plot area, so 32 bits hold them: a noisy view has one run per
+// sample, and half the memory to write and read back is noticeably faster.
 struct DotRun {
-    std::int64_t x = 0;
-    std::int64_t yTop = 0;
-    std::int64_t yBottom = 0;
+    std::int32_t x = 0;
+    std::int32_t yTop = 0;
+    std::int32_t yBottom = 0;
 };
 
 struct ReducedCurve {
