@@ -1,0 +1,14 @@
+#pragma once
+// The curve and its dots drawn from one column summary per pixel: the same pixels as the plain
+// drawing, at a cost that depends on the plot's width rather than on the sample count.
+#include <QColor>
+#include <QPainter>
+
+#include "core/plot/column_reduction.h"
+#include "core/plot/plot_scene.h"
+
+namespace quillmark {
+
+void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p, const QColor& colour);
+
+} // namespace quillmark
