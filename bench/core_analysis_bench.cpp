@@ -68,7 +68,7 @@ Plain plainStatistics(const Recording& rec, std::int64_t first, std::int64_t las
     std::int64_t runAbove = 0, runBelow = 0;
     for (std::int64_t i = first; i <= last; ++i) {
         const std::uint16_t raw = rec.samples[static_cast<std::size_t>(i)];
-        const bool over = isRawOverRange(raw);
+        const bool over = isOverRangeSample(raw);
         const float base = static_cast<float>(raw / 1000.0);
         const bool above = over || base > high;
         const bool below = !over && base < low;

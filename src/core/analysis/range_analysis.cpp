@@ -120,7 +120,7 @@ RangeAnalysis::RangeAnalysis(const Recording& rec, std::int64_t blockSize)
 void RangeAnalysis::scan(std::int64_t from, std::int64_t to, Tally& t) const {
     for (std::int64_t i = from; i <= to; ++i) {
         const std::uint16_t raw = samples_[i];
-        if (!isRawOverRange(raw)) {
+        if (!isOverRangeSample(raw)) {
             t.sum += raw;
             t.squares += std::uint64_t{raw} * raw;
             ++t.valid;

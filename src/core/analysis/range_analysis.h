@@ -12,12 +12,6 @@
 
 namespace quillmark {
 
-// A raw sample above 31000, as stored, is over range whatever the display unit (a download
-// stores 45000 for it; a file may hold other values).
-inline bool isRawOverRange(std::uint16_t raw) {
-    return raw > kOverRangeThresholdRaw;
-}
-
 // Samples beyond one alarm limit.
 struct AlarmFigures {
     float limit = 0.0f;          // in the display unit
