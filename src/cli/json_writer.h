@@ -1,7 +1,6 @@
 #pragma once
 // One JSON object on one line, as the commands print it: members joined by ", ", keys and
 // values by ": ". JSON has no NaN or infinity, so such numbers are written as null.
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -45,9 +44,7 @@ public:
             out += "null";
             return *this;
         }
-        char buf[32];
-        const auto r = std::to_chars(buf, buf + sizeof buf, v);
-        out.append(buf, r.ptr);
+        appendShortest(out, v);
         return *this;
     }
     // A number with a fixed count of decimals.

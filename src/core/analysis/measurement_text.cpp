@@ -1,6 +1,5 @@
 #include "core/analysis/measurement_text.h"
 
-#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -14,9 +13,9 @@ namespace {
 std::string shortest(float v) {
     if (!std::isfinite(v))
         return "--";
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
+    std::string s;
+    appendShortest(s, v);
+    return s;
 }
 
 // "1 sample", "2 samples".

@@ -103,6 +103,20 @@ void appendInt(std::string& out, std::int64_t value) {
     out.append(buf, res.ptr);
 }
 
+template <typename T> static void appendShortestOf(std::string& out, T value) {
+    char buf[32];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, res.ptr);
+}
+
+void appendShortest(std::string& out, double value) {
+    appendShortestOf(out, value);
+}
+
+void appendShortest(std::string& out, float value) {
+    appendShortestOf(out, value);
+}
+
 void appendFixed(std::string& out, double value, int decimals) {
     char buf[400]; // enough for any finite double with a few decimals
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);

@@ -58,5 +58,9 @@ void appendIsoOffset(std::string& out, long utcOffset);
 void appendFixed(std::string& out, double value, int decimals);
 std::string formatFixed(double value, int decimals);
 void appendInt(std::string& out, std::int64_t value);
+// The shortest text that reads back as the same finite value, whatever the locale; a float
+// thus shows the figure that was entered.
+void appendShortest(std::string& out, double value);
+void appendShortest(std::string& out, float value);
 
 } // namespace quillmark
