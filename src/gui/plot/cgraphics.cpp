@@ -56,7 +56,7 @@ void CGraphics::setRecording(const Recording& rec, std::int64_t startTime) {
     setSampleInterval(rec.effectiveInterval());
     setStartTime(startTime);
     recording_ = &rec;
-    analysis_ = RangeAnalysis(rec);
+    analysis_.reset();
     emit measurementChanged();
 }
 
@@ -80,7 +80,7 @@ void CGraphics::setSamples(const std::uint16_t* samples, std::int32_t count) {
     summary_.build(scene_.samples, scene_.sampleCount);
     zoomHistory_.clear(); // windows of an earlier recording mean nothing now
     recording_ = nullptr;
-    analysis_ = RangeAnalysis(); // it may refer to the samples being replaced
+    analysis_.reset(); // it may refer to the samples being replaced
     selection_.reset();
     refresh();
 }
@@ -210,6 +210,12 @@ std::optional<SampleSelection> CGraphics::measuredRange() const {
     return SampleSelection{first, last};
 }
 
+const RangeAnalysis& CGraphics::analysis() const {
+    if (!analysis_)
+        analysis_ = recording_ ? RangeAnalysis(*recording_) : RangeAnalysis();
+    return *analysis_;
+}
+
 std::vector<MeasurementLine> CGraphics::measurement() const {
     const std::optional<SampleSelection> range = measuredRange();
     if (!recording_ || !range) {
@@ -217,7 +223,7 @@ std::vector<MeasurementLine> CGraphics::measurement() const {
     }
     const DisplayUnit unit = displayUnit(loggerModel(), scene_.unitIndex);
     return measurementLines(*recording_,
-                            analysis_.statistics(range->first, range->last, unit.factor), unit);
+                            analysis().statistics(range->first, range->last, unit.factor), unit);
 }
 
 QImage CGraphics::renderPlot() const {

@@ -110,8 +110,9 @@ public:
     std::optional<SampleSelection> measuredRange() const;
     // Figures of measuredRange() in the display unit; empty without a handed-over recording.
     std::vector<MeasurementLine> measurement() const;
-    // Built once per hand-over; empty after setSamples alone.
-    const RangeAnalysis& analysis() const { return analysis_; }
+    // Built on first use after a hand-over (opening a file does not wait for it); empty
+    // after setSamples alone.
+    const RangeAnalysis& analysis() const;
 
 signals:
     // A context-menu command for the view to carry out.
@@ -163,8 +164,9 @@ private:
     std::vector<DataWindow> zoomHistory_;
 
     const Recording* recording_ = nullptr; // of the last hand-over
-    // Built once per hand-over: Fit Values and Measure then cost a block scan, not a pass.
-    RangeAnalysis analysis_;
+    // Built once per hand-over, when first needed: Fit Values and Measure then cost a block
+    // scan, not a pass.
+    mutable std::optional<RangeAnalysis> analysis_;
     std::optional<SampleSelection> selection_;
 };
 

@@ -53,7 +53,7 @@ bool CGraphics::fitValues() {
     const auto first = truncToInt64(std::ceil(before.xOffset - kEdge));
     const auto last = truncToInt64(std::floor(before.xOffset + before.xSpan + kEdge));
     const double factor = unitFactor(scene_.unitIndex);
-    const std::optional<ValueSpan> fit = analysis_.fitValues(first, last, factor);
+    const std::optional<ValueSpan> fit = analysis().fitValues(first, last, factor);
     if (!fit) {
         return false;
     }
