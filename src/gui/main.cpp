@@ -10,6 +10,7 @@
 #include "gui/app/command_line.h"
 #include "gui/app/cskein_app.h"
 #include "quillmark/version.h"
+#include "render/headless.h"
 
 // Prints the help or version text when asked for; true when that is all there is to do.
 static bool answeredAtOnce(const quillmark::CommandLine& cmd) {
@@ -25,8 +26,13 @@ static bool answeredAtOnce(const quillmark::CommandLine& cmd) {
 int main(int argc, char** argv) {
     // --help and --version are answered before QApplication, which needs a display.
     const QStringList arguments = quillmark::argumentsFromArgv(argc, argv);
-    if (answeredAtOnce(quillmark::parseCommandLine(arguments)))
+    const quillmark::CommandLine early = quillmark::parseCommandLine(arguments);
+    if (answeredAtOnce(early))
         return 0;
+    const bool printJob = early.action == quillmark::CommandLine::Action::Print ||
+                          early.action == quillmark::CommandLine::Action::PrintTo;
+    if (printJob)
+        quillmark::useOffscreenWithoutDisplay();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(quillmark::kAppTitle));

@@ -1,6 +1,9 @@
 #include "gui/analysis/measurements_panel.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -21,6 +24,12 @@ MeasurementsPanel::MeasurementsPanel(QWidget* parent)
     column->addLayout(grid_);
     column->addStretch(1);
     setWidget(body);
+    // The figures are there to be taken elsewhere: all at once from the context menu.
+    auto* copy = new QAction(QStringLiteral("Copy Figures"), body);
+    copy->setObjectName(QStringLiteral("copyFigures"));
+    connect(copy, &QAction::triggered, this, &MeasurementsPanel::copyFigures);
+    body->addAction(copy);
+    body->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(this, &QDockWidget::visibilityChanged, this, [this](bool shown) {
         if (shown)
             refreshFigures();
@@ -51,7 +60,9 @@ void MeasurementsPanel::setLines(const std::vector<MeasurementLine>& lines, bool
         const int row = static_cast<int>(labels_.size());
         auto* label = new QLabel(widget());
         auto* value = new QLabel(widget());
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // Selectable by mouse and keyboard, so a figure can be copied alone.
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        value->setContextMenuPolicy(Qt::NoContextMenu); // the panel's menu, with Copy Figures
         grid_->addWidget(label, row, 0, Qt::AlignTop);
         grid_->addWidget(value, row, 1, Qt::AlignTop);
         labels_.append(label);
@@ -79,6 +90,22 @@ QStringList MeasurementsPanel::rows() const {
         if (!labels_[i]->isHidden())
             out.append(labels_[i]->text() + QLatin1Char(' ') + values_[i]->text());
     return out;
+}
+
+} // namespace quillmark
+
+namespace quillmark {
+
+QString MeasurementsPanel::figuresText() const {
+    QString out;
+    for (qsizetype i = 0; i < labels_.size(); ++i)
+        if (!labels_[i]->isHidden())
+            out += labels_[i]->text() + QLatin1Char('\t') + values_[i]->text() + QLatin1Char('\n');
+    return out;
+}
+
+void MeasurementsPanel::copyFigures() const {
+    QGuiApplication::clipboard()->setText(figuresText());
 }
 
 } // namespace quillmark

@@ -26,6 +26,10 @@ public:
     // What the panel shows now: a caption, then "label value" rows.
     QString caption() const;
     QStringList rows() const;
+    // The shown figures as tab-separated "label<TAB>value" lines, for the clipboard.
+    QString figuresText() const;
+    // Puts figuresText() on the clipboard (the panel's "Copy Figures").
+    void copyFigures() const;
 
 private:
     void refreshFigures();

@@ -1,9 +1,13 @@
 #include "gui/app/analyze_commands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <string>
 
@@ -23,7 +27,8 @@ const QString kSvgFilter = QStringLiteral("SVG Image (*.svg)");
 
 } // namespace
 
-void registerAnalyzeCommands(CMainFrame& f, CGraphics& plot) {
+void registerAnalyzeCommands(CMainFrame& f, CGraphics& plot,
+                             std::function<QString()> documentPath) {
     CGraphics* p = &plot;
     QWidget* parent = &f;
     f.setCommandHandler(ID_FIT_VALUES, [p] { p->fitValues(); });
@@ -33,8 +38,13 @@ void registerAnalyzeCommands(CMainFrame& f, CGraphics& plot) {
     f.setCommandHandler(ID_PAGE_RIGHT, [p] { p->panTime(1.0); });
     f.setCommandHandler(ID_ZOOM_TIME_IN, [p] { p->zoomTimeAboutCentre(0.5); });
     f.setCommandHandler(ID_ZOOM_TIME_OUT, [p] { p->zoomTimeAboutCentre(2.0); });
-    f.setCommandHandler(ID_EXPORT_IMAGE, [p, parent] { exportPlotImage(*p, parent); });
-    f.setCommandHandler(ID_COPY_IMAGE, [p] { copyPlotImage(*p); });
+    f.setCommandHandler(ID_EXPORT_IMAGE, [p, parent, documentPath] {
+        exportPlotImage(*p, parent, documentPath ? documentPath() : QString());
+    });
+    f.setCommandHandler(ID_COPY_IMAGE, [p, parent] {
+        if (!copySelectedText(parent))
+            copyPlotImage(*p);
+    });
     // Without samples the plot window is hidden: nothing to analyse or show.
     for (int id : {ID_FIT_VALUES, ID_PAN_LEFT, ID_PAN_RIGHT, ID_PAGE_LEFT, ID_PAGE_RIGHT,
                    ID_ZOOM_TIME_IN, ID_ZOOM_TIME_OUT, ID_EXPORT_IMAGE, ID_COPY_IMAGE})
@@ -57,7 +67,12 @@ bool writePlotImage(const CGraphics& plot, const QString& path, QWidget* parent)
     return false;
 }
 
-bool exportPlotImage(const CGraphics& plot, QWidget* parent) {
+QString suggestedImageName(const QString& documentPath) {
+    const QString base = QFileInfo(documentPath).completeBaseName();
+    return (base.isEmpty() ? QStringLiteral("plot") : base) + QStringLiteral(".png");
+}
+
+bool exportPlotImage(const CGraphics& plot, QWidget* parent, const QString& documentPath) {
     QFileDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("imageFileDialog"));
     if (const QString folder = rememberedFolder(FileKind::Images); !folder.isEmpty())
@@ -70,12 +85,25 @@ bool exportPlotImage(const CGraphics& plot, QWidget* parent) {
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
         dialog.setDefaultSuffix(f == kSvgFilter ? QStringLiteral("svg") : QStringLiteral("png"));
     });
-    dialog.selectFile(QStringLiteral("plot.png"));
+    dialog.selectFile(suggestedImageName(documentPath));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     const QString path = dialog.selectedFiles().constFirst();
     rememberFolder(FileKind::Images, path);
     return writePlotImage(plot, path, parent);
+}
+
+bool copySelectedText(QWidget* window) {
+    QWidget* focus = window ? window->focusWidget() : QApplication::focusWidget();
+    QString text;
+    if (const auto* label = qobject_cast<QLabel*>(focus))
+        text = label->selectedText();
+    else if (const auto* line = qobject_cast<QLineEdit*>(focus))
+        text = line->selectedText();
+    if (text.isEmpty())
+        return false;
+    QGuiApplication::clipboard()->setText(text);
+    return true;
 }
 
 void copyPlotImage(const CGraphics& plot) {

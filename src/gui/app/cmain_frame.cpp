@@ -385,6 +385,17 @@ void CMainFrame::onLoggerArrival() {
         deviceScan_();
 }
 
+bool CMainFrame::askSaveData() {
+    SaveQuestion box(this);
+    box.exec();
+    // Escape or the question's own close button: the user takes the step back.
+    if (box.clickedButton() == nullptr)
+        return false;
+    // A save that was cancelled or failed: going on would lose the recording.
+    return box.clickedButton() != box.button(QMessageBox::Yes) || !saveBeforeClose_ ||
+           saveBeforeClose_();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // A logger exchange in flight would be cut off with its data: the window stays until it
     // has ended (the logger dialog that runs it is modal, so this is not the user's click).
@@ -393,20 +404,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     const int shown = shownSamples_ ? shownSamples_() : 0;
-    if (shown > 0) {
-        SaveQuestion box(this);
-        box.exec();
-        if (box.clickedButton() == nullptr) {
-            // Escape or the question's own close button: the user takes the close back.
-            event->ignore();
-            return;
-        }
-        if (box.clickedButton() == box.button(QMessageBox::Yes) && saveBeforeClose_ &&
-            !saveBeforeClose_()) {
-            // The save was cancelled or failed: closing now would lose the recording.
-            event->ignore();
-            return;
-        }
+    if (shown > 0 && !askSaveData()) {
+        event->ignore();
+        return;
     }
     saveMeasurementsPlace();
     event->accept();

@@ -55,6 +55,9 @@ public:
     // The save that a Yes to "Save Data?" runs; true when the data is safe (saved, or nothing
     // to save), false when the save was cancelled or failed and the window must stay open.
     void setSaveBeforeClose(std::function<bool()> save) { saveBeforeClose_ = std::move(save); }
+    // Asks "Save Data?" and saves on Yes. True when the caller may go on (No, or saved); false
+    // when the user took it back (Escape, the close button) or the save did not happen.
+    bool askSaveData();
 
     // The Measurements dock follows this plot; it stays hidden until first shown, and its
     // place and visibility are remembered between runs.

@@ -10,7 +10,9 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QUrl>
+#include <algorithm>
 
 #include "core/app/command_ids.h"
 #include "core/link/logger_detector.h"
@@ -51,6 +53,16 @@ void CSkeinApp::startDetection() {
     });
 }
 
+QSize fitWindowSize(QSize wanted, QSize available) {
+    // Room for the window manager's title bar and borders.
+    constexpr int kFrameWidth = 16;
+    constexpr int kFrameHeight = 48;
+    if (available.isEmpty())
+        return wanted;
+    return wanted.boundedTo(QSize(std::max(1, available.width() - kFrameWidth),
+                                  std::max(1, available.height() - kFrameHeight)));
+}
+
 bool CSkeinApp::initInstance(const CommandLine& cmd) {
     initAppResources();
     recent_.load();
@@ -64,7 +76,9 @@ bool CSkeinApp::initInstance(const CommandLine& cmd) {
     doc_->setWindow(frame_.get());
     doc_->setVendor(usb_.get());
     startDetection();
-    frame_->resize(1000, 720);
+    // The first size, never larger than the screen's free area (at 2x a 1600x1000 screen has
+    // room for 800x500 logical pixels); below the plot's minimum the view scrolls.
+    frame_->resize(fitWindowSize(QSize(1000, 720), frame_->screen()->availableGeometry().size()));
     frame_->setRecentFiles(recent_.entries());
     registerCommands();
     frame_->attachMeasurements(view_->plotWindow());
@@ -80,6 +94,10 @@ bool CSkeinApp::initInstance(const CommandLine& cmd) {
                outcome == CSkeinDoc::SaveOutcome::NothingToSave;
     });
 
+    const bool printJob =
+        cmd.action == CommandLine::Action::Print || cmd.action == CommandLine::Action::PrintTo;
+    if (printJob)
+        doc_->setErrorSink([this](const QString& text) { startError_ = text; });
     if (!cmd.file.isEmpty()) {
         if (!openDocumentFile(cmd.file))
             return false;
@@ -87,7 +105,7 @@ bool CSkeinApp::initInstance(const CommandLine& cmd) {
         onFileNew();
     }
 
-    if (cmd.action == CommandLine::Action::Print || cmd.action == CommandLine::Action::PrintTo) {
+    if (printJob) {
         // Lay the window out without showing it, so the page shows the View All window.
         frame_->setAttribute(Qt::WA_DontShowOnScreen);
         frame_->show();
@@ -153,7 +171,7 @@ void CSkeinApp::registerCommands() {
                    ID_UNIT_2, ID_UNIT_3, ID_UNIT_4}) {
         f.setCommandCheck(id, [this, id] { return view_->isCommandChecked(id); });
     }
-    registerAnalyzeCommands(f, *view_->plotWindow());
+    registerAnalyzeCommands(f, *view_->plotWindow(), [this] { return doc_->path(); });
 }
 
 void CSkeinApp::addRecent(const QString& path) {
@@ -163,8 +181,13 @@ void CSkeinApp::addRecent(const QString& path) {
 }
 
 bool CSkeinApp::openDocumentFile(const QString& path) {
-    if (!doc_->openDocument(path)) {
-        if (recent_.entries().contains(QFileInfo(path).absoluteFilePath())) {
+    // A download not saved yet exists nowhere else: ask before an opened file replaces it.
+    const auto mayReplace = [this] { return !doc_->unsavedDownload() || frame_->askSaveData(); };
+    if (!doc_->openDocument(path, mayReplace)) {
+        // A refused or withdrawn open leaves the list alone; only a file that is gone leaves it.
+        const QFileInfo info(path);
+        if (!info.exists() && !info.isSymLink() &&
+            recent_.entries().contains(info.absoluteFilePath())) {
             recent_.remove(path);
             recent_.save();
             frame_->setRecentFiles(recent_.entries());

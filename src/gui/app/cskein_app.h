@@ -2,6 +2,7 @@
 // The application object: creates the one document, the main frame and the view, carries out
 // the command line, and handles New, Open, Print Setup and About (plus printing and help).
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -20,6 +21,10 @@ class VendorUsb;
 class CMainFrame;
 class CSkeinDoc;
 class CSkeinView;
+
+// The window size to open with: `wanted`, cut to the screen's free area less the window
+// manager's frame.
+QSize fitWindowSize(QSize wanted, QSize available);
 
 class CSkeinApp : public QObject {
     Q_OBJECT

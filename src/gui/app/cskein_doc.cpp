@@ -11,6 +11,7 @@
 
 #include "core/app/logger_model.h"
 #include "core/data/recording_file.h"
+#include "core/data/sample_text.h"
 #include "core/data/save_paths.h"
 #include "core/data/spreadsheet_export.h"
 #include "core/data/text_data_file.h"
@@ -111,19 +112,33 @@ void CSkeinDoc::newDocument() {
     setPathAndTitle(QString());
 }
 
-bool CSkeinDoc::openDocument(const QString& path) {
+bool CSkeinDoc::openDocument(const QString& path, const std::function<bool()>& mayReplace) {
     std::string error;
     std::optional<LoadedRecording> loaded =
         readRecordingFile(encodeLocalPath(path).toStdString(), &error);
+    // The plot cannot show a recording without a valid start time: refuse it here, before
+    // anything of the shown one changes.
+    if (loaded && !startTimeOrError(loaded->recording, &error))
+        loaded.reset();
     if (!loaded) {
+        QString detail = QString::fromStdString(error);
+        if (!detail.contains(path))
+            detail = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), detail);
+        if (errorSink_) {
+            errorSink_(QStringLiteral("Failed to open document.\n") + detail);
+            return false;
+        }
         QMessageBox box(QMessageBox::Warning, kApplicationTitle,
                         QStringLiteral("Failed to open document."), QMessageBox::Ok, window_);
         box.setObjectName(QStringLiteral("openFailure"));
-        box.setInformativeText(QString::fromStdString(error));
+        box.setInformativeText(detail);
         box.exec();
         return false;
     }
+    if (mayReplace && !mayReplace())
+        return false;
     recording_ = std::move(loaded->recording);
+    unsavedDownload_ = false;
     setLoggerModel(loaded->model);
     setPathAndTitle(QFileInfo(path).absoluteFilePath());
     emit pathAdopted(path_);
@@ -156,6 +171,7 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onFileSave() {
         reportSaveFailure(QString::fromStdString(error));
         return SaveOutcome::Failed;
     }
+    unsavedDownload_ = false;
     return SaveOutcome::Saved;
 }
 
@@ -174,6 +190,7 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onFileSaveStandard() {
         reportSaveFailure(QString::fromStdString(error));
         return SaveOutcome::Failed;
     }
+    unsavedDownload_ = false;
     setPathAndTitle(QFileInfo(target).absoluteFilePath());
     emit pathAdopted(path_);
     return SaveOutcome::Saved;
@@ -204,9 +221,11 @@ void CSkeinDoc::onDataDownload() {
         return;
     auto* dialog = new CDlgDownload(recording_, *usb_, window_, window_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    if (dialog->exec() == QDialog::Accepted && view_)
-        view_->handOverAfterDownload();
-    else if (view_)
+    if (dialog->exec() == QDialog::Accepted) {
+        unsavedDownload_ = true;
+        if (view_)
+            view_->handOverAfterDownload();
+    } else if (view_)
         view_->recordingChanged();
 }
 

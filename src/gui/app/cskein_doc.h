@@ -2,6 +2,7 @@
 // The document: owns the one Recording and carries out the file commands on it.
 #include <QObject>
 #include <QString>
+#include <functional>
 
 #include "core/data/recording.h"
 #include "gui/app/file_folders.h"
@@ -37,8 +38,14 @@ public:
     // New: forget the path and the title; the Recording stays as it is.
     void newDocument();
     // Reads a recording file into a separate Recording and replaces the document's Recording
-    // and the model code only when the whole file was read. Reports failures itself.
-    bool openDocument(const QString& path);
+    // and the model code only when the whole file was read and its start time is valid, and
+    // `mayReplace` (when given) agrees. Reports failures itself.
+    bool openDocument(const QString& path, const std::function<bool()>& mayReplace = {});
+    // Where open failures go instead of a message box (print jobs from the command line never
+    // open a window): the text and its detail.
+    void setErrorSink(std::function<void(const QString&)> sink) { errorSink_ = std::move(sink); }
+    // The recording came from the logger and has not been saved since.
+    bool unsavedDownload() const { return unsavedDownload_; }
 
     // File, Save: the recording file and the text data file beside it.
     SaveOutcome onFileSave();
@@ -67,6 +74,8 @@ private:
     CSkeinView* view_ = nullptr;
     QWidget* window_ = nullptr;
     VendorUsb* usb_ = nullptr;
+    bool unsavedDownload_ = false;
+    std::function<void(const QString&)> errorSink_;
 };
 
 // A save-file dialog with the given filter and default suffix, preset to `suggestedName` in the

@@ -1,6 +1,10 @@
 #include "gui/app/user_messages.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QWidget>
 
 namespace quillmark {
@@ -12,7 +16,19 @@ void showDialogMessage(QWidget* parent, const DialogMessage& message, const QStr
                     QMessageBox::Ok, parent);
     if (!objectName.isEmpty())
         box.setObjectName(objectName);
+    fitCaption(box);
     box.exec();
+}
+
+void fitCaption(QMessageBox& box) {
+    // Title bars draw in a bold face and keep room for the window manager's buttons and icon.
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    constexpr int kTitleBarExtras = 160;
+    const int wanted = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + kTitleBarExtras;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 void setProbeCaption(QWidget* dialog, ProbeState state) {

@@ -52,6 +52,8 @@ public:
 
     // View All and repaint.
     void ResetView();
+    // View All as the user's command: one zoom-history step.
+    void viewAll();
     // Back to the data window before the last zoom, wheel zoom, double-click or Escape of
     // this window; false when there is none. A new recording clears the history.
     bool undoZoom();

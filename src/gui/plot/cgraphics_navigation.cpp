@@ -22,6 +22,12 @@ void CGraphics::ResetView() {
     refresh();
 }
 
+void CGraphics::viewAll() {
+    const DataWindow before = geometry_.window();
+    ResetView();
+    rememberWindow(before);
+}
+
 void CGraphics::rememberWindow(const DataWindow& before) {
     if (before == geometry_.window() || !(before.xSpan > 0.0) || !(before.ySpan > 0.0)) {
         return;
@@ -124,9 +130,7 @@ void CGraphics::mouseDoubleClickEvent(QMouseEvent* event) {
         geometry_.insidePlotArea(event->position().toPoint().x(),
                                  event->position().toPoint().y())) {
         geometry_.dragging = false;
-        const DataWindow before = geometry_.window();
-        ResetView();
-        rememberWindow(before);
+        viewAll();
         return;
     }
     QWidget::mouseDoubleClickEvent(event);
@@ -155,11 +159,8 @@ void CGraphics::keyPressEvent(QKeyEvent* event) {
         zoomTimeAboutCentre(2.0);
         return;
     case Qt::Key_Home:
-        if (!geometry_.dragging) {
-            const DataWindow before = geometry_.window();
-            ResetView();
-            rememberWindow(before);
-        }
+        if (!geometry_.dragging)
+            viewAll();
         return;
     default:
         break;
@@ -169,9 +170,7 @@ void CGraphics::keyPressEvent(QKeyEvent* event) {
             geometry_.dragging = false; // drop the rubber band or pan
             refresh();
         } else {
-            const DataWindow before = geometry_.window();
-            ResetView();
-            rememberWindow(before);
+            viewAll();
         }
         return;
     }

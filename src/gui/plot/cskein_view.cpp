@@ -97,7 +97,7 @@ bool CSkeinView::handOverAfterDownload() {
 bool CSkeinView::onCommand(int id) {
     switch (id) {
     case ID_VIEW_ALL:
-        plot_->ResetView();
+        plot_->viewAll();
         return true;
     case ID_MOVE_VIEW:
         plot_->SetMode(MoveView);
