@@ -286,6 +286,22 @@ private slots:
                 QCOMPARE(range->icon, QMessageBox::Warning);
                 highAfter = high->text();
 
+                // A decimal reverts as specified, and the dialog says why beside the field
+                // until a valid entry replaces it.
+                auto note = child<QLabel>(dlg, "alarmNote");
+                QVERIFY(note && note->isHidden());
+                high->setText(QStringLiteral("10.5"));
+                loseFocus(high);
+                QCOMPARE(high->text(), highAfter);
+                QVERIFY(!note->isHidden());
+                QVERIFY2(note->text().contains(QStringLiteral("\"10.5\"")) &&
+                             note->text().contains(QStringLiteral("whole numbers")),
+                         qPrintable(note->text()));
+                QCOMPARE(high->toolTip(), note->text());
+                high->setText(QStringLiteral("20"));
+                loseFocus(high);
+                QVERIFY(note->isHidden());
+
                 QTRY_COMPARE_WITH_TIMEOUT(dlg->windowTitle(), QStringLiteral("Connected"), 4000);
                 screenshot(dlg, QStringLiteral("settings-dialog"));
                 whenModal<QMessageBox>([&, dlg](QMessageBox* b) {

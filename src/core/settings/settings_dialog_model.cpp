@@ -213,6 +213,8 @@ void SettingsDialogModel::onUnitChanged(std::int32_t index) {
     }
     highText_ = alarmText(settings_.alarmHigh, index);
     lowText_ = alarmText(settings_.alarmLow, index);
+    lowNote_.clear();
+    highNote_.clear();
     settings_.unitIndex = index;
 }
 
@@ -221,10 +223,14 @@ std::optional<DialogMessage> SettingsDialogModel::onAlarmEdited(AlarmField field
     std::string& text = field == AlarmField::Low ? lowText_ : highText_;
     float& limit = field == AlarmField::Low ? settings_.alarmLow : settings_.alarmHigh;
 
+    std::string& note = field == AlarmField::Low ? lowNote_ : highNote_;
     const std::string previous = text;
     text = std::string(typed);
     if (!passesAlarmFilter(text)) {
+        note = "\"" + text + "\" was not taken: the alarm limits take whole numbers";
         text = previous;
+    } else {
+        note.clear();
     }
 
     // With an empty unit list the edits are in the base unit (factor 1).

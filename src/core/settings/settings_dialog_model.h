@@ -94,6 +94,11 @@ public:
     bool alarmFlashChecked() const { return settings_.alarmFlash; }
     const std::string& lowAlarmText() const { return lowText_; }
     const std::string& highAlarmText() const { return highText_; }
+    // Why the last text typed into an alarm edit was not taken (it reverted to the text shown
+    // before); empty once a valid text has been entered there.
+    const std::string& alarmRevertNote(AlarmField field) const {
+        return field == AlarmField::Low ? lowNote_ : highNote_;
+    }
     const std::string& loggerNameText() const { return settings_.loggerName; }
     std::string recordingTime() const;
     const std::string& statusText() const { return statusText_; }
@@ -142,6 +147,8 @@ private:
     std::vector<std::string> unitList_;
     std::string lowText_;
     std::string highText_;
+    std::string lowNote_;
+    std::string highNote_;
     std::string statusText_;
     bool setupEnabled_ = true;
 };

@@ -173,6 +173,11 @@ QGroupBox* CDlgSetting::buildAlarmSettings() {
     grid->addWidget(new QLabel(QStringLiteral("High Alarm:"), alarm_), 1, 2);
     highAlarm_ = named(new QLineEdit(alarm_), "highAlarm");
     grid->addWidget(highAlarm_, 1, 3);
+    // Why a typed limit reverted; hidden (taking no room) while there is nothing to say.
+    alarmNote_ = named(new QLabel(alarm_), "alarmNote");
+    alarmNote_->setWordWrap(true);
+    alarmNote_->hide();
+    grid->addWidget(alarmNote_, 3, 0, 1, 4);
     grid->addWidget(new QLabel(QStringLiteral("Unit:"), alarm_), 2, 0);
     unit_ = named(new QComboBox(alarm_), "unit");
     grid->addWidget(unit_, 2, 1);
@@ -259,6 +264,16 @@ void CDlgSetting::refresh() {
     alarmFlash_->setChecked(rules_.alarmFlashChecked());
     lowAlarm_->setText(qs(rules_.lowAlarmText()));
     highAlarm_->setText(qs(rules_.highAlarmText()));
+    QStringList notes;
+    for (auto [edit, field] :
+         {std::pair{lowAlarm_, AlarmField::Low}, {highAlarm_, AlarmField::High}}) {
+        const QString note = qs(rules_.alarmRevertNote(field));
+        edit->setToolTip(note);
+        if (!note.isEmpty())
+            notes << note;
+    }
+    alarmNote_->setText(notes.join(QLatin1Char('\n')));
+    alarmNote_->setVisible(!notes.isEmpty());
     loggerName_->setText(qs(rules_.loggerNameText()));
     recordingTime_->setText(qs(rules_.recordingTime()));
     status_->setText(qs(rules_.statusText()));

@@ -75,6 +75,7 @@ private:
     QRadioButton* flash_[3] = {};
     QCheckBox* alarmFlash_ = nullptr;
     QLineEdit* lowAlarm_ = nullptr;
+    QLabel* alarmNote_ = nullptr;
     QLineEdit* highAlarm_ = nullptr;
     QComboBox* unit_ = nullptr;
     QLabel* status_ = nullptr;

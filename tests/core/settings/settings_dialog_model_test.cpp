@@ -269,6 +269,17 @@ TEST(SettingsDialogAlarm, FilterRevertsOrKeepsTheText) {
         EXPECT_FALSE(dlg.onAlarmEdited(AlarmField::High, c.typed)) << c.typed;
         EXPECT_EQ(dlg.highAlarmText(), c.textAfter) << c.typed;
         EXPECT_EQ(dlg.settings().alarmHigh, c.limitAfter) << c.typed;
+        // A reverted text says why beside the edit; a taken one leaves nothing to say.
+        const bool reverted = std::string(c.textAfter) != c.typed;
+        const std::string& note = dlg.alarmRevertNote(AlarmField::High);
+        EXPECT_EQ(note.empty(), !reverted) << c.typed;
+        if (reverted) {
+            EXPECT_NE(note.find(std::string("\"") + c.typed + "\""), std::string::npos) << note;
+            EXPECT_NE(note.find("whole numbers"), std::string::npos) << note;
+            EXPECT_TRUE(dlg.alarmRevertNote(AlarmField::Low).empty());
+            ASSERT_FALSE(dlg.onAlarmEdited(AlarmField::High, "9"));
+            EXPECT_TRUE(dlg.alarmRevertNote(AlarmField::High).empty());
+        }
     }
 }
 
