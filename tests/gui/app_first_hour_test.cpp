@@ -3,6 +3,8 @@
 // Ctrl+C copies what has focus, and windows and captions fit.
 #include <QClipboard>
 #include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
 #include <QScreen>
 
 #include "app_test_support.h"
@@ -248,6 +250,56 @@ private slots:
         const QSize free = app.mainFrame()->screen()->availableGeometry().size();
         QVERIFY(app.mainFrame()->width() <= free.width());
         QVERIFY(app.mainFrame()->height() <= free.height());
+    }
+
+    // The manual's menu tables name only items the menus have, under the menu they are in.
+    void manualNamesOnlyMenuItemsThatExist() {
+        QFile manual(QStringLiteral(QUILLMARK_MANUAL));
+        QVERIFY(manual.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(manual.readAll());
+        CSkeinApp app;
+        QVERIFY(app.initInstance(parseCommandLine({QStringLiteral("quillmark")})));
+        // Every item of a menu and its submenus, without mnemonics and shortcut text.
+        const auto items = [](QMenu* menu) {
+            QStringList out;
+            QList<QMenu*> todo{menu};
+            while (!todo.isEmpty()) {
+                QMenu* m = todo.takeFirst();
+                out << m->title().remove(QLatin1Char('&'));
+                for (QAction* a : m->actions()) {
+                    if (a->menu())
+                        todo << a->menu();
+                    out << a->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
+                }
+            }
+            return out;
+        };
+        int named = 0;
+        for (const char* section : {"file", "view", "analyze", "link", "help"}) {
+            const QString id = QString::fromLatin1(section);
+            const qsizetype at = html.indexOf(QStringLiteral("<h2 id=\"%1\">").arg(id));
+            QVERIFY2(at >= 0, section);
+            const qsizetype end = html.indexOf(QStringLiteral("</table>"), at);
+            const QString table = html.mid(at, end - at);
+            QMenu* menu =
+                app.mainFrame()->menu(QStringLiteral("menu") + id.at(0).toUpper() + id.mid(1));
+            QVERIFY2(menu, section);
+            const QStringList have = items(menu);
+            static const QRegularExpression firstCell(
+                QStringLiteral("<tr><td>(.*?)</td>"),
+                QRegularExpression::DotMatchesEverythingOption);
+            for (auto it = firstCell.globalMatch(table); it.hasNext();) {
+                QString name = it.next().captured(1);
+                name.remove(QRegularExpression(QStringLiteral("\\(<kbd>.*?</kbd>\\)")));
+                for (QString part : name.split(QRegularExpression(QStringLiteral("[,/]")))) {
+                    part = part.simplified();
+                    QVERIFY2(have.contains(part), qPrintable(id + QStringLiteral(": ") + part));
+                    ++named;
+                }
+            }
+        }
+        QVERIFY(named > 25);
+        QVERIFY(!html.contains(QStringLiteral("Help Topics")));
     }
 
     void messageBoxCaptionIsWhole() {
