@@ -523,7 +523,7 @@ private slots:
         for (const char* topic :
              {"First run", "--simulate", "Data Download", "Logger Setting", "Export to Excel",
               "Print Preview", "Print Setup", "ColorSetting", "Mask Points", "Alarm Line",
-              "Move View", "Zoom In", "View All", "Recent files", "Ctrl+S", "Unit(knots)",
+              "Move View", "Zoom In", "View All", "Recent File", "Ctrl+S", "Unit(knots)",
               "--print-to", "70-quillmark-logger.rules"})
             QVERIFY2(html.contains(topic), topic);
         QVERIFY(QFileInfo::exists(QFileInfo(path).dir().filePath(QStringLiteral("manual.css"))));
