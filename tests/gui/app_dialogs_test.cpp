@@ -1,5 +1,6 @@
 // The logger dialogs driven through the real windows against the simulated logger (and
 // against no logger at all), logger arrival, and the progress window's placement.
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -366,6 +367,35 @@ private slots:
         QVERIFY(!boxShown);
         QVERIFY(setupEnabled);
         QVERIFY(!QFileInfo::exists(QString::fromStdString(settingsIniPath())));
+    }
+
+    // A screen reader names every control of the settings dialog by what it is, each apart.
+    void settingsControlsHaveTheirOwnAccessibleNames() {
+        sim::SimulatedLogger logger;
+        CDlgSetting dlg(logger, kModelAirSpeed, nullptr);
+        QStringList names;
+        for (QWidget* w : dlg.findChildren<QWidget*>()) {
+            if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w) &&
+                !qobject_cast<QAbstractButton*>(w))
+                continue;
+            if (qobject_cast<QLineEdit*>(w) && qobject_cast<QComboBox*>(w->parentWidget()))
+                continue; // a combo box's own editor
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            QVERIFY(a);
+            // Qt 6.4 reports a combo box's current entry as its name; its own name and the
+            // label tied to it reach the screen reader beside that.
+            const bool combo = qobject_cast<QComboBox*>(w) != nullptr;
+            if (combo)
+                QVERIFY2(!a->relations(QAccessible::Label).isEmpty(), qPrintable(w->objectName()));
+            const QString name = combo ? w->accessibleName() : a->text(QAccessible::Name);
+            QVERIFY2(!name.isEmpty(), qPrintable(w->objectName()));
+            QVERIFY2(!name.contains(QStringLiteral("Settings")), qPrintable(name));
+            names << name;
+        }
+        QVERIFY(names.contains(QStringLiteral("Low alarm")));
+        QVERIFY(names.contains(QStringLiteral("High alarm")));
+        QVERIFY(names.contains(QStringLiteral("Sample rate")));
+        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
     }
 
     void settingsRefusalsAndAnUnknownModel() {

@@ -24,6 +24,15 @@
 namespace quillmark {
 namespace {
 
+// The label beside a control, tied to it, so that a screen reader names the control by what it
+// is rather than by the group box around it.
+QLabel* labelFor(const QString& text, QWidget* control, const char* accessibleName) {
+    auto* label = new QLabel(text, control->parentWidget());
+    label->setBuddy(control);
+    control->setAccessibleName(QString::fromLatin1(accessibleName));
+    return label;
+}
+
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -103,8 +112,10 @@ QGroupBox* CDlgSetting::buildBasicSettings() {
 
     auto* nameLabel = new QLabel(QStringLiteral("LoggerName:"), basic_);
     loggerName_ = named(new QLineEdit(basic_), "loggerName");
+    loggerName_->setAccessibleName(QStringLiteral("Logger name"));
     loggerName_->setMaxLength(static_cast<int>(kLoggerNameMax) + 1);
     auto* nameHint = new QLabel(QStringLiteral("Max.15 characters!"), basic_);
+    nameLabel->setBuddy(loggerName_);
     grid->addWidget(nameLabel, row, 0);
     grid->addWidget(loggerName_, row, 1);
     grid->addWidget(nameHint, row++, 2);
@@ -119,6 +130,9 @@ QGroupBox* CDlgSetting::buildBasicSettings() {
     calibration_ =
         named(new QRadioButton(QStringLiteral("Calibration"), basic_), "modeCalibration");
     calibration_->setVisible(SettingsDialogModel::kCalibrationVisible);
+    manual_->setAccessibleName(QStringLiteral("Start mode: Manual"));
+    instant_->setAccessibleName(QStringLiteral("Start mode: Instant"));
+    calibration_->setAccessibleName(QStringLiteral("Start mode: Calibration"));
     auto* modeGroup = new QButtonGroup(basic_);
     for (QRadioButton* r : {manual_, instant_, calibration_}) {
         modeGroup->addButton(r);
@@ -127,21 +141,23 @@ QGroupBox* CDlgSetting::buildBasicSettings() {
     modes->addStretch(1);
     grid->addLayout(modes, row++, 1, 1, 2);
 
-    grid->addWidget(new QLabel(QStringLiteral("Current Time:"), basic_), row, 0);
     currentTime_ = named(new QLineEdit(basic_), "currentTime");
+    grid->addWidget(labelFor(QStringLiteral("Current Time:"), currentTime_, "Current time"), row,
+                    0);
     currentTime_->setReadOnly(true);
     grid->addWidget(currentTime_, row++, 1, 1, 2);
 
-    grid->addWidget(new QLabel(QStringLiteral("Simple Points:"), basic_), row, 0);
     points_ = named(new QComboBox(basic_), "samplePoints");
+    grid->addWidget(labelFor(QStringLiteral("Simple Points:"), points_, "Sample points"), row, 0);
     grid->addWidget(points_, row++, 1, 1, 2);
 
-    grid->addWidget(new QLabel(QStringLiteral("Sample Rate:"), basic_), row, 0);
     rate_ = named(new QComboBox(basic_), "sampleRate");
+    grid->addWidget(labelFor(QStringLiteral("Sample Rate:"), rate_, "Sample rate"), row, 0);
     grid->addWidget(rate_, row++, 1, 1, 2);
 
-    grid->addWidget(new QLabel(QStringLiteral("Recording Time:"), basic_), row, 0);
     recordingTime_ = named(new QLineEdit(basic_), "recordingTime");
+    grid->addWidget(labelFor(QStringLiteral("Recording Time:"), recordingTime_, "Recording time"),
+                    row, 0);
     recordingTime_->setReadOnly(true);
     grid->addWidget(recordingTime_, row++, 1, 1, 2);
 
@@ -153,6 +169,8 @@ QGroupBox* CDlgSetting::buildBasicSettings() {
         flash_[i] =
             named(new QRadioButton(QStringLiteral("%1s").arg(kFlashCycleSeconds[i]), basic_),
                   cycleNames[i]);
+        flash_[i]->setAccessibleName(
+            QStringLiteral("LED flash cycle: %1 seconds").arg(kFlashCycleSeconds[i]));
         cycleGroup->addButton(flash_[i]);
         cycles->addWidget(flash_[i]);
     }
@@ -167,19 +185,19 @@ QGroupBox* CDlgSetting::buildAlarmSettings() {
     alarmFlash_ = named(new QCheckBox(QStringLiteral("LED flash for high and low alarm"), alarm_),
                         "alarmFlash");
     grid->addWidget(alarmFlash_, 0, 0, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Low Alarm:"), alarm_), 1, 0);
     lowAlarm_ = named(new QLineEdit(alarm_), "lowAlarm");
+    grid->addWidget(labelFor(QStringLiteral("Low Alarm:"), lowAlarm_, "Low alarm"), 1, 0);
     grid->addWidget(lowAlarm_, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("High Alarm:"), alarm_), 1, 2);
     highAlarm_ = named(new QLineEdit(alarm_), "highAlarm");
+    grid->addWidget(labelFor(QStringLiteral("High Alarm:"), highAlarm_, "High alarm"), 1, 2);
     grid->addWidget(highAlarm_, 1, 3);
     // Why a typed limit reverted; hidden (taking no room) while there is nothing to say.
     alarmNote_ = named(new QLabel(alarm_), "alarmNote");
     alarmNote_->setWordWrap(true);
     alarmNote_->hide();
     grid->addWidget(alarmNote_, 3, 0, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Unit:"), alarm_), 2, 0);
     unit_ = named(new QComboBox(alarm_), "unit");
+    grid->addWidget(labelFor(QStringLiteral("Unit:"), unit_, "Alarm unit"), 2, 0);
     grid->addWidget(unit_, 2, 1);
     return alarm_;
 }
