@@ -76,8 +76,8 @@ int runDownload(const std::vector<std::string>& args) {
         }
     }
     // The count goes where it cannot mix with a file written to standard output.
-    const bool toStdout = out == kStandardOutput || txt == kStandardOutput ||
-                          xls == kStandardOutput;
+    const bool toStdout =
+        out == kStandardOutput || txt == kStandardOutput || xls == kStandardOutput;
     LoggerBackend backend;
     std::string error;
     if (!selectBackend(args, backend, &error)) {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "cli/command.h"
-#include "cli/options.h"
 #include "cli/json_writer.h"
+#include "cli/options.h"
 #include "core/app/logger_model.h"
 #include "core/data/recording_file.h"
 #include "core/data/sample_text.h"

@@ -12,10 +12,10 @@
 #include "cli/backend_select.h"
 #include "cli/command.h"
 #include "cli/options.h"
-#include "core/common/atomic_file.h"
-#include "core/settings/ini_store.h"
 #include "core/app/logger_model.h"
+#include "core/common/atomic_file.h"
 #include "core/link/upload.h"
+#include "core/settings/ini_store.h"
 #include "core/settings/settings_dialog_model.h"
 
 namespace quillmark::cli {
@@ -71,8 +71,7 @@ std::optional<std::int32_t> indexIn(const std::vector<std::string>& list, const 
 }
 
 // The options as given, checked against the lists of the model code.
-std::variant<SetupRequest, Refusal> parseSetup(const ParsedOptions& options,
-                                               std::int32_t model) {
+std::variant<SetupRequest, Refusal> parseSetup(const ParsedOptions& options, std::int32_t model) {
     SetupRequest request;
     std::string value;
     const auto optionValue = [&options](std::string_view name, std::string& out) {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "cli/command.h"
-#include "cli/options.h"
 #include "cli/json_writer.h"
+#include "cli/options.h"
 #include "core/analysis/measurement_text.h"
 #include "core/analysis/range_analysis.h"
 #include "core/data/recording_file.h"

@@ -1,9 +1,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <stdio.h>
 #include <fcntl.h>
 #include <new>
+#include <stdio.h>
 #include <string>
 #include <unistd.h>
 #include <vector>

@@ -74,9 +74,9 @@ std::optional<ParsedOptions> parseOptions(const CommandSyntax& syntax,
         }
         const std::size_t eq = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
         const std::string_view name = std::string_view(a).substr(0, eq);
-        const auto spec = std::find_if(
-            syntax.options.begin(), syntax.options.end(),
-            [name](const OptionSpec& s) { return s.name == name || s.alias == name; });
+        const auto spec =
+            std::find_if(syntax.options.begin(), syntax.options.end(),
+                         [name](const OptionSpec& s) { return s.name == name || s.alias == name; });
         if (spec == syntax.options.end())
             return refuse(syntax, error, "unknown option " + std::string(name));
         const std::string label = optionLabel(*spec);
@@ -100,8 +100,7 @@ std::optional<ParsedOptions> parseOptions(const CommandSyntax& syntax,
     }
     if (parsed.positional_.size() < syntax.minPositional)
         return refuse(syntax, error,
-                      syntax.minPositional == 1 ? "no recording file given"
-                                                : "too few arguments");
+                      syntax.minPositional == 1 ? "no recording file given" : "too few arguments");
     return parsed;
 }
 
@@ -136,8 +135,8 @@ std::optional<std::string> sampleRangeError(std::optional<std::int64_t> first,
     if (first)
         return "--first " + std::to_string(from) + relation + "the last sample " +
                std::to_string(to);
-    return "--last " + std::to_string(to) + (allowSingle ? " must not be before " : " must be after ") +
-           "the first sample 0";
+    return "--last " + std::to_string(to) +
+           (allowSingle ? " must not be before " : " must be after ") + "the first sample 0";
 }
 
 } // namespace quillmark::cli

@@ -47,8 +47,7 @@ public:
 
 private:
     friend std::optional<ParsedOptions> parseOptions(const CommandSyntax&,
-                                                     const std::vector<std::string>&,
-                                                     std::string*);
+                                                     const std::vector<std::string>&, std::string*);
     bool help_ = false;
     std::vector<std::pair<std::string, std::string>> given_; // long name, value
     std::vector<std::string> positional_;

@@ -47,8 +47,8 @@ bool savePlotImage(const PlotScene& scene, const PlotFrame& frame, const std::st
 
     // The image is made in memory and handed to the one output path, which keeps the file
     // rules (devices in place, never onto an input, the earlier file kept on failure).
-    const auto failure = writeOutputFile(
-        path, inputs, [&](const OutputSink& sink, std::string* encodeError) {
+    const auto failure =
+        writeOutputFile(path, inputs, [&](const OutputSink& sink, std::string* encodeError) {
             QByteArray bytes;
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
@@ -60,7 +60,8 @@ bool savePlotImage(const PlotScene& scene, const PlotFrame& frame, const std::st
             } else {
                 drawSvg(scene, frame, buffer);
             }
-            return sink(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+            return sink(
+                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         });
     if (failure && error)
         *error = failure->message;

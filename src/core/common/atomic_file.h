@@ -4,8 +4,8 @@
 // the rules below hold for all of them alike; scripts/check-layering.sh keeps other ways of
 // writing files out of src.
 //
-// AtomicFile, below, writes a file so that a crash, a kill or a full disk never destroys an earlier one: the
-// new content goes into a temporary file in the target's folder that replaces the target
+// AtomicFile, below, writes a file so that a crash, a kill or a full disk never destroys an earlier
+// one: the new content goes into a temporary file in the target's folder that replaces the target
 // only once complete. Where the file system has them, the temporary is unnamed (O_TMPFILE)
 // and gets its name only then, so nothing can be left behind; otherwise it is named and
 // removed again on SIGINT and SIGTERM. A target that exists and is not a regular file (a

@@ -149,8 +149,8 @@ std::optional<std::int64_t> startTime(const Recording& rec) {
     const int month = rec.startMonth(), day = rec.startDay(), hour = rec.startHour(),
               minute = rec.startMinute(), second = rec.startSecond();
     // Years of four digits at most, so that every time written is one an ISO 8601 reader takes.
-    if (year < 1 || year > kLastYear || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
-        second > 59)
+    if (year < 1 || year > kLastYear || month < 1 || month > 12 || day < 1 || day > 31 ||
+        hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
     std::tm tm{};
     tm.tm_year = year - 1900;

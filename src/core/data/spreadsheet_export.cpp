@@ -63,7 +63,7 @@ bool renderSpreadsheetExport(const Recording& rec, std::int32_t unitIndex, std::
 
 bool writeSpreadsheetExport(const std::string& path, const Recording& rec, std::int32_t unitIndex,
                             std::int32_t model, std::string* error,
-                       const std::vector<std::string>& inputs) {
+                            const std::vector<std::string>& inputs) {
     return writeRenderedFile(path, renderSpreadsheetExport, rec, unitIndex, model, error, inputs);
 }
 
@@ -96,7 +96,7 @@ bool renderCsvExport(const Recording& rec, std::int32_t unitIndex, std::int32_t 
 
 bool writeCsvExport(const std::string& path, const Recording& rec, std::int32_t unitIndex,
                     std::int32_t model, std::string* error,
-                       const std::vector<std::string>& inputs) {
+                    const std::vector<std::string>& inputs) {
     return writeRenderedFile(path, renderCsvExport, rec, unitIndex, model, error, inputs);
 }
 

@@ -231,9 +231,8 @@ bool IniStore::save(const std::string& path, std::string* error) const {
         }
     }
     const std::string text = toString();
-    const auto failure = writeOutputFile(path, {}, [&text](const OutputSink& sink, std::string*) {
-        return sink(text);
-    });
+    const auto failure = writeOutputFile(
+        path, {}, [&text](const OutputSink& sink, std::string*) { return sink(text); });
     if (failure) {
         setError(error, failure->message);
         return false;

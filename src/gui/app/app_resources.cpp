@@ -75,7 +75,8 @@ QString manualPath() {
         const QByteArray bytes = in.readAll();
         const auto failure = writeOutputFile(
             encodeLocalPath(out).toStdString(), {}, [&bytes](const OutputSink& sink, std::string*) {
-                return sink(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+                return sink(
+                    std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
             });
         if (failure)
             return {};

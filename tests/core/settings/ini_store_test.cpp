@@ -210,9 +210,9 @@ TEST(IniStore, OnePairOfEnclosingQuotesIsNotPartOfTheValue) {
         const char* text;
         std::int32_t number;
     } cases[] = {
-        {R"(K="Lab 1")", "Lab 1", 0},   {R"(K="3")", "3", 3},         {R"(K='-4x')", "-4x", -4},
-        {R"(K=  "7"  )", "7", 7},       {R"(K=""x"")", "\"x\"", 0}, {R"(K="")", "", 99},
-        {R"(K=")", "\"", 0},            {R"(K="a')", "\"a'", 0},     {R"(K=a "b")", "a \"b\"", 0},
+        {R"(K="Lab 1")", "Lab 1", 0}, {R"(K="3")", "3", 3},       {R"(K='-4x')", "-4x", -4},
+        {R"(K=  "7"  )", "7", 7},     {R"(K=""x"")", "\"x\"", 0}, {R"(K="")", "", 99},
+        {R"(K=")", "\"", 0},          {R"(K="a')", "\"a'", 0},    {R"(K=a "b")", "a \"b\"", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
