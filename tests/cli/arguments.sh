@@ -68,6 +68,8 @@ samples() { tail -c +93 "$1"; } # the header holds the download's time
 check "--backend before and after give the same file" cmp -s <(samples "$tmp/before.smpq") <(samples "$tmp/after.smpq")
 "$cli" --backend sim probe --backend sim >/dev/null 2>"$tmp/err"; rc=$?
 check "--backend before and after: exit 2 (rc $rc)" test $rc -eq 2
+"$cli" --simulate probe --backend sim >/dev/null 2>"$tmp/err"; rc=$?
+check "--simulate with --backend: exit 2 (rc $rc)" test $rc -eq 2
 "$cli" --backend sim info "$in" >/dev/null 2>"$tmp/err"; rc=$?
 check "--backend on a command without a logger: exit 2 (rc $rc)" test $rc -eq 2
 rm -f "$tmp/before.smpq" "$tmp/after.smpq"
