@@ -24,6 +24,19 @@ if hits=$(grep -rn 'processEvents' src 2>/dev/null); then
   echo "processEvents in src (continue from a signal instead):"; echo "$hits"; fail=1
 fi
 
+# Every file the program writes goes through writeOutputFile (src/core/common/atomic_file.*),
+# which keeps the output-file rules; other ways of opening a file for writing stay out of src.
+# Images and other Qt output are made in memory (a QBuffer) and handed to it. A PDF printed
+# to a file is Qt's printing, left to it.
+write_apis='QSaveFile|QTemporaryFile|QImageWriter|QPdfWriter|QFile::copy|ofstream|fstream|fopen[[:space:]]*\(|freopen|\bcreat[[:space:]]*\(|mkstemp|mkostemp|O_(WRONLY|RDWR|CREAT|TRUNC|TMPFILE|APPEND)\b|QIODevice::(WriteOnly|ReadWrite|Append|Truncate)|\bAtomicFile\b|\b(rename|renameat|linkat|symlink)[[:space:]]*\(|setOutputFileName|copy_file'
+if hits=$(grep -rnE "$write_apis" src 2>/dev/null |
+          grep -vE '^src/core/common/atomic_file\.(h|cpp):' |
+          grep -vE '^src/render/plot_image\.cpp:[0-9]+:[[:space:]]*buffer\.open\(QIODevice::WriteOnly\)' |
+          grep -vE '^src/cli/main\.cpp:[0-9]+:.*fopencookie' |
+          grep -vE '^src/gui/app/cskein_app\.cpp:[0-9]+:[[:space:]]*printer\.setOutputFileName|copy_file'); then
+  echo "a file written outside writeOutputFile (src/core/common/atomic_file.h):"; echo "$hits"; fail=1
+fi
+
 # Qt Widgets headers: the installed module's class headers, else the usual ones.
 widgets_dir=$(ls -d /usr/include/*/qt6/QtWidgets /usr/include/qt6/QtWidgets 2>/dev/null | head -n 1)
 if [ -n "$widgets_dir" ]; then

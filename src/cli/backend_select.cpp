@@ -8,9 +8,15 @@ namespace quillmark::cli {
 
 bool selectBackend(const std::vector<std::string>& args, LoggerBackend& out, std::string* error) {
     std::string choice = kDefaultBackend;
-    optionValue(args, "--backend", choice);
-    if (hasFlag(args, "--simulate"))
+    const bool named = optionValue(args, "--backend", choice);
+    if (hasFlag(args, "--simulate")) {
+        if (named) {
+            if (error)
+                *error = "--simulate and --backend both choose the backend; give one";
+            return false;
+        }
         choice = "sim";
+    }
     return createLoggerBackend(choice, out, error);
 }
 

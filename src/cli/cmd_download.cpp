@@ -1,9 +1,10 @@
-// quillmark-cli download -o FILE.smpq [--txt FILE.txt] [--xls FILE.xls]
+// quillmark-cli download -o FILE.smpq|- [--txt FILE.txt] [--xls FILE.xls]
 #include <cstdio>
 #include <unistd.h>
 
 #include "cli/backend_select.h"
 #include "cli/command.h"
+#include "cli/options.h"
 #include "core/app/logger_model.h"
 #include "core/common/atomic_file.h"
 #include "core/data/recording_file.h"
@@ -27,35 +28,56 @@ void drawBar(int position, int maximum) {
     std::fflush(stderr);
 }
 
+CommandSyntax downloadSyntax() {
+    CommandSyntax syntax{"download",
+                         {{"--output", "-o", OptionKind::Value},
+                          {"--txt", "", OptionKind::Value},
+                          {"--xls", "", OptionKind::Value}},
+                         0,
+                         0};
+    for (const OptionSpec& o : loggerOptions())
+        syntax.options.push_back(o);
+    return syntax;
+}
+
 int runDownload(const std::vector<std::string>& args) {
-    if (hasFlag(args, "--help")) {
+    const auto parsed = parseOptions(downloadSyntax(), args);
+    if (!parsed)
+        return kUsageExit;
+    if (parsed->help()) {
         std::printf("Usage: quillmark-cli download -o FILE.smpq [--txt FILE.txt] [--xls FILE.xls]"
                     " [--backend B]\n\n"
                     "Reads the logger's memory and writes the recording file, and on request\n"
-                    "the text data file and the spreadsheet export.\n\n%s",
+                    "the text data file and the spreadsheet export; - for standard output.\n\n%s",
                     kBackendHelp);
         return 0;
     }
-    std::string out;
-    if (!optionValue(args, "-o", out) || out.empty()) {
+    const std::string out = parsed->value("--output").value_or("");
+    if (out.empty()) {
         std::fprintf(stderr, "quillmark-cli download: -o FILE.smpq is required\n");
-        return 2;
+        return kUsageExit;
     }
-    std::string txt;
-    std::string xls;
-    const bool wantTxt = optionValue(args, "--txt", txt);
-    const bool wantXls = optionValue(args, "--xls", xls);
-    if ((wantTxt && txt.empty()) || (wantXls && xls.empty())) {
-        std::fprintf(stderr, "quillmark-cli download: --txt and --xls need a file name\n");
-        return 2;
-    }
+    const std::optional<std::string> txt = parsed->value("--txt");
+    const std::optional<std::string> xls = parsed->value("--xls");
     // Each file is written whole; two of them under one name would leave only the last.
-    if ((wantTxt && sameFile(out, txt)) || (wantXls && sameFile(out, xls)) ||
-        (wantTxt && wantXls && sameFile(txt, xls))) {
+    if ((txt && sameFile(out, *txt)) || (xls && sameFile(out, *xls)) ||
+        (txt && xls && sameFile(*txt, *xls))) {
         std::fprintf(stderr, "quillmark-cli download: -o, --txt and --xls must name different "
                              "files\n");
-        return 2;
+        return kUsageExit;
     }
+    // A target that cannot be written is found before the logger is read, not after.
+    for (const std::optional<std::string>& target : {std::optional(out), txt, xls}) {
+        if (!target)
+            continue;
+        if (const auto refused = checkOutputTarget(*target, {})) {
+            std::fprintf(stderr, "quillmark-cli download: %s\n", refused->message.c_str());
+            return 1;
+        }
+    }
+    // The count goes where it cannot mix with a file written to standard output.
+    const bool toStdout =
+        out == kStandardOutput || txt == kStandardOutput || xls == kStandardOutput;
     LoggerBackend backend;
     std::string error;
     if (!selectBackend(args, backend, &error)) {
@@ -80,7 +102,7 @@ int runDownload(const std::vector<std::string>& args) {
                      "quillmark-cli download: the logger reported %d points but sent only %d; "
                      "keeping the %d that arrived\n",
                      rec.recordedPoints(), rec.sampleCount, rec.sampleCount);
-    std::printf("%d points finished!\n", rec.sampleCount);
+    std::fprintf(toStdout ? stderr : stdout, "%d points finished!\n", rec.sampleCount);
 
     const std::int32_t model = loggerModel();
     int rc = 0;
@@ -88,11 +110,11 @@ int runDownload(const std::vector<std::string>& args) {
         std::fprintf(stderr, "%s\n", error.c_str());
         rc = 1;
     }
-    if (wantTxt && !writeTextDataFile(txt, rec, rec.unitIndex, model, &error)) {
+    if (txt && !writeTextDataFile(*txt, rec, rec.unitIndex, model, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         rc = 1;
     }
-    if (wantXls && !writeSpreadsheetExport(xls, rec, rec.unitIndex, model, &error)) {
+    if (xls && !writeSpreadsheetExport(*xls, rec, rec.unitIndex, model, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         rc = 1;
     }

@@ -4,6 +4,7 @@
 
 #include "cli/command.h"
 #include "cli/json_writer.h"
+#include "cli/options.h"
 #include "core/app/logger_model.h"
 #include "core/data/recording_file.h"
 #include "core/data/sample_text.h"
@@ -54,21 +55,19 @@ const char* modelName(std::int32_t model) {
     }
 }
 
+const CommandSyntax kInfoSyntax{"info", {{"--json", "", OptionKind::Flag}}, 1, 1};
+
 int runInfo(const std::vector<std::string>& args) {
-    if (hasFlag(args, "--help")) {
+    const auto parsed = parseOptions(kInfoSyntax, args);
+    if (!parsed)
+        return kUsageExit;
+    if (parsed->help()) {
         std::printf("Usage: quillmark-cli info FILE.smpq [--json]\n\n"
                     "Prints the model code, sample count, statistics, start time, interval,\n"
                     "alarm limits and logger name of a recording file.\n");
         return 0;
     }
-    std::string path;
-    for (const auto& a : args)
-        if (a.rfind("--", 0) != 0 && path.empty())
-            path = a;
-    if (path.empty()) {
-        std::fprintf(stderr, "quillmark-cli info: no recording file given\n");
-        return 2;
-    }
+    const std::string& path = parsed->positional()[0];
     const auto loaded = loadRecordingOrSay(path);
     if (!loaded)
         return 1;
@@ -81,7 +80,7 @@ int runInfo(const std::vector<std::string>& args) {
         appendExtremeLine(minLine, rec, *start, rec.minIndex, base);
     }
 
-    if (hasFlag(args, "--json")) {
+    if (parsed->has("--json")) {
         JsonObject o;
         o.integer("model", loaded->model)
             .string("unit", base.name)

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/options.h"
 #include "core/analysis/range_analysis.h"
 #include "core/data/recording_file.h"
 #include "core/data/sample_text.h"
@@ -49,21 +50,12 @@ void plotUsage(std::FILE* out) {
                  "  --fit              fit the value axis to the samples shown\n");
 }
 
-std::optional<std::int64_t> parseCount(std::string_view text) {
-    std::int64_t v = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, v);
-    if (text.empty() || text[0] == '-' || text[0] == '+' || ec != std::errc() || ptr != end)
-        return std::nullopt;
-    return v;
-}
-
 bool parseSize(const std::string& text, int& width, int& height) {
     const auto x = text.find('x');
     if (x == std::string::npos)
         return false;
-    const auto w = parseCount(std::string_view(text).substr(0, x));
-    const auto h = parseCount(std::string_view(text).substr(x + 1));
+    const auto w = parseSampleIndex(std::string_view(text).substr(0, x));
+    const auto h = parseSampleIndex(std::string_view(text).substr(x + 1));
     if (!w || !h || *w < kMinWidth || *h < kMinHeight || *w > kMaxSide || *h > kMaxSide)
         return false;
     width = static_cast<int>(*w);
@@ -99,38 +91,32 @@ void startGui() {
     }
 }
 
+const CommandSyntax kPlotSyntax{"plot",
+                                {{"--output", "-o", OptionKind::Value},
+                                 {"--size", "", OptionKind::Value},
+                                 {"--unit", "", OptionKind::Value},
+                                 {"--first", "", OptionKind::Value},
+                                 {"--last", "", OptionKind::Value},
+                                 {"--fit", "", OptionKind::Flag}},
+                                1,
+                                1};
+
 int runPlot(const std::vector<std::string>& args) {
-    if (hasFlag(args, "--help")) {
+    const auto parsed = parseOptions(kPlotSyntax, args);
+    if (!parsed)
+        return kUsageExit;
+    if (parsed->help()) {
         plotUsage(stdout);
         return 0;
     }
-    std::string input, output, sizeText, unitText = "0", firstText, lastText;
-    bool fit = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string* value = (a == "-o" || a == "--output") ? &output
-                             : a == "--size"                ? &sizeText
-                             : a == "--unit"                ? &unitText
-                             : a == "--first"               ? &firstText
-                             : a == "--last"                ? &lastText
-                                                            : nullptr;
-        if (value) {
-            if (i + 1 >= args.size())
-                return usageError(a + " needs a value");
-            *value = args[++i];
-        } else if (a == "--fit") {
-            fit = true;
-        } else if (a.rfind("-", 0) == 0) {
-            return usageError("unknown option " + a);
-        } else if (input.empty()) {
-            input = a;
-        } else {
-            return usageError("more than one input file");
-        }
-    }
-    if (input.empty() || output.empty()) {
+    const std::string input = parsed->positional()[0];
+    const std::string output = parsed->value("--output").value_or("");
+    const std::string sizeText = parsed->value("--size").value_or("");
+    const std::string unitText = parsed->value("--unit").value_or("0");
+    const bool fit = parsed->has("--fit");
+    if (output.empty()) {
         plotUsage(stderr);
-        return 2;
+        return kUsageExit;
     }
     int width = kDefaultWidth;
     int height = kDefaultHeight;
@@ -140,16 +126,10 @@ int runPlot(const std::vector<std::string>& args) {
                           " to " + std::to_string(kMaxSide) + " high");
     if (unitText.size() != 1 || unitText[0] < '0' || unitText[0] > '4')
         return usageError("--unit takes 0 to 4");
-    // -1: not given.
-    std::int64_t firstArg = -1;
-    std::int64_t lastArg = -1;
-    for (auto [text, value] : {std::pair{&firstText, &firstArg}, std::pair{&lastText, &lastArg}}) {
-        if (text->empty())
-            continue;
-        const auto v = parseCount(*text);
-        if (!v)
-            return usageError("--first and --last take a sample index");
-        *value = *v;
+    std::optional<std::int64_t> firstArg, lastArg;
+    for (auto [name, value] : {std::pair{"--first", &firstArg}, std::pair{"--last", &lastArg}}) {
+        if (const auto text = parsed->value(name); text && !(*value = parseSampleIndex(*text)))
+            return usageError(std::string(name) + " takes a sample index, not '" + *text + "'");
     }
     {
         std::string lower = output;
@@ -169,17 +149,11 @@ int runPlot(const std::vector<std::string>& args) {
         return 1;
     const Recording& rec = loaded->recording;
     const std::int64_t n = presentSampleCount(rec);
-    const bool windowed = firstArg >= 0 || lastArg >= 0;
-    const std::int64_t first = firstArg >= 0 ? firstArg : 0;
-    const std::int64_t last = lastArg >= 0 ? lastArg : n - 1;
-    if (windowed) {
-        if (n == 0 || first >= n || last >= n)
-            return usageError("the range " + std::to_string(first) + ".." + std::to_string(last) +
-                              " lies outside the recording's samples 0.." + std::to_string(n - 1));
-        if (first >= last)
-            return usageError("--first " + std::to_string(first) + " must be before --last " +
-                              std::to_string(last));
-    }
+    const bool windowed = firstArg || lastArg;
+    const std::int64_t first = firstArg.value_or(0);
+    const std::int64_t last = lastArg.value_or(n - 1);
+    if (const auto rangeError = sampleRangeError(firstArg, lastArg, n, false))
+        return usageError(*rangeError);
     const std::optional<std::int64_t> start = startTime(rec);
     if (!start) {
         std::fprintf(stderr, "quillmark-cli plot: %s\n", kStartTimeError);
@@ -223,13 +197,15 @@ int runPlot(const std::vector<std::string>& args) {
     scene.average = rec.average;
     scene.model = loaded->model;
     // The colours the application saved; without a settings file, the defaults.
+    const std::string iniPath = settingsIniPath();
     IniStore ini;
-    ini.load(settingsIniPath());
+    ini.load(iniPath);
     scene.colours = readPlotColours(ini);
 
     startGui();
     std::string error;
-    if (!savePlotImage(scene, screenFrame(width, height, g), output, &error)) {
+    // Neither the recording nor the settings file may be overwritten by the image.
+    if (!savePlotImage(scene, screenFrame(width, height, g), output, &error, {input, iniPath})) {
         std::fprintf(stderr, "quillmark-cli plot: %s\n", error.c_str());
         return 1;
     }

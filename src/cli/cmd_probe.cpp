@@ -3,13 +3,17 @@
 
 #include "cli/backend_select.h"
 #include "cli/command.h"
+#include "cli/options.h"
 #include "core/link/logger_link.h"
 
 namespace quillmark::cli {
 namespace {
 
 int runProbe(const std::vector<std::string>& args) {
-    if (hasFlag(args, "--help")) {
+    const auto parsed = parseOptions({"probe", loggerOptions(), 0, 0}, args);
+    if (!parsed)
+        return kUsageExit;
+    if (parsed->help()) {
         std::printf("Usage: quillmark-cli probe [--backend B]\n\n"
                     "Prints \"%s\" (exit 0) or \"%s\" (exit 1).\n\n%s",
                     probeCaption(ProbeState::Connected), probeCaption(ProbeState::NotConnected),

@@ -5,13 +5,17 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <variant>
 
 #include "cli/backend_select.h"
 #include "cli/command.h"
+#include "cli/options.h"
 #include "core/app/logger_model.h"
+#include "core/common/atomic_file.h"
 #include "core/link/upload.h"
+#include "core/settings/ini_store.h"
 #include "core/settings/settings_dialog_model.h"
 
 namespace quillmark::cli {
@@ -67,11 +71,16 @@ std::optional<std::int32_t> indexIn(const std::vector<std::string>& list, const 
 }
 
 // The options as given, checked against the lists of the model code.
-std::variant<SetupRequest, Refusal> parseSetup(const std::vector<std::string>& args,
-                                               std::int32_t model) {
+std::variant<SetupRequest, Refusal> parseSetup(const ParsedOptions& options, std::int32_t model) {
     SetupRequest request;
     std::string value;
-    if (optionValue(args, "--mode", value)) {
+    const auto optionValue = [&options](std::string_view name, std::string& out) {
+        const std::optional<std::string> given = options.value(name);
+        if (given)
+            out = *given;
+        return given.has_value();
+    };
+    if (optionValue("--mode", value)) {
         if (value == "manual")
             request.mode = kStartManual;
         else if (value == "instant")
@@ -79,29 +88,29 @@ std::variant<SetupRequest, Refusal> parseSetup(const std::vector<std::string>& a
         else
             return Refusal{kUsageError, "--mode takes manual or instant"};
     }
-    if (optionValue(args, "--points", value) &&
+    if (optionValue("--points", value) &&
         !(request.pointsIndex = indexIn(samplePointsList(), value)))
         return Refusal{kUsageError, "--points takes a value of the sample-points table"};
-    if (optionValue(args, "--rate", value) &&
+    if (optionValue("--rate", value) &&
         !(request.rateIndex = indexIn(sampleRateList(model), value)))
         return Refusal{kUsageError, "--rate takes a text of the sample-rate list"};
-    if (optionValue(args, "--flash-cycle", value) &&
+    if (optionValue("--flash-cycle", value) &&
         !(request.flashCycle = indexIn({"10", "20", "30"}, value)))
         return Refusal{kUsageError, "--flash-cycle takes 10, 20 or 30"};
-    if (optionValue(args, "--alarm-flash", value)) {
+    if (optionValue("--alarm-flash", value)) {
         if (value != "on" && value != "off")
             return Refusal{kUsageError, "--alarm-flash takes on or off"};
         request.alarmFlash = value == "on";
     }
-    if (optionValue(args, "--unit", value)) {
+    if (optionValue("--unit", value)) {
         const auto count = static_cast<std::int32_t>(settingsUnitList(model).size());
         if (value.size() != 1 || value[0] < '0' || value[0] - '0' >= count)
             return Refusal{kUsageError, "--unit takes a row of the model's unit list"};
         request.unit = value[0] - '0';
     }
-    if (optionValue(args, "--low", value))
+    if (optionValue("--low", value))
         request.low = value;
-    if (optionValue(args, "--high", value))
+    if (optionValue("--high", value))
         request.high = value;
     return request;
 }
@@ -194,8 +203,21 @@ int uploadSetup(VendorUsb& vendor, const LoggerSettings& settings) {
     return 0;
 }
 
+CommandSyntax setupSyntax() {
+    CommandSyntax syntax{"setup", {}, 0, 0};
+    for (const char* name : {"--mode", "--points", "--rate", "--flash-cycle", "--alarm-flash",
+                             "--low", "--high", "--unit"})
+        syntax.options.push_back({name, "", OptionKind::Value});
+    for (const OptionSpec& o : loggerOptions())
+        syntax.options.push_back(o);
+    return syntax;
+}
+
 int runSetup(const std::vector<std::string>& args) {
-    if (hasFlag(args, "--help")) {
+    const auto parsed = parseOptions(setupSyntax(), args);
+    if (!parsed)
+        return kUsageError;
+    if (parsed->help()) {
         std::printf("%s%s", kUsage, kBackendHelp);
         return 0;
     }
@@ -206,7 +228,7 @@ int runSetup(const std::vector<std::string>& args) {
     deviceScan(*backend.detector);
     const std::int32_t model = loggerModel();
 
-    const std::variant<SetupRequest, Refusal> request = parseSetup(args, model);
+    const std::variant<SetupRequest, Refusal> request = parseSetup(*parsed, model);
     if (const auto* refusal = std::get_if<Refusal>(&request))
         return usageError(refusal->text);
 
@@ -219,6 +241,18 @@ int runSetup(const std::vector<std::string>& args) {
                      "sent to the logger.\n",
                      error.c_str());
         return kRefused;
+    }
+    // Settings the logger would take but the file could not keep: also found first. A
+    // missing folder is made when the settings are saved.
+    const std::string iniPath = settingsIniPath();
+    if (std::filesystem::exists(std::filesystem::path(iniPath).parent_path())) {
+        if (const auto refused = checkOutputTarget(iniPath, {})) {
+            std::fprintf(stderr,
+                         "quillmark-cli setup: %s\nThe settings cannot be saved; nothing was "
+                         "sent to the logger.\n",
+                         refused->message.c_str());
+            return kRefused;
+        }
     }
 
     const std::variant<LoggerSettings, Refusal> applied =

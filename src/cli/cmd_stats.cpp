@@ -1,11 +1,11 @@
 // quillmark-cli stats FILE.smpq [--first N] [--last M] [--unit 0-4] [--json]
-#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <string>
 
 #include "cli/command.h"
 #include "cli/json_writer.h"
+#include "cli/options.h"
 #include "core/analysis/measurement_text.h"
 #include "core/analysis/range_analysis.h"
 #include "core/data/recording_file.h"
@@ -29,15 +29,6 @@ void statsUsage(std::FILE* out) {
                  "  --json      one JSON object instead of text\n");
 }
 
-std::optional<std::int64_t> parseIndex(const std::string& text) {
-    std::int64_t v = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, v);
-    if (text.empty() || text[0] == '-' || ec != std::errc() || ptr != end)
-        return std::nullopt;
-    return v;
-}
-
 std::string alarmJson(const AlarmFigures& a) {
     return JsonObject()
         .number("limit", a.limit)
@@ -48,51 +39,37 @@ std::string alarmJson(const AlarmFigures& a) {
         .text();
 }
 
+const CommandSyntax kStatsSyntax{"stats",
+                                 {{"--first", "", OptionKind::Value},
+                                  {"--last", "", OptionKind::Value},
+                                  {"--unit", "", OptionKind::Value},
+                                  {"--json", "", OptionKind::Flag}},
+                                 1,
+                                 1};
+
+int statsUsageError(const std::string& why) {
+    std::fprintf(stderr, "quillmark-cli stats: %s\n", why.c_str());
+    return kUsageExit;
+}
+
 int runStats(const std::vector<std::string>& args) {
-    if (hasFlag(args, "--help")) {
+    const auto parsed = parseOptions(kStatsSyntax, args);
+    if (!parsed)
+        return kUsageExit;
+    if (parsed->help()) {
         statsUsage(stdout);
         return 0;
     }
-    std::string input, firstText, lastText, unitText = "0";
-    bool json = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string* value = a == "--first"  ? &firstText
-                             : a == "--last" ? &lastText
-                             : a == "--unit" ? &unitText
-                                             : nullptr;
-        if (value) {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "quillmark-cli stats: %s needs a value\n", a.c_str());
-                return 2;
-            }
-            *value = args[++i];
-        } else if (a == "--json") {
-            json = true;
-        } else if (a.rfind("-", 0) == 0) {
-            std::fprintf(stderr, "quillmark-cli stats: unknown option %s\n", a.c_str());
-            return 2;
-        } else if (input.empty()) {
-            input = a;
-        } else {
-            std::fprintf(stderr, "quillmark-cli stats: more than one input file\n");
-            return 2;
-        }
-    }
-    if (input.empty()) {
-        statsUsage(stderr);
-        return 2;
-    }
-    if (unitText.size() != 1 || unitText[0] < '0' || unitText[0] > '4') {
-        std::fprintf(stderr, "quillmark-cli stats: --unit takes 0 to 4\n");
-        return 2;
-    }
-    const auto firstArg =
-        firstText.empty() ? std::optional<std::int64_t>(0) : parseIndex(firstText);
-    const auto lastArg = lastText.empty() ? std::optional<std::int64_t>() : parseIndex(lastText);
-    if (!firstArg || (!lastText.empty() && !lastArg)) {
-        std::fprintf(stderr, "quillmark-cli stats: --first and --last take a sample index\n");
-        return 2;
+    const std::string& input = parsed->positional()[0];
+    const std::string unitText = parsed->value("--unit").value_or("0");
+    const bool json = parsed->has("--json");
+    if (unitText.size() != 1 || unitText[0] < '0' || unitText[0] > '4')
+        return statsUsageError("--unit takes 0 to 4");
+    std::optional<std::int64_t> firstArg, lastArg;
+    for (auto [name, value] : {std::pair{"--first", &firstArg}, std::pair{"--last", &lastArg}}) {
+        if (const auto text = parsed->value(name); text && !(*value = parseSampleIndex(*text)))
+            return statsUsageError(std::string(name) + " takes a sample index, not '" + *text +
+                                   "'");
     }
 
     const auto loaded = loadRecordingOrSay(input);
@@ -100,25 +77,14 @@ int runStats(const std::vector<std::string>& args) {
         return 1;
     const Recording& rec = loaded->recording;
     const std::int64_t n = presentSampleCount(rec);
-    if (n == 0 && firstText.empty() && lastText.empty()) {
+    if (n == 0 && !firstArg && !lastArg) {
         std::fprintf(stderr, "quillmark-cli stats: the recording holds no samples\n");
         return 1;
     }
-    const std::int64_t first = *firstArg;
-    const std::int64_t last = lastArg ? *lastArg : n - 1;
-    if (first >= n || last >= n) {
-        std::fprintf(stderr,
-                     "quillmark-cli stats: the range %lld..%lld lies outside the recording's "
-                     "samples 0..%lld\n",
-                     static_cast<long long>(first), static_cast<long long>(last),
-                     static_cast<long long>(n - 1));
-        return 2;
-    }
-    if (first > last) {
-        std::fprintf(stderr, "quillmark-cli stats: --first %lld is after --last %lld\n",
-                     static_cast<long long>(first), static_cast<long long>(last));
-        return 2;
-    }
+    if (const auto rangeError = sampleRangeError(firstArg, lastArg, n, true))
+        return statsUsageError(*rangeError);
+    const std::int64_t first = firstArg.value_or(0);
+    const std::int64_t last = lastArg.value_or(n - 1);
 
     const DisplayUnit unit = displayUnit(loaded->model, unitText[0] - '0');
     const RangeStatistics s = RangeAnalysis(rec).statistics(first, last, unit.factor);
@@ -154,11 +120,8 @@ int runStats(const std::vector<std::string>& args) {
     } else {
         out = measurementText(measurementLines(rec, s, unit));
     }
+    // A failed standard output is reported once, with its reason, when the command ends.
     std::fwrite(out.data(), 1, out.size(), stdout);
-    if (std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "quillmark-cli stats: cannot write the output\n");
-        return 1;
-    }
     return 0;
 }
 

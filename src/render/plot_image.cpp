@@ -1,10 +1,12 @@
 #include "render/plot_image.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QPainter>
-#include <QSaveFile>
 #include <QString>
 #include <QSvgGenerator>
 
+#include "core/common/atomic_file.h"
 #include "render/draw_plot.h"
 #include "render/qt_colour.h"
 
@@ -34,7 +36,7 @@ void drawSvg(const PlotScene& scene, const PlotFrame& frame, QIODevice& out) {
 } // namespace
 
 bool savePlotImage(const PlotScene& scene, const PlotFrame& frame, const std::string& path,
-                   std::string* error) {
+                   std::string* error, const std::vector<std::string>& inputs) {
     const QString name = QString::fromStdString(path);
     const bool png = name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
     const bool svg = name.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive);
@@ -43,21 +45,27 @@ bool savePlotImage(const PlotScene& scene, const PlotFrame& frame, const std::st
     if (frame.right - frame.left < 1 || frame.bottom - frame.top < 1)
         return fail(error, name, QStringLiteral("the plot has no area"));
 
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(error, name, file.errorString());
-    if (png) {
-        if (!renderPlotImage(scene, frame).save(&file, "PNG"))
-            return fail(error, name,
-                        file.error() != QFileDevice::NoError
-                            ? file.errorString()
-                            : QStringLiteral("PNG encoding failed"));
-    } else {
-        drawSvg(scene, frame, file);
-    }
-    if (!file.commit())
-        return fail(error, name, file.errorString());
-    return true;
+    // The image is made in memory and handed to the one output path, which keeps the file
+    // rules (devices in place, never onto an input, the earlier file kept on failure).
+    const auto failure =
+        writeOutputFile(path, inputs, [&](const OutputSink& sink, std::string* encodeError) {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            if (png) {
+                if (!renderPlotImage(scene, frame).save(&buffer, "PNG")) {
+                    *encodeError = "Cannot write " + path + ": PNG encoding failed";
+                    return false;
+                }
+            } else {
+                drawSvg(scene, frame, buffer);
+            }
+            return sink(
+                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        });
+    if (failure && error)
+        *error = failure->message;
+    return !failure;
 }
 
 } // namespace quillmark

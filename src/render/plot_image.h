@@ -5,16 +5,18 @@
 //   std::string error;
 //   if (!savePlotImage(scene, screenFrame(1000, 520, geometry), "plot.svg", &error)) ...
 #include <string>
+#include <vector>
 
 #include "core/plot/plot_layout.h"
 #include "core/plot/plot_scene.h"
 
 namespace quillmark {
 
-// Writes the whole frame to `path` (replacing it only once the image is complete). False with
-// a message naming the file and the reason in `error` (when not null) on failure, including a
-// name that ends neither in .png nor in .svg.
+// Writes the whole frame to `path` through writeOutputFile (replacing it only once the image
+// is complete, never onto one of `inputs`). False with a message naming the file and the
+// reason in `error` (when not null) on failure, including a name that ends neither in .png
+// nor in .svg.
 bool savePlotImage(const PlotScene& scene, const PlotFrame& frame, const std::string& path,
-                   std::string* error);
+                   std::string* error, const std::vector<std::string>& inputs = {});
 
 } // namespace quillmark

@@ -139,8 +139,12 @@ bool AtomicFile::openInPlace(std::string* error) {
         ::usleep(50000);
     }
     if (fd_ < 0) {
+        const int err = errno;
+        struct stat st {};
         if (error)
-            *error = fileErrorText("Cannot write", target_, errno);
+            *error = err == ENXIO && ::stat(target_.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)
+                         ? "Cannot write " + target_ + ": no program is reading from the FIFO"
+                         : fileErrorText("Cannot write", target_, err);
         return false;
     }
     const int flags = ::fcntl(fd_, F_GETFL);
@@ -292,6 +296,126 @@ bool AtomicFile::commit(std::string* error) {
         ::close(dirFd);
     }
     return true;
+}
+
+namespace {
+
+OutputError outputError(const std::string& verb, const std::string& name, int err) {
+    return {fileErrorText(verb, name, err), err};
+}
+
+std::string displayName(const std::string& target) {
+    return target == kStandardOutput ? "standard output" : target;
+}
+
+bool sameInode(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// An input named by the target: the same file (through links and hard links), or, for a
+// target that does not exist, the same name once "." and ".." are taken out.
+bool namesInput(const std::string& target, const std::string& input) {
+    struct stat in {};
+    if (::stat(input.c_str(), &in) != 0)
+        return false;
+    struct stat out {};
+    if (target == kStandardOutput)
+        return ::fstat(STDOUT_FILENO, &out) == 0 && sameInode(in, out);
+    if (::stat(target.c_str(), &out) == 0)
+        return sameInode(in, out);
+    std::error_code ea, eb;
+    const auto a = std::filesystem::absolute(target, ea).lexically_normal();
+    const auto b = std::filesystem::absolute(input, eb).lexically_normal();
+    return !ea && !eb && a == b;
+}
+
+// Writes everything to a descriptor that is not ours (standard output).
+bool writeAllTo(int fd, std::string_view data, int* err) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            *err = errno;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<OutputError> checkOutputTarget(const std::string& target,
+                                             const std::vector<std::string>& inputs) {
+    if (target.empty())
+        return outputError("Cannot write", "''", ENOENT);
+    const std::string name = displayName(target);
+    for (const std::string& input : inputs)
+        if (!input.empty() && namesInput(target, input))
+            return OutputError{"Cannot write " + name + ": it is the input file " + input, 0};
+    struct stat st {};
+    if (target == kStandardOutput) {
+        if (::fstat(STDOUT_FILENO, &st) != 0)
+            return outputError("Cannot write", name, errno);
+        return std::nullopt;
+    }
+    if (::stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return outputError("Cannot write", name, EISDIR);
+        // Replacing a file the user may not write would take it over; root may, as the
+        // system lets it (faccessat answers for the effective user).
+        if (!S_ISREG(st.st_mode))
+            return std::nullopt; // written in place
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return outputError("Cannot write", name, errno);
+    } else if (errno != ENOENT) {
+        return outputError("Cannot write", name, errno);
+    }
+    // The new file is made in the folder of the file (or of where a link points), which
+    // must take new names.
+    std::error_code ec;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, ec);
+    const std::string folder = folderOf(ec ? target : resolved.string());
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return outputError("Cannot write", name, errno);
+    return std::nullopt;
+}
+
+std::optional<OutputError> writeOutputFile(const std::string& target,
+                                           const std::vector<std::string>& inputs,
+                                           const OutputProducer& produce) {
+    if (auto refused = checkOutputTarget(target, inputs))
+        return refused;
+    const std::string name = displayName(target);
+    std::string produceError;
+    if (target == kStandardOutput) {
+        int err = 0;
+        const OutputSink sink = [&err](std::string_view chunk) {
+            return err == 0 && writeAllTo(STDOUT_FILENO, chunk, &err);
+        };
+        const bool produced = produce(sink, &produceError);
+        if (err != 0)
+            return outputError("Cannot write", name, err);
+        if (!produced)
+            return OutputError{produceError.empty() ? "Cannot write " + name : produceError, 0};
+        return std::nullopt;
+    }
+    AtomicFile file;
+    std::string error;
+    if (!file.open(target, &error))
+        return OutputError{error, errno};
+    const OutputSink sink = [&file](std::string_view chunk) { return file.write(chunk); };
+    if (!produce(sink, &produceError)) {
+        const int err = file.writeErrno();
+        file.abandon(); // an earlier file stays as it was
+        if (err != 0)
+            return outputError("Cannot write", name, err);
+        return OutputError{produceError.empty() ? "Cannot write " + name : produceError, 0};
+    }
+    if (!file.commit(&error))
+        return OutputError{error, file.writeErrno() != 0 ? file.writeErrno() : EIO};
+    return std::nullopt;
 }
 
 void AtomicFile::abandon() {

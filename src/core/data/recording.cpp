@@ -53,8 +53,8 @@ std::string Recording::intervalText() const {
     std::string s;
     if (fastSampling())
         appendFixed(s, static_cast<double>(kFastInterval), 4);
-    else
-        appendInt(s, intervalSeconds());
+    else // "%d": an interval above the signed range reads negative, as the format prints it
+        appendInt(s, static_cast<std::int32_t>(intervalSeconds()));
     return s;
 }
 
@@ -140,12 +140,17 @@ void appendSampleValueText(std::string& out, std::uint16_t raw, double factor) {
         appendFixed(out, convertedValue(raw, factor), 2);
 }
 
+namespace {
+constexpr int kLastYear = 9999;
+} // namespace
+
 std::optional<std::int64_t> startTime(const Recording& rec) {
     const std::int32_t year = rec.startYear();
     const int month = rec.startMonth(), day = rec.startDay(), hour = rec.startHour(),
               minute = rec.startMinute(), second = rec.startSecond();
-    if (year < 1900 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
-        second > 59)
+    // Years of four digits at most, so that every time written is one an ISO 8601 reader takes.
+    if (year < 1 || year > kLastYear || month < 1 || month > 12 || day < 1 || day > 31 ||
+        hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
     std::tm tm{};
     tm.tm_year = year - 1900;
@@ -164,15 +169,19 @@ std::optional<std::int64_t> startTime(const Recording& rec) {
             back.tm_mon != month - 1 || back.tm_mday != day)
             return std::nullopt;
     }
-    // A start whose samples run past the years the calendar fields hold cannot be built
-    // either: every time of the recording, up to its last sample's, must break down.
-    if (!breakDownLocal(t).valid)
+    // A start whose samples run past those years cannot be built either: every time of the
+    // recording, up to its last sample's, must break down into such a year.
+    const auto inCalendar = [](std::int64_t time) {
+        const LocalFields f = breakDownLocal(time);
+        return f.valid && f.year >= 1 && f.year <= kLastYear;
+    };
+    if (!inCalendar(t))
         return std::nullopt;
     const std::int64_t n = presentSampleCount(rec);
     if (n > 0) {
         const double lastIndex = static_cast<double>(rec.fastSampling() ? n : n - 1);
         const double span = static_cast<double>(rec.effectiveInterval()) * lastIndex;
-        if (!breakDownLocal(offsetTime(t, span)).valid)
+        if (!inCalendar(offsetTime(t, span)))
             return std::nullopt;
     }
     return static_cast<std::int64_t>(t);

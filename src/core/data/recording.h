@@ -94,7 +94,8 @@ inline bool isOverRangeSample(std::uint16_t raw) {
 void appendSampleValueText(std::string& out, std::uint16_t raw, double factor);
 
 // Start time from the header as local calendar time, or nothing when a field is out of
-// range or the platform cannot represent that local time.
+// range (the year 1 to 9999, for the last sample's time as well) or the platform cannot
+// represent that local time.
 std::optional<std::int64_t> startTime(const Recording& rec);
 
 // Text of a local time: "%.2d-%.2d-%d,%.2d:%.2d:%.2d"; 0 date and -1 time when the

@@ -146,13 +146,16 @@ std::vector<std::uint8_t> serializeRecordingFile(const Recording& rec, std::int3
 }
 
 bool writeRecordingFile(const std::string& path, const Recording& rec, std::int32_t model,
-                        std::string* error) {
+                        std::string* error, const std::vector<std::string>& inputs) {
     const auto bytes = serializeRecordingFile(rec, model);
-    AtomicFile file;
-    if (!file.open(path, error))
-        return false;
-    file.write(bytes.data(), bytes.size());
-    return file.commit(error);
+    const auto failure =
+        writeOutputFile(path, inputs, [&bytes](const OutputSink& sink, std::string*) {
+            return sink(
+                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        });
+    if (failure && error)
+        *error = failure->message;
+    return !failure;
 }
 
 } // namespace quillmark

@@ -28,7 +28,8 @@ std::optional<LoadedRecording> parseRecordingFile(const std::uint8_t* data, std:
                                                   std::string* error = nullptr);
 
 std::vector<std::uint8_t> serializeRecordingFile(const Recording& rec, std::int32_t model);
+// Never onto one of inputs (writeOutputFile).
 bool writeRecordingFile(const std::string& path, const Recording& rec, std::int32_t model,
-                        std::string* error = nullptr);
+                        std::string* error = nullptr, const std::vector<std::string>& inputs = {});
 
 } // namespace quillmark

@@ -78,22 +78,15 @@ bool ChunkedText::flush() {
 }
 
 bool writeRenderedFile(const std::string& path, RecordingRenderer render, const Recording& rec,
-                       std::int32_t unitIndex, std::int32_t model, std::string* error) {
-    AtomicFile file;
-    if (!file.open(path, error))
-        return false;
-    const TextSink sink = [&file](std::string_view chunk) { return file.write(chunk); };
-    std::string renderError;
-    if (!render(rec, unitIndex, model, sink, &renderError)) {
-        const int writeError = file.writeErrno();
-        file.abandon(); // the earlier file at path stays as it was
-        if (error)
-            *error = writeError != 0       ? fileErrorText("Cannot write", path, writeError)
-                     : renderError.empty() ? "Cannot write " + path
-                                           : renderError;
-        return false;
-    }
-    return file.commit(error);
+                       std::int32_t unitIndex, std::int32_t model, std::string* error,
+                       const std::vector<std::string>& inputs) {
+    const auto failure =
+        writeOutputFile(path, inputs, [&](const OutputSink& sink, std::string* renderError) {
+            return render(rec, unitIndex, model, sink, renderError);
+        });
+    if (failure && error)
+        *error = failure->message;
+    return !failure;
 }
 
 std::optional<std::int64_t> startTimeOrError(const Recording& rec, std::string* error) {

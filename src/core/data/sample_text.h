@@ -9,13 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/common/atomic_file.h"
 #include "core/data/recording.h"
 #include "core/data/time_stamp.h"
 
 namespace quillmark {
 
 // Receives output in chunks; returns false to stop (e.g. a write error).
-using TextSink = std::function<bool(std::string_view)>;
+using TextSink = OutputSink;
 
 // sampleValueText of raw samples in one unit. Large recordings use a table of every raw
 // value's text, built once.
@@ -75,9 +76,10 @@ private:
 // A renderer of one of the text formats of a recording.
 using RecordingRenderer = bool (*)(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
                                    const TextSink& sink, std::string* error);
-// Writes what a renderer produces to path through a temporary file.
+// Writes what a renderer produces to path (writeOutputFile), never onto one of inputs.
 bool writeRenderedFile(const std::string& path, RecordingRenderer render, const Recording& rec,
-                       std::int32_t unitIndex, std::int32_t model, std::string* error);
+                       std::int32_t unitIndex, std::int32_t model, std::string* error,
+                       const std::vector<std::string>& inputs);
 
 // The value line of a statistic: "%.2f @ %s  %s" or "OL @ ...", in the given unit;
 // "--" when the index does not name a sample.

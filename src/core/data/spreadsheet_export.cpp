@@ -62,8 +62,9 @@ bool renderSpreadsheetExport(const Recording& rec, std::int32_t unitIndex, std::
 }
 
 bool writeSpreadsheetExport(const std::string& path, const Recording& rec, std::int32_t unitIndex,
-                            std::int32_t model, std::string* error) {
-    return writeRenderedFile(path, renderSpreadsheetExport, rec, unitIndex, model, error);
+                            std::int32_t model, std::string* error,
+                            const std::vector<std::string>& inputs) {
+    return writeRenderedFile(path, renderSpreadsheetExport, rec, unitIndex, model, error, inputs);
 }
 
 bool renderCsvExport(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
@@ -94,8 +95,9 @@ bool renderCsvExport(const Recording& rec, std::int32_t unitIndex, std::int32_t 
 }
 
 bool writeCsvExport(const std::string& path, const Recording& rec, std::int32_t unitIndex,
-                    std::int32_t model, std::string* error) {
-    return writeRenderedFile(path, renderCsvExport, rec, unitIndex, model, error);
+                    std::int32_t model, std::string* error,
+                    const std::vector<std::string>& inputs) {
+    return writeRenderedFile(path, renderCsvExport, rec, unitIndex, model, error, inputs);
 }
 
 } // namespace quillmark

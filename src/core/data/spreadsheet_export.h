@@ -11,7 +11,8 @@ namespace quillmark {
 bool renderSpreadsheetExport(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
                              const TextSink& sink, std::string* error = nullptr);
 bool writeSpreadsheetExport(const std::string& path, const Recording& rec, std::int32_t unitIndex,
-                            std::int32_t model, std::string* error = nullptr);
+                            std::int32_t model, std::string* error = nullptr,
+                            const std::vector<std::string>& inputs = {});
 
 // CSV: header "Index,Time,Value,Unit"; one row per sample with its 0-based index, the ISO 8601
 // local time with UTC offset (a fraction of a second in fast sampling), the value in the unit
@@ -19,6 +20,7 @@ bool writeSpreadsheetExport(const std::string& path, const Recording& rec, std::
 bool renderCsvExport(const Recording& rec, std::int32_t unitIndex, std::int32_t model,
                      const TextSink& sink, std::string* error = nullptr);
 bool writeCsvExport(const std::string& path, const Recording& rec, std::int32_t unitIndex,
-                    std::int32_t model, std::string* error = nullptr);
+                    std::int32_t model, std::string* error = nullptr,
+                    const std::vector<std::string>& inputs = {});
 
 } // namespace quillmark

@@ -42,8 +42,9 @@ bool renderTextDataFile(const Recording& rec, std::int32_t unitIndex, std::int32
 }
 
 bool writeTextDataFile(const std::string& path, const Recording& rec, std::int32_t unitIndex,
-                       std::int32_t model, std::string* error) {
-    return writeRenderedFile(path, renderTextDataFile, rec, unitIndex, model, error);
+                       std::int32_t model, std::string* error,
+                       const std::vector<std::string>& inputs) {
+    return writeRenderedFile(path, renderTextDataFile, rec, unitIndex, model, error, inputs);
 }
 
 } // namespace quillmark

@@ -15,6 +15,7 @@ bool renderTextDataFile(const Recording& rec, std::int32_t unitIndex, std::int32
                         const TextSink& sink, std::string* error = nullptr);
 
 bool writeTextDataFile(const std::string& path, const Recording& rec, std::int32_t unitIndex,
-                       std::int32_t model, std::string* error = nullptr);
+                       std::int32_t model, std::string* error = nullptr,
+                       const std::vector<std::string>& inputs = {});
 
 } // namespace quillmark

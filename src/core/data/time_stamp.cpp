@@ -193,6 +193,8 @@ void appendFraction4(std::string& out, float fraction) {
 }
 
 void appendIsoLocal(std::string& out, const LocalFields& f) {
+    for (int digits = 1000; digits > 1 && f.year >= 0 && f.year < digits; digits /= 10)
+        out.push_back('0'); // ISO 8601 years have four digits
     appendInt(out, f.year);
     append2After(out, '-', f.month);
     append2After(out, '-', f.day);

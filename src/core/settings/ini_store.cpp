@@ -78,6 +78,14 @@ std::string cleanSectionName(std::string_view name) {
     return std::string(trim(out));
 }
 
+// One pair of enclosing quotes (double or single) is not part of the value, as the
+// platform's profile functions read it.
+std::string_view unquote(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
 void setError(std::string* error, const std::string& text) {
     if (error != nullptr) {
         *error = text;
@@ -163,7 +171,7 @@ void IniStore::loadFromString(std::string_view text) {
             eq != std::string_view::npos) {
             line.isKey = true;
             line.key = std::string(trim(t.substr(0, eq)));
-            line.value = std::string(trim(t.substr(eq + 1)));
+            line.value = std::string(unquote(trim(t.substr(eq + 1))));
         }
         sections_.back().lines.push_back(std::move(line));
     }
@@ -222,12 +230,14 @@ bool IniStore::save(const std::string& path, std::string* error) const {
             return false;
         }
     }
-    AtomicFile file;
-    if (!file.open(path, error)) {
+    const std::string text = toString();
+    const auto failure = writeOutputFile(
+        path, {}, [&text](const OutputSink& sink, std::string*) { return sink(text); });
+    if (failure) {
+        setError(error, failure->message);
         return false;
     }
-    file.write(toString());
-    return file.commit(error);
+    return true;
 }
 
 const IniStore::Line* IniStore::findKey(std::string_view section, std::string_view key) const {
@@ -326,6 +336,8 @@ void IniStore::setString(std::string_view section, std::string_view key, std::st
         return;
     }
     const std::string val(trim(withoutLineBreaks(value)));
+    // A value in quotes of its own keeps them through another pair, which reading takes off.
+    const std::string written = unquote(val).size() == val.size() ? val : '"' + val + '"';
 
     Section* target = nullptr;
     for (Section& s : sections_) {
@@ -353,7 +365,7 @@ void IniStore::setString(std::string_view section, std::string_view key, std::st
     for (Line& line : target->lines) {
         if (line.isKey && equalsNoCase(line.key, keyName)) {
             line.value = val;
-            line.raw = line.key + "=" + val;
+            line.raw = line.key + "=" + written;
             return;
         }
     }
@@ -368,7 +380,7 @@ void IniStore::setString(std::string_view section, std::string_view key, std::st
     line.isKey = true;
     line.key = keyName;
     line.value = val;
-    line.raw = keyName + "=" + val;
+    line.raw = keyName + "=" + written;
     target->lines.insert(target->lines.begin() + static_cast<std::ptrdiff_t>(pos), std::move(line));
 }
 

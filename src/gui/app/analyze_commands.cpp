@@ -15,6 +15,7 @@
 #include "core/plot/plot_layout.h"
 #include "gui/app/app_resources.h"
 #include "gui/app/cmain_frame.h"
+#include "gui/app/command_line.h"
 #include "gui/app/file_folders.h"
 #include "gui/plot/cgraphics.h"
 #include "render/plot_image.h"
@@ -57,7 +58,7 @@ void registerAnalyzeCommands(CMainFrame& f, CGraphics& plot,
 bool writePlotImage(const CGraphics& plot, const QString& path, QWidget* parent) {
     std::string error;
     if (savePlotImage(plot.scene(), screenFrame(plot.width(), plot.height(), plot.geometry()),
-                      path.toStdString(), &error))
+                      encodeLocalPath(path).toStdString(), &error))
         return true;
     QMessageBox box(QMessageBox::Warning, kApplicationTitle,
                     QStringLiteral("Failed to export the image."), QMessageBox::Ok, parent);

@@ -6,6 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <string>
+#include <string_view>
+
+#include "core/common/atomic_file.h"
+#include "gui/app/command_line.h"
 
 static void initQrc() {
     Q_INIT_RESOURCE(app);
@@ -64,11 +69,17 @@ QString manualPath() {
             continue;
         const QString out = target + source.mid(QStringLiteral(":/manual").size());
         QDir().mkpath(QFileInfo(out).absolutePath());
-        QFile::remove(out);
-        if (!QFile::copy(source, out))
+        QFile in(source);
+        if (!in.open(QIODevice::ReadOnly))
             return {};
-        QFile::setPermissions(out, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                       QFile::ReadOther);
+        const QByteArray bytes = in.readAll();
+        const auto failure = writeOutputFile(
+            encodeLocalPath(out).toStdString(), {}, [&bytes](const OutputSink& sink, std::string*) {
+                return sink(
+                    std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+            });
+        if (failure)
+            return {};
     }
     const QString index = target + QStringLiteral("/index.html");
     return QFileInfo::exists(index) ? index : QString();

@@ -196,4 +196,64 @@ TEST(SameFile, SameDeviceAndInodeAlsoThroughLinks) {
     }
 }
 
+TEST(WriteOutputFile, RefusesInputsAndUnwritableTargetsBeforeProducing) {
+    TempDir dir;
+    const std::string in = dir.file("in"), earlier = dir.file("earlier"),
+                      locked = dir.file("locked");
+    writeAll(in, "input");
+    writeAll(earlier, "earlier");
+    writeAll(locked, "locked");
+    ::chmod(locked.c_str(), 0444);
+    std::filesystem::create_directory(dir.file("sub"));
+    std::filesystem::create_symlink(in, dir.file("soft"));
+    std::filesystem::create_hard_link(in, dir.file("hard"));
+    // Root may write any file, as the system lets it; anyone else is refused a read-only one.
+    const bool root = ::geteuid() == 0;
+    const struct {
+        std::string target;
+        bool producerFails;
+        const char* error; // nullptr: written
+    } cases[] = {
+        {dir.file("new"), false, nullptr},
+        {dir.file("soft"), false, "it is the input file"},
+        {dir.file("hard"), false, "it is the input file"},
+        {dir.file("sub/../in"), false, "it is the input file"},
+        {dir.file("nosub/../in"), false, "it is the input file"},
+        {dir.path().string(), false, "Is a directory"},
+        {dir.file("no/such/folder/x"), false, "No such file or directory"},
+        {locked, false, root ? nullptr : "Permission denied"},
+        {earlier, true, "the producer's reason"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        const std::string before =
+            std::filesystem::exists(c.target) && !std::filesystem::is_directory(c.target)
+                ? readAll(c.target)
+                : "";
+        bool produced = false;
+        const auto failure =
+            writeOutputFile(c.target, {in}, [&](const OutputSink& sink, std::string* error) {
+                produced = true;
+                if (c.producerFails) {
+                    sink("half");
+                    *error = "the producer's reason";
+                    return false;
+                }
+                return sink("new content");
+            });
+        if (!c.error) {
+            EXPECT_FALSE(failure.has_value()) << (failure ? failure->message : "");
+            EXPECT_EQ(readAll(c.target), "new content");
+            continue;
+        }
+        ASSERT_TRUE(failure);
+        EXPECT_NE(failure->message.find(c.error), std::string::npos) << failure->message;
+        EXPECT_EQ(produced, c.producerFails) << "produced before the target was checked";
+        if (!before.empty()) {
+            EXPECT_EQ(readAll(c.target), before);
+        }
+    }
+    EXPECT_EQ(readAll(in), "input");
+}
+
 } // namespace

@@ -130,6 +130,11 @@ TEST(Recording, FastSamplingIntervalIsTheFloatNearestQuarterHundredth) {
     auto slow = makeRecording({1}, {2026, 12, 7, 5, 15, 2}, 3600);
     EXPECT_EQ(slow.effectiveInterval(), 3600.0f);
     EXPECT_EQ(slow.intervalText(), "3600");
+    // "%d" of the 32-bit field: the top half of the unsigned range reads negative.
+    for (const auto& [interval, text] :
+         {std::pair{0xFFFFFFFFu, "-1"}, std::pair{0x80000000u, "-2147483648"},
+          std::pair{0x7FFFFFFFu, "2147483647"}})
+        EXPECT_EQ(makeRecording({1}, {2026, 12, 7, 5, 15, 2}, interval).intervalText(), text);
 }
 
 TEST(Recording, NewDocumentHasTwoSecondIntervalAndCreationTime) {
@@ -150,50 +155,55 @@ TEST(StartTime, RejectsFieldsOutsideTheirRanges) {
     ScopedTimeZone tz("UTC");
     const test_support::StartFields good{2026, 12, 7, 5, 15, 2};
     EXPECT_EQ(startTime(makeRecording({}, good)), 1796620502);
+    // Years have four digits at most, as ISO 8601 writes them.
+    EXPECT_EQ(startTime(makeRecording({}, {1, 1, 1, 0, 0, 0})), -62135596800);
+    EXPECT_EQ(startTime(makeRecording({}, {9999, 12, 31, 23, 59, 59})), 253402300799);
+    EXPECT_TRUE(startTime(makeRecording({}, {1899, 12, 7, 5, 15, 2})).has_value());
     const test_support::StartFields bad[] = {
-        {1899, 12, 7, 5, 15, 2}, {2026, 0, 7, 5, 15, 2},   {2026, 13, 7, 5, 15, 2},
-        {2026, 12, 0, 5, 15, 2}, {2026, 12, 32, 5, 15, 2}, {2026, 12, 7, 24, 15, 2},
-        {2026, 12, 7, 5, 60, 2}, {2026, 12, 7, 5, 15, 60}, {0, 0, 0, 255, 255, 255},
+        {0, 12, 7, 5, 15, 2},          {-1, 12, 7, 5, 15, 2},    {10000, 1, 1, 0, 0, 0},
+        {2147483600, 12, 7, 5, 15, 3}, {2026, 0, 7, 5, 15, 2},   {2026, 13, 7, 5, 15, 2},
+        {2026, 12, 0, 5, 15, 2},       {2026, 12, 32, 5, 15, 2}, {2026, 12, 7, 24, 15, 2},
+        {2026, 12, 7, 5, 60, 2},       {2026, 12, 7, 5, 15, 60}, {0, 0, 0, 255, 255, 255},
     };
     for (const auto& f : bad) {
-        SCOPED_TRACE(f.year * 10000 + f.month * 100 + f.day);
+        SCOPED_TRACE(std::to_string(f.year) + "-" + std::to_string(f.month) + "-" +
+                     std::to_string(f.day));
         EXPECT_FALSE(startTime(makeRecording({}, f)).has_value());
     }
 }
 
 TEST(StartTime, AYearWhoseSamplesRunPastTheCalendarIsInvalid) {
-    // A start near the largest year: a later sample's year would not fit the calendar
-    // fields, so the start counts as unbuildable and nothing formats such times.
+    // A start near the last year: a later sample's year would have five digits, so the start
+    // counts as unbuildable and nothing formats such times.
     ScopedTimeZone tz("UTC");
-    const std::int32_t top = std::numeric_limits<std::int32_t>::max();
     const struct {
         test_support::StartFields start;
         std::uint32_t interval;
         std::size_t samples;
         bool valid;
     } cases[] = {
-        {{top, 12, 31, 23, 59, 58}, 1, 2, true},
-        {{top, 12, 31, 23, 59, 58}, 1, 3, false},
-        {{top - 100, 1, 1, 0, 0, 0}, 0xFFFFFFFFu, 2, false},
-        {{2026, 12, 7, 5, 15, 2}, 0xFFFFFFFFu, 1000, true},
+        {{9999, 12, 31, 23, 59, 58}, 1, 2, true},
+        {{9999, 12, 31, 23, 59, 58}, 1, 3, false},
+        {{2026, 12, 7, 5, 15, 2}, 0xFFFFFFFFu, 2, true},
+        {{2026, 12, 7, 5, 15, 2}, 0xFFFFFFFFu, 60, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.start.year) + " x" + std::to_string(c.samples));
         auto rec = makeRecording(std::vector<std::uint16_t>(c.samples, 1), c.start, c.interval);
         EXPECT_EQ(startTime(rec).has_value(), c.valid);
     }
-    // Times beyond the calendar never break down into fields.
-    const auto last = *startTime(makeRecording({}, {top, 12, 31, 23, 59, 59}));
-    EXPECT_TRUE(breakDownLocal(last).valid);
-    EXPECT_FALSE(breakDownLocal(last + 1).valid);
+    // Times beyond the int years never break down into fields.
     EXPECT_FALSE(breakDownLocal(std::numeric_limits<std::int64_t>::max()).valid);
     // Sample arithmetic saturates instead of overflowing.
     const auto rec = makeRecording({}, {2026, 12, 7, 5, 15, 2}, 0xFFFFFFFFu);
-    EXPECT_EQ(sampleTime(rec, last, std::numeric_limits<std::int32_t>::max()),
+    const auto last = *startTime(makeRecording({}, {9999, 12, 31, 23, 59, 59}));
+    EXPECT_EQ(sampleTime(rec, std::numeric_limits<std::int64_t>::max() - 5,
+                         std::numeric_limits<std::int32_t>::max()),
               "00-00-0,-01:-01:-01");
     EXPECT_EQ(extremeTime(rec, std::numeric_limits<std::int64_t>::max() - 5,
                           std::numeric_limits<std::int32_t>::max()),
               "00-00-0,-01:-01:-01");
+    EXPECT_EQ(sampleTime(rec, last, 0), "31-12-9999,23:59:59");
 }
 
 TEST(SampleTime, FastSamplingCrossesTheSecondAtSample400) {

@@ -135,6 +135,12 @@ TEST_F(TextFiles, OverRangeFollowsTheRawSampleInEveryUnitAndFormat) {
                                                    "0,2026-12-07T05:15:02+00:00,1968.70,ft/min\r\n"
                                                    "1,2026-12-07T05:15:03+00:00,OL,ft/min\r\n"
                                                    "2,2026-12-07T05:15:04+00:00,393.74,ft/min\r\n");
+    // ISO 8601 years have four digits; the day-month-year texts print the year as it is.
+    const auto early = makeRecording({1000}, {12, 3, 4, 5, 6, 7});
+    EXPECT_EQ(render(renderCsvExport, early, 0, 710),
+              "Index,Time,Value,Unit\r\n0,0012-03-04T05:06:07+00:00,1.00,V\r\n");
+    EXPECT_EQ(splitCrLf(render(renderTextDataFile, early, 0, 710))[1],
+              "StartTime: 04-03-12,05:06:07");
 }
 
 TEST_F(TextFiles, LargeRecordingsUseTheValueTableWithTheSameText) {

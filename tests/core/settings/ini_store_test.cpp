@@ -204,6 +204,31 @@ TEST(IniStore, ReadingWhatWasWrittenGivesTheSameText) {
     }
 }
 
+TEST(IniStore, OnePairOfEnclosingQuotesIsNotPartOfTheValue) {
+    const struct {
+        const char* line;
+        const char* text;
+        std::int32_t number;
+    } cases[] = {
+        {R"(K="Lab 1")", "Lab 1", 0}, {R"(K="3")", "3", 3},       {R"(K='-4x')", "-4x", -4},
+        {R"(K=  "7"  )", "7", 7},     {R"(K=""x"")", "\"x\"", 0}, {R"(K="")", "", 99},
+        {R"(K=")", "\"", 0},          {R"(K="a')", "\"a'", 0},    {R"(K=a "b")", "a \"b\"", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        IniStore ini;
+        ini.loadFromString(std::string("[S]\n") + c.line + "\n");
+        EXPECT_EQ(ini.getString("S", "K", "default"), c.text);
+        EXPECT_EQ(ini.getInt("S", "K", 99), c.number);
+        // What is written reads back as it was set, quotes and all.
+        IniStore again;
+        again.setString("S", "K", c.text);
+        IniStore reread;
+        reread.loadFromString(again.toString());
+        EXPECT_EQ(reread.getString("S", "K", "default"), c.text);
+    }
+}
+
 TEST(IniStore, MixedLineEndsSurviveASave) {
     IniStore ini;
     ini.loadFromString("[S]\nA=1\r\nB=2\n");
