@@ -22,6 +22,7 @@
 #include "core/plot/plot_layout.h"
 #include "core/plot/plot_scene.h"
 #include "core/settings/ini_store.h"
+#include "render/headless.h"
 #include "render/plot_image.h"
 
 namespace quillmark::cli {
@@ -71,12 +72,7 @@ int usageError(const std::string& why) {
 // Qt needs an application object for fonts; with no display it draws on the offscreen
 // platform, so the command also runs over ssh and in CI.
 void startGui() {
-    const auto set = [](const char* name) {
-        const char* v = std::getenv(name);
-        return v && *v;
-    };
-    if (!set("QT_QPA_PLATFORM") && !set("DISPLAY") && !set("WAYLAND_DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    useOffscreenWithoutDisplay();
     // Qt's own warnings (a missing runtime folder, font lookups) are not this command's
     // business; its failures come back as errors.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
