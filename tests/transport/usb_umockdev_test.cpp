@@ -304,7 +304,7 @@ TEST_F(UsbBackend, DownloadsTwoPagesAndEndsWholePacketWritesWithAZeroLengthPacke
     Recording rec;
     DownloadOptions options;
     options.pageWaitMs = 0;
-    ASSERT_EQ(downloadRecording(link, rec, options), DownloadResult::Success);
+    ASSERT_EQ(downloadRecording(link, rec, options).result, DownloadResult::Success);
     ASSERT_EQ(rec.sampleCount, 4096);
     for (int k = 0; k < 4096; ++k)
         ASSERT_EQ(rec.samples[static_cast<std::size_t>(k)], k);
@@ -393,7 +393,7 @@ TEST_F(UsbBackend, UnplugInTheMiddleOfADownloadIsAReadFailure) {
     rec.sampleCount = 3;
     DownloadOptions options;
     options.pageWaitMs = 0;
-    EXPECT_EQ(downloadRecording(link, rec, options), DownloadResult::ReadFailure);
+    EXPECT_EQ(downloadRecording(link, rec, options).result, DownloadResult::ReadFailure);
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(rec.samples, (std::vector<std::uint16_t>{7, 8, 9}));
     // The vanished device is a status of its own, not a timeout.

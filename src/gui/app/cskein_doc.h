@@ -2,6 +2,7 @@
 // The document: owns the one Recording and carries out the file commands on it.
 #include <QObject>
 #include <QString>
+#include <memory>
 
 #include "core/data/recording.h"
 #include "gui/app/file_folders.h"
@@ -11,6 +12,7 @@ class QWidget;
 namespace quillmark {
 
 class CSkeinView;
+class LoggerChooser;
 class VendorUsb;
 
 class CSkeinDoc : public QObject {
@@ -19,6 +21,7 @@ public:
     enum class SaveOutcome { Saved, NothingToSave, Cancelled, Failed };
 
     explicit CSkeinDoc(QObject* parent = nullptr);
+    ~CSkeinDoc() override;
 
     Recording& recording() { return recording_; }
     const Recording& recording() const { return recording_; }
@@ -31,7 +34,7 @@ public:
     // Parent of the file dialogs and message boxes.
     void setWindow(QWidget* window) { window_ = window; }
     // The logger backend the dialogs talk through; null leaves the logger commands off.
-    void setVendor(VendorUsb* usb) { usb_ = usb; }
+    void setVendor(VendorUsb* usb);
     bool hasLogger() const { return usb_ != nullptr; }
 
     // New: forget the path and the title; the Recording stays as it is.
@@ -67,6 +70,8 @@ private:
     CSkeinView* view_ = nullptr;
     QWidget* window_ = nullptr;
     VendorUsb* usb_ = nullptr;
+    // Which of several loggers the logger dialogs talk to.
+    std::unique_ptr<LoggerChooser> chooser_;
 };
 
 // A save-file dialog with the given filter and default suffix, preset to `suggestedName` in the
