@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
@@ -284,6 +285,89 @@ TEST(Download, FailuresBeforeTheDataAreReadFailures) {
         usb.vanishAfterReadBytes = 3 + 10;
         Recording rec = previousRecording();
         EXPECT_EQ(runDownload(usb, rec).result, DownloadResult::ReadFailure);
+        expectSameRecording(rec, previousRecording());
+    }
+}
+
+// Each way a transfer can fail keeps the fixed message and says, as its detail, which step
+// failed and why. The logger holds 65 blocks: page 1 of 64 blocks, page 2 of one.
+TEST(Download, EveryFaultSaysWhichStepFailedAndWhy) {
+    using F = FakeVendorUsb::TransferFault;
+    using Op = FakeVendorUsb::Op;
+    const struct {
+        const char* name;
+        std::function<void(FakeVendorUsb&)> fault;
+        const char* cause;
+    } cases[] = {
+        {"no logger", [](FakeVendorUsb& u) { u.present = false; },
+         "opening the logger: no logger found"},
+        {"enable request stalls",
+         [](FakeVendorUsb& u) {
+             u.failingOpens = {1};
+             u.failingOpenStatus = VendorUsb::kPipeStalled;
+             u.backendStep = "the bridge's enable request";
+         },
+         "opening the logger: the bridge's enable request: endpoint stalled"},
+        {"header request times out",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Write, 1, VendorUsb::kWriteTimedOut};
+         },
+         "sending the header request: timed out after 1 s, nothing sent"},
+        {"babble on the header reply",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 1, VendorUsb::kOverflow};
+         },
+         "reading the reply to the header request: babble (the logger sent more than was "
+         "asked for)"},
+        {"short header block",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 2, VendorUsb::kReadTimedOut, 31};
+         },
+         "reading the header block: timed out after 3 s with only 31 of 64 bytes"},
+        {"page stalls",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 4, VendorUsb::kPipeStalled};
+         },
+         "reading page 1 of 2: endpoint stalled"},
+        {"short page",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 6, VendorUsb::kReadTimedOut, 31};
+         },
+         "reading page 2 of 2: timed out after 60 s with only 31 of 64 bytes"},
+        {"unplugged during a page",
+         [](FakeVendorUsb& u) { u.vanishAfterReadBytes = 3 + 64 + 3 + 1000; },
+         "reading page 1 of 2: the logger was unplugged after 1000 of 4096 bytes"},
+        {"page reply never comes",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 5, VendorUsb::kReadTimedOut};
+         },
+         "reading the reply to the request for page 2 of 2: timed out after 3 s, nothing "
+         "arrived"},
+        {"page request fails",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Write, 3, VendorUsb::kWriteError};
+         },
+         "sending the request for page 2 of 2: input/output error"},
+        {"interrupted",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 4, VendorUsb::kCancelled, 100};
+         },
+         "reading page 1 of 2: interrupted after 100 of 4096 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeVendorUsb usb;
+        MemoryLogger logger;
+        logger.attach(usb);
+        logger.storedBytes = 65 * 64;
+        logger.setRecordedPoints(65 * 32);
+        c.fault(usb);
+        Recording rec = previousRecording();
+        const DownloadRun run = runDownload(usb, rec);
+        ASSERT_EQ(run.result, DownloadResult::ReadFailure);
+        EXPECT_EQ(downloadMessage(run.outcome),
+                  (DialogMessage{"Failed reading data from the datalogger.", "Quillmark",
+                                 MessageIcon::None, c.cause}));
         expectSameRecording(rec, previousRecording());
     }
 }
