@@ -36,7 +36,7 @@ std::optional<LinkFault> awaitAcknowledge(LoggerLink& link, const UploadOptions&
             fault.asked = 1;
             fault.done = 0;
             fault.timeoutMs = static_cast<std::uint32_t>(
-                std::chrono::duration_cast<std::chrono::milliseconds>(now() - start).count());
+                std::chrono::round<std::chrono::seconds>(now() - start).count() * 1000);
             return fault;
         }
     }
