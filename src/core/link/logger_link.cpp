@@ -126,8 +126,7 @@ std::string partial(const LinkFault& f, const char* lead) {
     return text;
 }
 
-} // namespace
-
+// The reason alone, from the status and the transfer's numbers: "endpoint stalled".
 std::string vendorStatusReason(const LinkFault& f) {
     const bool open = f.op == LinkFault::Op::Open;
     switch (f.status) {
@@ -171,6 +170,8 @@ std::string vendorStatusReason(const LinkFault& f) {
     std::snprintf(text, sizeof text, "status 0x%02X", f.status);
     return text;
 }
+
+} // namespace
 
 std::string linkFaultText(const LinkFault& f) {
     std::string text = f.step.empty() ? std::string() : f.step + ": ";

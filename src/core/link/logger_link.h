@@ -33,8 +33,6 @@ struct LinkFault {
 };
 // "reading page 3 of 5: timed out after 60 s with only 31 of 4096 bytes".
 std::string linkFaultText(const LinkFault& fault);
-// The reason alone, for a status and the transfer's numbers: "endpoint stalled".
-std::string vendorStatusReason(const LinkFault& fault);
 
 class LoggerLink {
 public:
