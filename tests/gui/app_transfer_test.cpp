@@ -114,7 +114,7 @@ private:
 };
 
 // Two loggers on the bus with the simulator behind both; it notes which one each open reached
-// and can make every read stall.
+// and can make every read stall. Its header claims more samples than it holds.
 class TwoLoggers : public VendorUsb {
 public:
     Status openDevice(std::uint32_t deviceIndex, Handle& handle) override {
@@ -158,7 +158,11 @@ public:
     std::atomic<bool> stall_{false};
 
 private:
-    sim::SimulatedLogger sim_;
+    sim::SimulatedLogger sim_{[] {
+        sim::SimOptions options;
+        options.badRecordedPoints = 99999;
+        return options;
+    }()};
     std::mutex mutex_;
     std::vector<Device> present_{{"1:1", ""}, {"1:2", "B"}};
     QStringList opened_;
@@ -349,11 +353,15 @@ private slots:
             d->accept();
         });
         bool downloaded = false;
+        QString result;
         whenModal<CDlgDownload>(
             [&](CDlgDownload* dlg) {
                 connectedThen(dlg);
                 dlg->downloadButton()->click();
                 QTRY_VERIFY_WITH_TIMEOUT(!dlg->busy(), 10000);
+                result = dlg->messageLabel()->text();
+                QLabel* line = dlg->messageLabel();
+                QTRY_VERIFY(line->height() >= line->heightForWidth(line->width())); // not clipped
                 dlg->viewButton()->click();
             },
             &downloaded, 10000);
@@ -361,7 +369,11 @@ private slots:
         QVERIFY(question->seen);
         QCOMPARE(offered, (QStringList{QStringLiteral("1:1"), QStringLiteral("1:2, serial B")}));
         QVERIFY(downloaded);
-        QVERIFY(app.document()->recording().sampleCount > 0);
+        // The count beyond the stored samples is cut, and the result line says so.
+        QCOMPARE(app.document()->recording().sampleCount, 600);
+        QCOMPARE(result, QStringLiteral("600 points finished! Press View to show graph, or Cancel "
+                                        "to exit.\nThe logger reported 99999 points but holds "
+                                        "only 600; the recording keeps those 600."));
 
         // Logger Setting: remembered, not asked again.
         question = whenModal<QInputDialog>([](QInputDialog* d) { d->reject(); }, nullptr, 300);
