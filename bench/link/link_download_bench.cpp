@@ -43,7 +43,7 @@ void BM_DownloadFullMemory(benchmark::State& state) {
         options.pageWaitMs = waitMs;
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
-        const DownloadResult result = downloadRecording(link, rec, options);
+        const DownloadResult result = downloadRecording(link, rec, options).result;
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         if (result != DownloadResult::Success || rec.sampleCount != 32000) {
             state.SkipWithError("download failed");

@@ -1,5 +1,6 @@
 #include "backend/logger_backend.h"
 
+#include "core/link/logger_choice.h"
 #include "sim/sim_detector.h"
 #include "sim/simulated_logger.h"
 #include "transport/socket_vendor_usb.h"
@@ -37,6 +38,12 @@ bool createLoggerBackend(const BackendChoice& choice, LoggerBackend& out, std::s
 bool createLoggerBackend(std::string_view text, LoggerBackend& out, std::string* error) {
     const std::optional<BackendChoice> choice = parseBackendChoice(text, error);
     return choice && createLoggerBackend(*choice, out, error);
+}
+
+void pinLogger(LoggerBackend& backend, const std::string& location) {
+    if (!backend.all)
+        backend.all = std::move(backend.vendor);
+    backend.vendor = std::make_unique<ChosenLogger>(*backend.all, location);
 }
 
 std::string openFailureAdvice(VendorUsb::Status status) {

@@ -15,7 +15,12 @@ namespace quillmark {
 struct LoggerBackend {
     std::unique_ptr<VendorUsb> vendor;
     std::unique_ptr<LoggerDetector> detector;
+    // Set once a logger is chosen: the backend itself, which `vendor` then wraps.
+    std::unique_ptr<VendorUsb> all;
 };
+
+// From now on device 0 of `backend.vendor` is the logger at `location`.
+void pinLogger(LoggerBackend& backend, const std::string& location);
 
 // False with a one-line reason for a choice this build cannot serve (usb without libusb).
 bool createLoggerBackend(const BackendChoice& choice, LoggerBackend& out,

@@ -1,5 +1,9 @@
 // quillmark-cli download -o FILE.smpq|- [--txt FILE.txt] [--xls FILE.xls]
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <thread>
 #include <unistd.h>
 
 #include "cli/backend_select.h"
@@ -40,15 +44,86 @@ CommandSyntax downloadSyntax() {
     return syntax;
 }
 
+std::atomic<bool> gInterrupted{false};
+
+extern "C" void onInterrupt(int) {
+    gInterrupted = true;
+}
+
+// While the download runs: tells the user when a page read keeps waiting, and turns Ctrl+C
+// into a cancelled transfer, so the exchange ends through its own steps and the link is
+// closed (the bridge hears its disable request) before the command exits.
+class DownloadWatch {
+public:
+    explicit DownloadWatch(VendorUsb& vendor) : vendor_(vendor) {
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previous_);
+        thread_ = std::thread([this] { watch(); });
+    }
+    ~DownloadWatch() {
+        done_ = true;
+        thread_.join();
+        sigaction(SIGINT, &previous_, nullptr);
+    }
+    DownloadWatch(const DownloadWatch&) = delete;
+    DownloadWatch& operator=(const DownloadWatch&) = delete;
+
+    void pageReadStarted(int page, int pages) {
+        page_ = page;
+        pages_ = pages;
+        since_ = Clock::now().time_since_epoch().count();
+    }
+    void pageReadEnded() { since_ = 0; }
+    bool interrupted() const { return gInterrupted; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::seconds kFirstNote{5};
+
+    void watch() {
+        std::int64_t toldFor = 0;
+        auto nextNote = kFirstNote;
+        while (!done_) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (gInterrupted)
+                vendor_.cancel();
+            const std::int64_t since = since_;
+            if (since == 0)
+                continue;
+            if (since != toldFor) {
+                toldFor = since;
+                nextNote = kFirstNote;
+            }
+            const auto waited = std::chrono::duration_cast<std::chrono::seconds>(
+                Clock::now() - Clock::time_point(Clock::duration(since)));
+            if (waited >= nextNote && !gInterrupted) {
+                std::fprintf(stderr, "\n%s\n", pageWaitNote(page_, pages_, waited).c_str());
+                nextNote += kFirstNote * 2;
+            }
+        }
+    }
+
+    VendorUsb& vendor_;
+    std::atomic<bool> done_{false};
+    std::atomic<int> page_{0};
+    std::atomic<int> pages_{0};
+    std::atomic<std::int64_t> since_{0};
+    struct sigaction previous_ {};
+    std::thread thread_;
+};
+
 int runDownload(const std::vector<std::string>& args) {
     const auto parsed = parseOptions(downloadSyntax(), args);
     if (!parsed)
         return kUsageExit;
     if (parsed->help()) {
         std::printf("Usage: quillmark-cli download -o FILE.smpq [--txt FILE.txt] [--xls FILE.xls]"
-                    " [--backend B]\n\n"
+                    " [--device D] [--backend B]\n\n"
                     "Reads the logger's memory and writes the recording file, and on request\n"
-                    "the text data file and the spreadsheet export; - for standard output.\n\n%s",
+                    "the text data file and the spreadsheet export; - for standard output.\n"
+                    "Ctrl+C stops a download that waits for the logger.\n\n%s",
                     kBackendHelp);
         return 0;
     }
@@ -84,24 +159,39 @@ int runDownload(const std::vector<std::string>& args) {
         std::fprintf(stderr, "quillmark-cli download: %s\n", error.c_str());
         return 2;
     }
+    if (const int rc = chooseDevice(args, backend, "download").exitCode)
+        return rc;
     deviceScan(*backend.detector);
 
     LoggerLink link(*backend.vendor);
     Recording rec;
     DownloadOptions options;
-    if (::isatty(STDERR_FILENO))
-        options.progress = drawBar;
-    const DownloadResult result = downloadRecording(link, rec, options);
-    if (const std::optional<DialogMessage> message = downloadMessage(result)) {
+    DownloadOutcome outcome;
+    {
+        DownloadWatch watch(*backend.vendor);
+        const bool bar = ::isatty(STDERR_FILENO);
+        options.progress = [&watch, bar](int position, int maximum) {
+            watch.pageReadEnded();
+            if (bar)
+                drawBar(position, maximum);
+        };
+        options.pageReadStarted = [&watch](int page, int pages) {
+            watch.pageReadStarted(page, pages);
+        };
+        outcome = downloadRecording(link, rec, options);
+        if (watch.interrupted() && outcome.result != DownloadResult::Success) {
+            if (const std::optional<DialogMessage> message = downloadMessage(outcome))
+                printMessage(*message);
+            return 128 + SIGINT;
+        }
+    }
+    if (const std::optional<DialogMessage> message = downloadMessage(outcome)) {
         printMessage(*message);
         explainOpenFailure(link.lastStatus());
         return 1;
     }
-    if (rec.recordedPoints() > rec.sampleCount)
-        std::fprintf(stderr,
-                     "quillmark-cli download: the logger reported %d points but sent only %d; "
-                     "keeping the %d that arrived\n",
-                     rec.recordedPoints(), rec.sampleCount, rec.sampleCount);
+    if (const std::string note = downloadCountNote(outcome, rec.sampleCount); !note.empty())
+        std::fprintf(stderr, "quillmark-cli download: %s\n", note.c_str());
     std::fprintf(toStdout ? stderr : stdout, "%d points finished!\n", rec.sampleCount);
 
     const std::int32_t model = loggerModel();

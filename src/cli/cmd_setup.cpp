@@ -24,7 +24,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: quillmark-cli setup [--mode manual|instant] [--points N] [--rate TEXT]\n"
     "                           [--flash-cycle 10|20|30] [--alarm-flash on|off]\n"
-    "                           [--low V] [--high V] [--unit N] [--backend B]\n\n"
+    "                           [--low V] [--high V] [--unit N] [--device D] [--backend B]\n\n"
     "Starts from the saved settings, applies the same rules as the settings dialog, writes\n"
     "the settings to the logger and saves them after the logger has taken them.\n\n"
     "  --mode           manual (press the logger's button to start) or instant\n"
@@ -190,6 +190,7 @@ int uploadSetup(VendorUsb& vendor, const LoggerSettings& settings) {
         uploadAndSaveSettings(link, settings, haveLocal ? &local : nullptr);
     if (outcome.result != UploadResult::Success) {
         std::fprintf(stderr, "%s\n", uploadStatusText(outcome.result));
+        printFault(outcome.fault);
         explainOpenFailure(link.lastStatus());
         return 1;
     }
@@ -225,6 +226,8 @@ int runSetup(const std::vector<std::string>& args) {
     std::string error;
     if (!selectBackend(args, backend, &error))
         return usageError(error);
+    if (const int rc = chooseDevice(args, backend, "setup").exitCode)
+        return rc;
     deviceScan(*backend.detector);
     const std::int32_t model = loggerModel();
 

@@ -14,6 +14,7 @@ set(QUILLMARK_CORE_SOURCES
   data/time_stamp.cpp
   link/backend_choice.cpp
   link/download.cpp
+  link/logger_choice.cpp
   link/logger_detector.cpp
   link/logger_link.cpp
   link/upload.cpp

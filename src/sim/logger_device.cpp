@@ -222,9 +222,10 @@ void LoggerDevice::takeSettings() {
 std::size_t LoggerDevice::take(std::uint8_t* out, std::size_t max) {
     std::lock_guard lock(mutex_);
     std::size_t n = std::min(max, output_.size());
-    if (options_.vanishAfterBytes >= 0)
-        n = std::min<std::size_t>(
-            n, static_cast<std::size_t>(std::max<long>(0, options_.vanishAfterBytes - sent_)));
+    for (const long limit : {options_.vanishAfterBytes, options_.stallAfterBytes})
+        if (limit >= 0)
+            n = std::min<std::size_t>(n,
+                                      static_cast<std::size_t>(std::max<long>(0, limit - sent_)));
     std::copy_n(output_.begin(), n, out);
     output_.erase(output_.begin(), output_.begin() + static_cast<long>(n));
     sent_ += static_cast<long>(n);

@@ -14,10 +14,11 @@
 namespace quillmark::sim {
 
 struct SimOptions {
-    double clockSpeed = 1.0;                       // simulated seconds per real second
-    long vanishAfterBytes = -1;                    // the logger disappears after sending this many
-    bool neverAcknowledge = false;                 // take the settings block but never send 0xFF
-    int junkBeforeAcknowledge = 0;                 // other bytes sent before the 0xFF
+    double clockSpeed = 1.0;       // simulated seconds per real second
+    long vanishAfterBytes = -1;    // the logger disappears after sending this many
+    long stallAfterBytes = -1;     // the logger stays but sends no more after this many
+    bool neverAcknowledge = false; // take the settings block but never send 0xFF
+    int junkBeforeAcknowledge = 0; // other bytes sent before the 0xFF
     std::optional<std::int32_t> badRecordedPoints; // reported instead of the real count
     bool demoRecording = true;                     // start with a recording in memory
 };

@@ -38,6 +38,7 @@ void usage(std::FILE* out) {
                       "  --speed X                 simulated seconds per real second (default 1)\n"
                       "  --empty                   start with an empty memory instead of the demo\n"
                       "  --vanish-after N          disappear after sending N bytes\n"
+                      "  --stall-after N           stay connected but send nothing after N bytes\n"
                       "  --never-ack               take the settings block but never acknowledge\n"
                       "  --junk-before-ack N       send N other bytes before the acknowledge\n"
                       "  --bad-recorded-points N   report N as the number of recorded samples\n"
@@ -80,6 +81,9 @@ int main(int argc, char** argv) {
             options.demoRecording = false;
         } else if (a == "--vanish-after" && hasValue && number(argv[i + 1], n) && n >= 0) {
             options.vanishAfterBytes = n;
+            ++i;
+        } else if (a == "--stall-after" && hasValue && number(argv[i + 1], n) && n >= 0) {
+            options.stallAfterBytes = n;
             ++i;
         } else if (a == "--never-ack") {
             options.neverAcknowledge = true;

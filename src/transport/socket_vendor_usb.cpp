@@ -26,6 +26,12 @@ int remainingMs(Clock::time_point deadline, bool forever) {
 
 // 0xFFFFFFFF is "no timeout", as the vendor library treats it.
 constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
+// A blocked transfer looks at the cancel flag this often.
+constexpr int kCancelSliceMs = 200;
+
+int slice(int wait) {
+    return wait < 0 || wait > kCancelSliceMs ? kCancelSliceMs : wait;
+}
 
 bool socketExists(const std::string& path) {
     struct stat st {};
@@ -62,6 +68,7 @@ VendorUsb::Status SocketVendorUsb::openDevice(std::uint32_t deviceIndex, Handle&
         return err == EACCES || err == EPERM ? kAccessDenied : kDeviceNotFound;
     }
     fd_ = fd;
+    cancelled_ = false;
     handle_ = nextHandle_++;
     handle = handle_;
     return kSuccess;
@@ -87,6 +94,8 @@ VendorUsb::Status SocketVendorUsb::read(Handle handle, std::uint8_t* buffer, std
     const bool forever = readMs == kInfinite;
     const auto deadline = Clock::now() + std::chrono::milliseconds(readMs);
     while (returned < count) {
+        if (cancelled_)
+            return kCancelled;
         const ssize_t r = ::recv(fd_, buffer + returned, count - returned, MSG_DONTWAIT);
         if (r > 0) {
             returned += static_cast<std::uint32_t>(r);
@@ -102,7 +111,7 @@ VendorUsb::Status SocketVendorUsb::read(Handle handle, std::uint8_t* buffer, std
         if (wait == 0)
             return kReadTimedOut;
         pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, wait) < 0 && errno != EINTR)
+        if (::poll(&p, 1, slice(wait)) < 0 && errno != EINTR)
             return kReadError;
     }
     return kSuccess;
@@ -118,6 +127,8 @@ VendorUsb::Status SocketVendorUsb::write(Handle handle, const std::uint8_t* buff
     const bool forever = writeMs == kInfinite;
     const auto deadline = Clock::now() + std::chrono::milliseconds(writeMs);
     while (written < count) {
+        if (cancelled_)
+            return kCancelled;
         const ssize_t w =
             ::send(fd_, buffer + written, count - written, MSG_DONTWAIT | MSG_NOSIGNAL);
         if (w > 0) {
@@ -134,7 +145,7 @@ VendorUsb::Status SocketVendorUsb::write(Handle handle, const std::uint8_t* buff
         if (wait == 0)
             return kWriteTimedOut;
         pollfd p{fd_, POLLOUT, 0};
-        if (::poll(&p, 1, wait) < 0 && errno != EINTR)
+        if (::poll(&p, 1, slice(wait)) < 0 && errno != EINTR)
             return kWriteError;
     }
     return kSuccess;

@@ -23,6 +23,7 @@ public:
                 std::uint32_t& returned) override;
     Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
                  std::uint32_t& written) override;
+    void cancel() override { cancelled_ = true; }
 
     const std::string& path() const { return path_; }
 
@@ -32,6 +33,7 @@ private:
     int fd_ = -1;
     Handle handle_ = kInvalidHandle;
     Handle nextHandle_ = 1;
+    std::atomic<bool> cancelled_{false};
 };
 
 // The socket path appearing counts as a logger arriving.

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 
 #include "core/link/wire_protocol.h"
 
@@ -28,15 +29,74 @@ unsigned libusbTimeout(std::uint32_t ms) {
     return ms == 0 ? 1 : ms;
 }
 
+// A blocked transfer looks at the cancel flag this often.
+constexpr unsigned kCancelSliceMs = 200;
+
 VendorUsb::Status transferStatus(int rc, VendorUsb::Status otherwise) {
     switch (rc) {
     case LIBUSB_ERROR_NO_DEVICE:
         return VendorUsb::kDeviceNotFound;
     case LIBUSB_ERROR_ACCESS:
         return VendorUsb::kAccessDenied;
+    case LIBUSB_ERROR_PIPE:
+        return VendorUsb::kPipeStalled;
+    case LIBUSB_ERROR_OVERFLOW:
+        return VendorUsb::kOverflow;
+    case LIBUSB_ERROR_BUSY:
+        return VendorUsb::kBusy;
+    case LIBUSB_ERROR_TIMEOUT:
+        return VendorUsb::kReadTimedOut;
     default:
         return otherwise;
     }
+}
+
+struct ListedDevice {
+    libusb_device* device;
+    VendorUsb::Device info;
+    int bus;
+    std::vector<int> ports;
+};
+
+// The kernel keeps the string descriptor of the serial number in sysfs, named after the
+// bus and port path ("1-3.2"), readable without opening the device.
+std::string sysfsSerial(int bus, const std::vector<int>& ports) {
+    if (ports.empty())
+        return {};
+    std::string name = std::to_string(bus) + "-";
+    for (std::size_t i = 0; i < ports.size(); ++i)
+        name += (i ? "." : "") + std::to_string(ports[i]);
+    std::ifstream in("/sys/bus/usb/devices/" + name + "/serial");
+    std::string serial;
+    std::getline(in, serial);
+    while (!serial.empty() && std::isspace(static_cast<unsigned char>(serial.back())))
+        serial.pop_back();
+    return serial;
+}
+
+// The matching devices of `list`, ordered by bus and port path so that numbering does not
+// depend on the order the system happens to enumerate them in.
+std::vector<ListedDevice> matchingDevices(libusb_device** list, ssize_t n,
+                                          const std::vector<UsbId>& ids) {
+    std::vector<ListedDevice> found;
+    for (ssize_t i = 0; i < n; ++i) {
+        libusb_device_descriptor d{};
+        if (libusb_get_device_descriptor(list[i], &d) != 0 || !matches(ids, d))
+            continue;
+        ListedDevice entry{list[i], {}, libusb_get_bus_number(list[i]), {}};
+        std::uint8_t ports[8] = {};
+        const int depth = libusb_get_port_numbers(list[i], ports, sizeof ports);
+        for (int k = 0; k < depth; ++k)
+            entry.ports.push_back(ports[k]);
+        entry.info.location = usbLocation(entry.bus, entry.ports);
+        if (d.iSerialNumber != 0)
+            entry.info.serial = sysfsSerial(entry.bus, entry.ports);
+        found.push_back(std::move(entry));
+    }
+    std::stable_sort(found.begin(), found.end(), [](const ListedDevice& a, const ListedDevice& b) {
+        return a.bus != b.bus ? a.bus < b.bus : a.ports < b.ports;
+    });
+    return found;
 }
 
 } // namespace
@@ -67,6 +127,13 @@ std::vector<UsbId> parseUsbIds(const std::string& text) {
     return ids;
 }
 
+std::string usbLocation(int bus, const std::vector<int>& ports) {
+    std::string text = std::to_string(bus) + ":";
+    for (std::size_t i = 0; i < ports.size(); ++i)
+        text += (i ? "." : "") + std::to_string(ports[i]);
+    return text;
+}
+
 std::vector<UsbId> configuredUsbIds() {
     if (const char* env = std::getenv("QUILLMARK_USB_IDS")) {
         auto ids = parseUsbIds(env);
@@ -90,9 +157,38 @@ UsbVendorUsb::~UsbVendorUsb() {
         libusb_exit(ctx_);
 }
 
+bool UsbVendorUsb::listDevices(std::vector<Device>& out) {
+    out.clear();
+    if (!ctx_)
+        return true; // no libusb: no logger, but this backend does list
+    libusb_device** list = nullptr;
+    const ssize_t n = libusb_get_device_list(ctx_, &list);
+    if (n < 0)
+        return true;
+    for (ListedDevice& entry : matchingDevices(list, n, ids_))
+        out.push_back(std::move(entry.info));
+    libusb_free_device_list(list, 1);
+    return true;
+}
+
+void UsbVendorUsb::noteStep(const char* step) {
+    std::lock_guard lock(stepMutex_);
+    failedStep_ = step;
+}
+
+std::string UsbVendorUsb::failedStep() const {
+    std::lock_guard lock(stepMutex_);
+    return failedStep_;
+}
+
+void UsbVendorUsb::cancel() {
+    cancelled_ = true;
+}
+
 VendorUsb::Status UsbVendorUsb::openDevice(std::uint32_t deviceIndex, Handle& handle) {
     std::lock_guard lock(mutex_);
     handle = kInvalidHandle;
+    noteStep("");
     if (!ctx_)
         return kDeviceNotFound;
     if (device_)
@@ -102,57 +198,79 @@ VendorUsb::Status UsbVendorUsb::openDevice(std::uint32_t deviceIndex, Handle& ha
     const ssize_t n = libusb_get_device_list(ctx_, &list);
     if (n < 0)
         return kDeviceNotFound;
-    libusb_device* found = nullptr;
-    std::uint32_t seen = 0;
-    for (ssize_t i = 0; i < n && !found; ++i) {
-        libusb_device_descriptor d{};
-        if (libusb_get_device_descriptor(list[i], &d) == 0 && matches(ids_, d) &&
-            seen++ == deviceIndex)
-            found = list[i];
-    }
+    const std::vector<ListedDevice> found = matchingDevices(list, n, ids_);
+    const Status status =
+        deviceIndex < found.size() ? openFound(found[deviceIndex].device) : kDeviceNotFound;
+    libusb_free_device_list(list, 1);
+    if (status == kSuccess)
+        handle = handle_;
+    return status;
+}
+
+VendorUsb::Status UsbVendorUsb::openDeviceAt(const std::string& location, Handle& handle) {
+    std::lock_guard lock(mutex_);
+    handle = kInvalidHandle;
+    noteStep("");
+    if (!ctx_)
+        return kDeviceNotFound;
+    if (device_)
+        return kIoFailed;
+    libusb_device** list = nullptr;
+    const ssize_t n = libusb_get_device_list(ctx_, &list);
+    if (n < 0)
+        return kDeviceNotFound;
     Status status = kDeviceNotFound;
+    for (const ListedDevice& entry : matchingDevices(list, n, ids_))
+        if (entry.info.location == location) {
+            status = openFound(entry.device);
+            break;
+        }
+    libusb_free_device_list(list, 1);
+    if (status == kSuccess)
+        handle = handle_;
+    return status;
+}
+
+// Opens, claims and enables the bridge; on success the device is ours and handle_ is set.
+VendorUsb::Status UsbVendorUsb::openFound(libusb_device* found) {
     libusb_device_handle* dev = nullptr;
-    if (found) {
-        const int rc = libusb_open(found, &dev);
-        status = rc == 0 ? kSuccess : transferStatus(rc, kDeviceNotFound);
-        if (rc == 0) {
-            // Endpoints from the descriptor of interface 0, alternate setting 0.
-            libusb_config_descriptor* config = nullptr;
-            if (libusb_get_active_config_descriptor(found, &config) == 0) {
-                for (int i = 0; i < config->bNumInterfaces; ++i) {
-                    const libusb_interface& itf = config->interface[i];
-                    if (itf.num_altsetting < 1 ||
-                        itf.altsetting[0].bInterfaceNumber != wire::kInterfaceNumber)
-                        continue;
-                    const libusb_interface_descriptor& alt = itf.altsetting[0];
-                    for (int e = 0; e < alt.bNumEndpoints; ++e) {
-                        const libusb_endpoint_descriptor& ep = alt.endpoint[e];
-                        if ((ep.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK) !=
-                            LIBUSB_TRANSFER_TYPE_BULK)
-                            continue;
-                        const std::uint16_t size = ep.wMaxPacketSize ? ep.wMaxPacketSize : 64;
-                        if (ep.bEndpointAddress & LIBUSB_ENDPOINT_IN) {
-                            endpointIn_ = ep.bEndpointAddress;
-                            packetIn_ = size;
-                        } else {
-                            endpointOut_ = ep.bEndpointAddress;
-                            packetOut_ = size;
-                        }
-                    }
+    const int rc = libusb_open(found, &dev);
+    if (rc != 0) {
+        noteStep("opening the USB device");
+        return transferStatus(rc, kDeviceNotFound);
+    }
+    // Endpoints from the descriptor of interface 0, alternate setting 0.
+    libusb_config_descriptor* config = nullptr;
+    if (libusb_get_active_config_descriptor(found, &config) == 0) {
+        for (int i = 0; i < config->bNumInterfaces; ++i) {
+            const libusb_interface& itf = config->interface[i];
+            if (itf.num_altsetting < 1 ||
+                itf.altsetting[0].bInterfaceNumber != wire::kInterfaceNumber)
+                continue;
+            const libusb_interface_descriptor& alt = itf.altsetting[0];
+            for (int e = 0; e < alt.bNumEndpoints; ++e) {
+                const libusb_endpoint_descriptor& ep = alt.endpoint[e];
+                if ((ep.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK) != LIBUSB_TRANSFER_TYPE_BULK)
+                    continue;
+                const std::uint16_t size = ep.wMaxPacketSize ? ep.wMaxPacketSize : 64;
+                if (ep.bEndpointAddress & LIBUSB_ENDPOINT_IN) {
+                    endpointIn_ = ep.bEndpointAddress;
+                    packetIn_ = size;
+                } else {
+                    endpointOut_ = ep.bEndpointAddress;
+                    packetOut_ = size;
                 }
-                libusb_free_config_descriptor(config);
             }
         }
+        libusb_free_config_descriptor(config);
     }
-    libusb_free_device_list(list, 1);
-    if (status != kSuccess)
-        return status;
 
     // The kernel's serial driver may have bound the same ids.
     libusb_set_auto_detach_kernel_driver(dev, 1);
     const int claim = libusb_claim_interface(dev, wire::kInterfaceNumber);
     if (claim != 0) {
         libusb_close(dev);
+        noteStep("claiming interface 0");
         return transferStatus(claim, kIoFailed);
     }
     // Flush (its failure does not matter), then enable the bridge.
@@ -164,12 +282,13 @@ VendorUsb::Status UsbVendorUsb::openDevice(std::uint32_t deviceIndex, Handle& ha
     if (enable < 0) {
         libusb_release_interface(dev, wire::kInterfaceNumber);
         libusb_close(dev);
+        noteStep("the bridge's enable request");
         return transferStatus(enable, kIoFailed);
     }
     device_ = dev;
     leftover_.clear();
+    cancelled_ = false;
     handle_ = nextHandle_++;
-    handle = handle_;
     return kSuccess;
 }
 
@@ -197,6 +316,7 @@ VendorUsb::Status UsbVendorUsb::read(Handle handle, std::uint8_t* buffer, std::u
                                      std::uint32_t& returned) {
     std::lock_guard lock(mutex_);
     returned = 0;
+    noteStep("");
     if (!device_ || handle != handle_)
         return kInvalidHandleStatus;
 
@@ -211,14 +331,17 @@ VendorUsb::Status UsbVendorUsb::read(Handle handle, std::uint8_t* buffer, std::u
     const auto deadline = Clock::now() + std::chrono::milliseconds(readMs);
     std::vector<std::uint8_t> chunk;
     while (returned < count) {
-        unsigned timeout = libusbTimeout(readMs);
+        if (cancelled_)
+            return kCancelled;
+        // The wait goes in slices, so cancel() is seen while the logger keeps quiet.
+        unsigned timeout = kCancelSliceMs;
         if (!forever) {
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
                     .count();
             if (left <= 0 && readMs != 0)
                 return kReadTimedOut;
-            timeout = left > 0 ? static_cast<unsigned>(left) : 1;
+            timeout = left > 0 ? std::min(static_cast<unsigned>(left), kCancelSliceMs) : 1;
         }
         // Whole packets, so the device never sends more than the buffer holds.
         const std::uint32_t need = count - returned;
@@ -234,7 +357,9 @@ VendorUsb::Status UsbVendorUsb::read(Handle handle, std::uint8_t* buffer, std::u
         if (rc == LIBUSB_ERROR_TIMEOUT) {
             if (returned == count)
                 break;
-            return kReadTimedOut;
+            if (readMs == 0)
+                return kReadTimedOut;
+            continue; // the deadline above decides
         }
         if (rc == LIBUSB_ERROR_PIPE)
             libusb_clear_halt(device_, endpointIn_);
@@ -250,8 +375,11 @@ VendorUsb::Status UsbVendorUsb::write(Handle handle, const std::uint8_t* buffer,
                                       std::uint32_t count, std::uint32_t& written) {
     std::lock_guard lock(mutex_);
     written = 0;
+    noteStep("");
     if (!device_ || handle != handle_)
         return kInvalidHandleStatus;
+    if (cancelled_)
+        return kCancelled;
     const unsigned timeout = libusbTimeout(writeTimeout());
     int sent = 0;
     int rc = libusb_bulk_transfer(device_, endpointOut_, const_cast<std::uint8_t*>(buffer),
@@ -268,6 +396,8 @@ VendorUsb::Status UsbVendorUsb::write(Handle handle, const std::uint8_t* buffer,
         int zero = 0;
         std::uint8_t dummy = 0;
         rc = libusb_bulk_transfer(device_, endpointOut_, &dummy, 0, &zero, timeout);
+        if (rc != 0)
+            noteStep("the zero-length packet after it");
         if (rc == LIBUSB_ERROR_TIMEOUT)
             return kWriteTimedOut;
         if (rc != 0)

@@ -13,6 +13,7 @@
 #include "core/link/vendor_usb.h"
 
 struct libusb_context;
+struct libusb_device;
 struct libusb_device_handle;
 
 namespace quillmark::transport {
@@ -45,9 +46,17 @@ public:
                 std::uint32_t& returned) override;
     Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
                  std::uint32_t& written) override;
+    // Loggers by bus and port path, the order openDevice numbers them; the serial number is
+    // the kernel's copy of the bridge's (no device is opened to list).
+    bool listDevices(std::vector<Device>& out) override;
+    Status openDeviceAt(const std::string& location, Handle& handle) override;
+    std::string failedStep() const override;
+    void cancel() override;
 
 private:
     void closeLocked();
+    Status openFound(libusb_device* found);
+    void noteStep(const char* step);
 
     std::vector<UsbId> ids_;
     libusb_context* ctx_ = nullptr;
@@ -60,7 +69,13 @@ private:
     std::uint16_t packetIn_ = 64;
     std::uint16_t packetOut_ = 64;
     std::vector<std::uint8_t> leftover_;
+    std::atomic<bool> cancelled_{false};
+    mutable std::mutex stepMutex_;
+    std::string failedStep_;
 };
+
+// "BUS:PORTPATH" from a bus number and the port numbers from the root down: "1:3.2".
+std::string usbLocation(int bus, const std::vector<int>& ports);
 
 // Arrivals through libusb hotplug on an event thread, or, where hotplug is missing,
 // a scan of the bus once a second.

@@ -54,10 +54,12 @@ check "400 Hz refusal message" grep -q '^Please select other points!$' "$tmp/err
 "$cli" setup --mode instant --backend "socket:$tmp/none" 2>"$tmp/err"; rc=$?
 check "no logger exits 1" test $rc -eq 1
 check "no logger message" grep -qx 'Connecting fault. Ensure logger inserted and try again.' "$tmp/err"
+check "no logger cause on the next line" test "$(sed -n 2p "$tmp/err")" = 'opening the logger: no logger found'
 start_sim noack.sock --never-ack
 "$cli" setup --mode instant --backend "socket:$tmp/noack.sock" 2>"$tmp/err"; rc=$?
 check "no acknowledge exits 1" test $rc -eq 1
 check "no acknowledge message" grep -qx 'Failed writing data to the datalogger.' "$tmp/err"
+check "no acknowledge cause" grep -qE '^waiting for the acknowledge byte: timed out after 1[0-9] s, nothing arrived$' "$tmp/err"
 check "settings file unchanged after refusals and faults" cmp -s "$ini" "$tmp/before.ini"
 "$cli" setup --points 77 --backend "$b" 2>/dev/null; rc=$?
 check "points outside the table exit 2" test $rc -eq 2

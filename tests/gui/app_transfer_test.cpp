@@ -3,8 +3,10 @@
 // nothing.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -109,6 +111,61 @@ private:
     std::atomic<int> holders_{0};
     std::atomic<int> opens_{0};
     std::atomic<bool> overlapped_{false};
+};
+
+// Two loggers on the bus with the simulator behind both; it notes which one each open reached
+// and can make every read stall. Its header claims more samples than it holds.
+class TwoLoggers : public VendorUsb {
+public:
+    Status openDevice(std::uint32_t deviceIndex, Handle& handle) override {
+        const std::lock_guard lock(mutex_);
+        handle = kInvalidHandle;
+        if (deviceIndex >= present_.size())
+            return kDeviceNotFound;
+        opened_ << QString::fromStdString(present_[deviceIndex].location);
+        return sim_.openDevice(0, handle);
+    }
+    Status closeDevice(Handle handle) override { return sim_.closeDevice(handle); }
+    Status read(Handle handle, std::uint8_t* buffer, std::uint32_t count,
+                std::uint32_t& returned) override {
+        returned = 0;
+        return stall_ ? kPipeStalled : sim_.read(handle, buffer, count, returned);
+    }
+    Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
+                 std::uint32_t& written) override {
+        return sim_.write(handle, buffer, count, written);
+    }
+    Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override {
+        return sim_.setTimeouts(readMs, writeMs);
+    }
+    Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) override {
+        return sim_.getTimeouts(readMs, writeMs);
+    }
+    bool listDevices(std::vector<Device>& out) override {
+        const std::lock_guard lock(mutex_);
+        out = present_;
+        return true;
+    }
+
+    void plug(std::vector<Device> present) {
+        const std::lock_guard lock(mutex_);
+        present_ = std::move(present);
+    }
+    QStringList opened() {
+        const std::lock_guard lock(mutex_);
+        return opened_;
+    }
+    std::atomic<bool> stall_{false};
+
+private:
+    sim::SimulatedLogger sim_{[] {
+        sim::SimOptions options;
+        options.badRecordedPoints = 99999;
+        return options;
+    }()};
+    std::mutex mutex_;
+    std::vector<Device> present_{{"1:1", ""}, {"1:2", "B"}};
+    QStringList opened_;
 };
 
 struct GatedApp {
@@ -275,6 +332,98 @@ private slots:
             QCOMPARE(box->text, QStringLiteral("Datalogger is running..."));
             QCOMPARE(ini.getInt("K52R_DATASET", "SAMPLEPOINTS", -1), 5); // as set before Setup
         }
+    }
+
+    void severalLoggersAreAskedForOnceAndRememberedWhilePlugged() {
+        auto owned = std::make_unique<TwoLoggers>();
+        TwoLoggers* two = owned.get();
+        CSkeinApp app;
+        app.setBackend(std::move(owned), std::make_unique<sim::SimDetector>());
+        QVERIFY(app.initInstance(parseCommandLine({QStringLiteral("quillmark")})));
+        CMainFrame* frame = app.mainFrame();
+        const auto connectedThen = [](QDialog* dlg) {
+            QTRY_COMPARE_WITH_TIMEOUT(dlg->windowTitle(), QStringLiteral("Connected"), 4000);
+        };
+
+        // Asked in a list; the download dialog then talks to the chosen one only.
+        QStringList offered;
+        auto question = whenModal<QInputDialog>([&](QInputDialog* d) {
+            offered = d->comboBoxItems();
+            d->setTextValue(offered.value(1));
+            d->accept();
+        });
+        bool downloaded = false;
+        QString result;
+        whenModal<CDlgDownload>(
+            [&](CDlgDownload* dlg) {
+                connectedThen(dlg);
+                dlg->downloadButton()->click();
+                QTRY_VERIFY_WITH_TIMEOUT(!dlg->busy(), 10000);
+                result = dlg->messageLabel()->text();
+                QLabel* line = dlg->messageLabel();
+                QTRY_VERIFY(line->height() >= line->heightForWidth(line->width())); // not clipped
+                dlg->viewButton()->click();
+            },
+            &downloaded, 10000);
+        frame->action(ID_DATA_DOWNLOAD)->trigger();
+        QVERIFY(question->seen);
+        QCOMPARE(offered, (QStringList{QStringLiteral("1:1"), QStringLiteral("1:2, serial B")}));
+        QVERIFY(downloaded);
+        // The count beyond the stored samples is cut, and the result line says so.
+        QCOMPARE(app.document()->recording().sampleCount, 600);
+        QCOMPARE(result, QStringLiteral("600 points finished! Press View to show graph, or Cancel "
+                                        "to exit.\nThe logger reported 99999 points but holds "
+                                        "only 600; the recording keeps those 600."));
+
+        // Logger Setting: remembered, not asked again.
+        question = whenModal<QInputDialog>([](QInputDialog* d) { d->reject(); }, nullptr, 300);
+        bool setting = false;
+        whenModal<CDlgSetting>(
+            [&](CDlgSetting* dlg) {
+                connectedThen(dlg);
+                dlg->reject();
+            },
+            &setting, 5000);
+        frame->action(ID_LOGGER_SETTING)->trigger();
+        QVERIFY(setting);
+        QTRY_VERIFY(question->over);
+        QVERIFY(!question->seen);
+        QCOMPARE(two->opened(), QStringList(3, QStringLiteral("1:2"))); // two probes, a download
+
+        // A failure's box keeps its fixed text and shows what failed as its details.
+        two->stall_ = true;
+        QString text, details;
+        whenModal<CDlgDownload>([&](CDlgDownload* dlg) {
+            connectedThen(dlg);
+            whenModal<QMessageBox>(
+                [&](QMessageBox* box) {
+                    text = box->text();
+                    details = box->detailedText();
+                    box->accept();
+                },
+                nullptr, 10000);
+            dlg->downloadButton()->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!details.isEmpty(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!dlg->busy(), 10000);
+            dlg->reject();
+        });
+        frame->action(ID_DATA_DOWNLOAD)->trigger();
+        QCOMPARE(text, QStringLiteral("Failed reading data from the datalogger."));
+        QCOMPARE(details,
+                 QStringLiteral("reading the reply to the header request: endpoint stalled"));
+
+        // Once the chosen logger is unplugged the choice is gone: asked again.
+        two->plug({{"1:1", ""}, {"1:3", ""}});
+        question = whenModal<QInputDialog>([&](QInputDialog* d) {
+            offered = d->comboBoxItems();
+            d->reject();
+        });
+        const int opens = static_cast<int>(two->opened().size());
+        frame->action(ID_DATA_DOWNLOAD)->trigger();
+        QVERIFY(question->seen);
+        QCOMPARE(offered, (QStringList{QStringLiteral("1:1"), QStringLiteral("1:3")}));
+        QCOMPARE(two->opened().size(), opens);     // cancelled: no dialog, nothing opened
+        app.document()->recording() = Recording{}; // nothing to save at exit
     }
 
     void destroyingADialogMidTransferWaitsForTheWorker() {

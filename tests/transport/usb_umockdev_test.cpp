@@ -15,11 +15,13 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "core/common/byte_order.h"
 #include "core/link/download.h"
+#include "core/link/logger_choice.h"
 #include "core/link/logger_link.h"
 #include "transport/usb_vendor_usb.h"
 
@@ -43,6 +45,8 @@ public:
     std::vector<Bytes> outTransfers; // one entry per bulk OUT URB (empty: zero-length packet)
     std::function<void(FakeBridge&, const Bytes&)> onOut; // the logger's behaviour
     long unplugAfterInBytes = -1;
+    int inError = 0;     // the next IN transfer ends with this errno (-EPIPE: stall)
+    int enableError = 0; // the enable request ends with this errno
 
     // Queues a response as the bridge sends it: 64-byte packets, a short last packet or,
     // after a whole number of packets, a zero-length one.
@@ -75,6 +79,10 @@ void completeIn(FakeBridge& b) {
     if (b.unplugged) {
         urb->actual_length = 0;
         urb->status = -ENODEV;
+    } else if (b.inError != 0) {
+        urb->actual_length = 0;
+        urb->status = b.inError;
+        b.inError = 0;
     } else {
         if (b.inPackets.empty())
             return;
@@ -147,10 +155,12 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer user)
             umockdev_ioctl_data_unref(buffer);
         }
         if (urb->type == USBDEVFS_URB_TYPE_CONTROL) {
-            b.controls.push_back(
-                {data[0], data[1], getU16LE(data.data() + 2), getU16LE(data.data() + 4)});
+            const ControlRequest control{data[0], data[1], getU16LE(data.data() + 2),
+                                         getU16LE(data.data() + 4)};
+            b.controls.push_back(control);
+            const bool enable = control.request == 0x02 && control.value == 0x0002;
             urb->actual_length = urb->buffer_length;
-            urb->status = 0;
+            urb->status = enable ? b.enableError : 0;
             b.done.push_back(urbData);
         } else if (urb->endpoint & 0x80) {
             b.pendingIn = urbData;
@@ -201,29 +211,39 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer user)
     }
 }
 
-// Device descriptor 10C4:EA61; one configuration with vendor interface 0 and bulk
-// endpoints 0x81 (IN) and 0x01 (OUT) of 64 bytes.
-constexpr const char* kBridgeDevice = "P: /devices/usb1\n"
-                                      "N: bus/usb/001/001\n"
-                                      "E: SUBSYSTEM=usb\n"
-                                      "E: DRIVER=usb\n"
-                                      "E: BUSNUM=001\n"
-                                      "E: DEVNUM=001\n"
-                                      "E: DEVNAME=/dev/bus/usb/001/001\n"
-                                      "E: DEVTYPE=usb_device\n"
-                                      "A: bConfigurationValue=1\\n\n"
-                                      "A: busnum=1\\n\n"
-                                      "A: devnum=1\\n\n"
-                                      "A: speed=12\\n\n"
-                                      "H: descriptors="
-                                      "120100020000004"
-                                      "0c41061ea000101020301"
-                                      "09022000010100803209040000"
-                                      "02ff000002"
-                                      "0705810240"
-                                      "0000"
-                                      "0705010240"
-                                      "0000\n";
+// Device descriptor 10C4:EA61 (serial number string 3); one configuration with vendor
+// interface 0 and bulk endpoints 0x81 (IN) and 0x01 (OUT) of 64 bytes. It sits on port
+// `port` of bus 1 as device `devnum`.
+std::string bridgeDevice(int devnum, int port, const char* serial) {
+    const std::string dev = "00" + std::to_string(devnum);
+    std::string text = "P: /devices/usb1/1-" + std::to_string(port) + "\n" + "N: bus/usb/001/" +
+                       dev +
+                       "\n"
+                       "E: SUBSYSTEM=usb\n"
+                       "E: DRIVER=usb\n"
+                       "E: BUSNUM=001\n"
+                       "E: DEVNUM=" +
+                       dev + "\nE: DEVNAME=/dev/bus/usb/001/" + dev +
+                       "\n"
+                       "E: DEVTYPE=usb_device\n"
+                       "A: bConfigurationValue=1\\n\n"
+                       "A: busnum=1\\n\n"
+                       "A: devnum=" +
+                       std::to_string(devnum) +
+                       "\\n\n"
+                       "A: speed=12\\n\n";
+    if (serial)
+        text += std::string("A: serial=") + serial + "\\n\n";
+    return text + "H: descriptors="
+                  "120100020000004"
+                  "0c41061ea000101020301"
+                  "09022000010100803209040000"
+                  "02ff000002"
+                  "0705810240"
+                  "0000"
+                  "0705010240"
+                  "0000\n";
+}
 
 class UsbBackend : public ::testing::Test {
 protected:
@@ -237,15 +257,26 @@ protected:
     }
     void TearDown() override {
         usb_.reset();
+        for (UMockdevIoctlBase* h : extraHandlers_)
+            g_object_unref(h);
         if (handler_)
             g_object_unref(handler_);
         if (testbed_)
             g_object_unref(testbed_);
     }
-    void plugIn() {
-        ASSERT_TRUE(
-            umockdev_testbed_attach_ioctl(testbed_, "/dev/bus/usb/001/001", handler_, nullptr));
-        ASSERT_TRUE(umockdev_testbed_add_from_string(testbed_, kBridgeDevice, nullptr));
+    void plugIn() { plugIn(handler_, 2, 1, "QM0001"); }
+    // A further bridge answered by `handler` (made with bridgeHandler).
+    void plugIn(UMockdevIoctlBase* handler, int devnum, int port, const char* serial) {
+        const std::string node = "/dev/bus/usb/001/00" + std::to_string(devnum);
+        ASSERT_TRUE(umockdev_testbed_attach_ioctl(testbed_, node.c_str(), handler, nullptr));
+        ASSERT_TRUE(umockdev_testbed_add_from_string(
+            testbed_, bridgeDevice(devnum, port, serial).c_str(), nullptr));
+    }
+    UMockdevIoctlBase* bridgeHandler(FakeBridge& bridge) {
+        UMockdevIoctlBase* handler = umockdev_ioctl_base_new();
+        g_signal_connect_after(handler, "handle-ioctl", G_CALLBACK(onIoctl), &bridge);
+        extraHandlers_.push_back(handler);
+        return handler;
     }
     UsbVendorUsb& usb() {
         if (!usb_)
@@ -261,6 +292,7 @@ protected:
     UMockdevIoctlBase* handler_ = nullptr;
     FakeBridge bridge_;
     std::unique_ptr<UsbVendorUsb> usb_;
+    std::vector<UMockdevIoctlBase*> extraHandlers_;
 };
 
 constexpr ControlRequest kFlush{0x40, 0x00, 0xFFFF, 0};
@@ -304,7 +336,7 @@ TEST_F(UsbBackend, DownloadsTwoPagesAndEndsWholePacketWritesWithAZeroLengthPacke
     Recording rec;
     DownloadOptions options;
     options.pageWaitMs = 0;
-    ASSERT_EQ(downloadRecording(link, rec, options), DownloadResult::Success);
+    ASSERT_EQ(downloadRecording(link, rec, options).result, DownloadResult::Success);
     ASSERT_EQ(rec.sampleCount, 4096);
     for (int k = 0; k < 4096; ++k)
         ASSERT_EQ(rec.samples[static_cast<std::size_t>(k)], k);
@@ -393,11 +425,107 @@ TEST_F(UsbBackend, UnplugInTheMiddleOfADownloadIsAReadFailure) {
     rec.sampleCount = 3;
     DownloadOptions options;
     options.pageWaitMs = 0;
-    EXPECT_EQ(downloadRecording(link, rec, options), DownloadResult::ReadFailure);
+    EXPECT_EQ(downloadRecording(link, rec, options).result, DownloadResult::ReadFailure);
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(rec.samples, (std::vector<std::uint16_t>{7, 8, 9}));
     // The vanished device is a status of its own, not a timeout.
     EXPECT_EQ(link.lastTransferStatus(), VendorUsb::kDeviceNotFound);
+}
+
+TEST_F(UsbBackend, SeveralLoggersAreListedByPortAndOnlyTheChosenOneIsOpened) {
+    FakeBridge second;
+    plugIn(bridgeHandler(second), 3, 4, nullptr);
+    plugIn(); // port 1, serial QM0001
+    std::vector<VendorUsb::Device> list;
+    ASSERT_TRUE(usb().listDevices(list));
+    EXPECT_EQ(list, (std::vector<VendorUsb::Device>{{"1:1", "QM0001"}, {"1:4", ""}}));
+    EXPECT_EQ(selectLogger(usb(), "").kind, LoggerSelection::Kind::Several);
+    EXPECT_EQ(selectLogger(usb(), "QM0001").device.location, "1:1");
+
+    ChosenLogger chosen(usb(), "1:4");
+    LoggerLink link(chosen);
+    ASSERT_TRUE(link.probe());
+    EXPECT_TRUE(locked([](FakeBridge& b) { return b.controls.empty(); }));
+    {
+        std::lock_guard lock(gMutex);
+        EXPECT_EQ(second.controls, (std::vector<ControlRequest>{kFlush, kEnable, kDisable}));
+    }
+    ChosenLogger absent(usb(), "1:2");
+    LoggerLink absentLink(absent);
+    EXPECT_FALSE(absentLink.probe());
+    EXPECT_EQ(linkFaultText(absentLink.faultAt("opening the logger")),
+              "opening the logger: no logger found");
+}
+
+TEST_F(UsbBackend, AStalledEnableRequestSaysSo) {
+    bridge_.enableError = -EPIPE;
+    plugIn();
+    LoggerLink link(usb());
+    EXPECT_FALSE(link.probe());
+    EXPECT_EQ(linkFaultText(link.faultAt("opening the logger")),
+              "opening the logger: the bridge's enable request: endpoint stalled");
+    EXPECT_EQ(locked([](FakeBridge& b) { return b.controls.back(); }), kEnable);
+}
+
+TEST_F(UsbBackend, EveryReadFaultSaysWhatHappened) {
+    const struct {
+        const char* name;
+        std::function<void(FakeBridge&)> fault;
+        VendorUsb::Status status;
+        const char* cause;
+    } cases[] = {
+        {"stall", [](FakeBridge& b) { b.inError = -EPIPE; }, VendorUsb::kPipeStalled,
+         "reading: endpoint stalled"},
+        {"babble", [](FakeBridge& b) { b.inError = -EOVERFLOW; }, VendorUsb::kOverflow,
+         "reading: babble (the logger sent more than was asked for)"},
+        {"short page", [](FakeBridge& b) { b.packet(Bytes(31, 0x5A)); }, VendorUsb::kReadTimedOut,
+         "reading: timed out after 0.3 s with only 31 of 64 bytes"},
+        {"silence", [](FakeBridge&) {}, VendorUsb::kReadTimedOut,
+         "reading: timed out after 0.3 s, nothing arrived"},
+        {"unplug", [](FakeBridge& b) { b.unplugged = true; }, VendorUsb::kDeviceNotFound,
+         "reading: the logger was unplugged"},
+    };
+    plugIn();
+    LoggerLink link(usb());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(link.open());
+        locked([&c](FakeBridge& b) {
+            c.fault(b);
+            return 0;
+        });
+        std::uint8_t page[64] = {};
+        EXPECT_FALSE(link.read(page, 64, 300));
+        EXPECT_EQ(link.lastTransferStatus(), c.status);
+        EXPECT_EQ(linkFaultText(link.faultAt("reading")), c.cause);
+        link.close();
+    }
+}
+
+TEST_F(UsbBackend, CancelEndsAWaitingReadAndCloseStillDisablesTheBridge) {
+    plugIn();
+    LoggerLink link(usb());
+    ASSERT_TRUE(link.open());
+    std::thread stopper([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        usb_->cancel();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::uint8_t> page(4096);
+    EXPECT_FALSE(link.read(page.data(), 4096, 60000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    stopper.join();
+    EXPECT_EQ(link.lastTransferStatus(), VendorUsb::kCancelled);
+    link.close();
+    EXPECT_EQ(locked([](FakeBridge& b) { return b.controls.back(); }), kDisable);
+    // The next opening starts afresh.
+    ASSERT_TRUE(link.open());
+    locked([](FakeBridge& b) {
+        b.packet({0x42});
+        return 0;
+    });
+    EXPECT_TRUE(link.read(page.data(), 1, 1000));
+    EXPECT_EQ(page[0], 0x42);
 }
 
 TEST_F(UsbBackend, DetectorScansAndReportsAnArrival) {

@@ -15,6 +15,9 @@ struct DialogMessage {
     std::string text;
     std::string caption = kAppTitle;
     MessageIcon icon = MessageIcon::None;
+    // What lies behind a fixed text (which transfer failed and why): the box's details in the
+    // window, the line after the text on the terminal. Empty when there is nothing to add.
+    std::string detail = {};
 
     bool operator==(const DialogMessage&) const = default;
 };

@@ -24,6 +24,33 @@ std::optional<DialogMessage> downloadMessage(DownloadResult result) {
     return std::nullopt;
 }
 
+std::optional<DialogMessage> downloadMessage(const DownloadOutcome& outcome) {
+    std::optional<DialogMessage> message = downloadMessage(outcome.result);
+    if (message && outcome.fault)
+        message->detail = linkFaultText(*outcome.fault);
+    return message;
+}
+
+std::string downloadCountNote(const DownloadOutcome& outcome, std::int32_t sampleCount) {
+    if (outcome.result != DownloadResult::Success || !outcome.reportedPoints)
+        return {};
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "The logger reported %d points but holds only %d; the recording keeps those %d.",
+                  *outcome.reportedPoints, sampleCount, sampleCount);
+    return text;
+}
+
+std::string pageWaitNote(int page, int pages, std::chrono::seconds waited) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Still waiting for page %d of %d from the logger (%lld s of at most %u s); "
+                  "Ctrl+C stops.",
+                  page + 1, pages, static_cast<long long>(waited.count()),
+                  wire::kSampleReadTimeoutMs / 1000);
+    return text;
+}
+
 std::string downloadFinishedText(std::int32_t sampleCount) {
     char text[128];
     std::snprintf(text, sizeof text,
@@ -60,23 +87,33 @@ bool sendReadRequest(LoggerLink& link, std::uint8_t page, std::uint8_t blocks) {
     return link.write(request.data(), wire::kReadRequestSize);
 }
 
+// "page 3 of 5", counted from 1 as a user would.
+std::string pageName(int page, int pages) {
+    return "page " + std::to_string(page + 1) + " of " + std::to_string(pages);
+}
+
 // The body of the exchange with the link open; the caller closes it.
-DownloadResult exchange(LoggerLink& link, Recording& staged, const DownloadOptions& options) {
+DownloadOutcome exchange(LoggerLink& link, Recording& staged, const DownloadOptions& options) {
+    const auto failed = [&link](std::string step) {
+        DownloadOutcome outcome;
+        outcome.fault = link.faultAt(std::move(step));
+        return outcome;
+    };
     if (!sendReadRequest(link, wire::kHeaderPage, 1))
-        return DownloadResult::ReadFailure;
+        return failed("sending the header request");
 
     std::array<std::uint8_t, wire::kReplySize> reply{};
     if (!link.read(reply.data(), wire::kReplySize, wire::kShortReadTimeoutMs))
-        return DownloadResult::ReadFailure;
+        return failed("reading the reply to the header request");
     const std::uint32_t storedBytes = getU16LE(reply.data() + 1);
 
     staged.header.fill(0);
     if (!link.read(staged.header.data(), wire::kBlockSize, wire::kShortReadTimeoutMs))
-        return DownloadResult::ReadFailure;
+        return failed("reading the header block");
 
     const DownloadPlan plan = downloadPlan(storedBytes);
     if (plan.blocks == 0)
-        return DownloadResult::EmptyLogger;
+        return {DownloadResult::EmptyLogger, {}, {}};
 
     std::vector<std::uint8_t> staging(static_cast<std::size_t>(plan.blocks) * wire::kBlockSize);
     const int pages = static_cast<int>(plan.pages);
@@ -91,10 +128,10 @@ DownloadResult exchange(LoggerLink& link, Recording& staged, const DownloadOptio
         remaining -= count;
         if (!sendReadRequest(link, static_cast<std::uint8_t>(page),
                              static_cast<std::uint8_t>(count)))
-            return DownloadResult::ReadFailure;
+            return failed("sending the request for " + pageName(page, pages));
         std::array<std::uint8_t, wire::kReplySize> pageReply{};
         if (!link.read(pageReply.data(), wire::kReplySize, wire::kShortReadTimeoutMs))
-            return DownloadResult::ReadFailure;
+            return failed("reading the reply to the request for " + pageName(page, pages));
 
         std::uint8_t* place = staging.data() + static_cast<std::size_t>(page) * wire::kPageSize;
         const std::uint32_t bytes = count * wire::kBlockSize;
@@ -103,44 +140,55 @@ DownloadResult exchange(LoggerLink& link, Recording& staged, const DownloadOptio
             options.sleep(std::chrono::milliseconds(waitMs));
         else if (waitMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+        if (options.pageReadStarted)
+            options.pageReadStarted(page, pages);
         if (!link.read(place, bytes, wire::kSampleReadTimeoutMs))
-            return DownloadResult::ReadFailure;
+            return failed("reading " + pageName(page, pages));
         if (options.progress)
             options.progress(pages * wire::kProgressStartPerPage +
                                  wire::kProgressStepPerPage * (page + 1),
                              maximum);
     }
 
-    // The logger's count is trusted only within what was actually downloaded; a count that
-    // yields no samples is an empty memory, so nothing earlier gets replaced by nothing.
-    const std::int64_t capacity = static_cast<std::int64_t>(plan.blocks) * wire::kSamplesPerBlock;
-    std::int64_t points = getI32LE(staged.header.data() + block::kRecordedPoints);
-    if (points <= 0)
-        return DownloadResult::EmptyLogger;
-    points = std::min(points, capacity);
+    // The logger's count is trusted only within the sample bytes it says it holds: the rest
+    // of the last block is whatever its memory held before. A count that yields no samples
+    // is an empty memory, so nothing earlier gets replaced by nothing.
+    const std::int64_t stored = storedBytes / 2;
+    const std::int64_t reported = getI32LE(staged.header.data() + block::kRecordedPoints);
+    if (reported <= 0 || stored == 0)
+        return {DownloadResult::EmptyLogger, {}, {}};
+    DownloadOutcome outcome{DownloadResult::Success, {}, {}};
+    std::int64_t points = reported;
+    if (reported > stored) {
+        points = stored;
+        outcome.reportedPoints = static_cast<std::int32_t>(reported);
+    }
 
     staged.sampleCount = static_cast<std::int32_t>(points);
     staged.samples.resize(static_cast<std::size_t>(points));
     for (std::size_t k = 0; k < staged.samples.size(); ++k)
         staged.samples[k] = getU16LE(staging.data() + 2 * k);
-    return DownloadResult::Success;
+    return outcome;
 }
 
 } // namespace
 
-DownloadResult downloadRecording(LoggerLink& link, Recording& target,
-                                 const DownloadOptions& options) {
-    if (!link.open())
-        return DownloadResult::ReadFailure;
+DownloadOutcome downloadRecording(LoggerLink& link, Recording& target,
+                                  const DownloadOptions& options) {
+    if (!link.open()) {
+        DownloadOutcome failed;
+        failed.fault = link.faultAt("opening the logger");
+        return failed;
+    }
     Recording staged;
     staged.unitIndex = target.unitIndex;
-    const DownloadResult result = exchange(link, staged, options);
+    const DownloadOutcome outcome = exchange(link, staged, options);
     link.close();
-    if (result != DownloadResult::Success)
-        return result;
+    if (outcome.result != DownloadResult::Success)
+        return outcome;
     computeStatistics(staged);
     target = std::move(staged);
-    return result;
+    return outcome;
 }
 
 } // namespace quillmark

@@ -19,9 +19,25 @@ enum class DownloadResult {
     EmptyLogger, // the logger holds no sample bytes
 };
 
+// How a download ended, as data for the front ends.
+struct DownloadOutcome {
+    DownloadResult result = DownloadResult::ReadFailure;
+    // ReadFailure only: the step that failed and why.
+    std::optional<LinkFault> fault;
+    // Success only: the header's recorded-points count when it was more than the logger
+    // holds, so the recording was cut to the stored samples.
+    std::optional<std::int32_t> reportedPoints;
+};
+
 // The message box of an outcome that brought no new recording; none for Success (the dialog
-// then shows downloadFinishedText instead).
+// then shows downloadFinishedText instead). A read failure carries the fault as its detail.
+std::optional<DialogMessage> downloadMessage(const DownloadOutcome& outcome);
 std::optional<DialogMessage> downloadMessage(DownloadResult result);
+// After Success with a cut count: "The logger reported 99999 points but holds only 600; the
+// recording keeps those 600." Empty otherwise.
+std::string downloadCountNote(const DownloadOutcome& outcome, std::int32_t sampleCount);
+// While a sample page read waits: "Still waiting for page 2 of 5 (10 s of at most 60 s)...".
+std::string pageWaitNote(int page, int pages, std::chrono::seconds waited);
 // "%d points finished! Press View to show graph, or Cancel to exit."
 std::string downloadFinishedText(std::int32_t sampleCount);
 // View pressed while the recording holds no samples.
@@ -36,6 +52,9 @@ struct DownloadOptions {
     int pageWaitMs = -1;
     // How the wait is spent; defaults to sleeping the calling thread.
     std::function<void(std::chrono::milliseconds)> sleep;
+    // Called on the downloading thread just before each sample page read (page from 0),
+    // which may wait up to 60 s; the next progress call says it is over.
+    std::function<void(int page, int pages)> pageReadStarted;
 };
 
 // 1000 ms, unless QUILLMARK_PAGE_WAIT_MS holds a whole number of milliseconds (tests only).
@@ -53,8 +72,10 @@ DownloadPlan downloadPlan(std::uint32_t storedBytes);
 // the read): a window program runs it on a worker thread, downloads into a Recording of its
 // own and hands that to the document on the GUI thread; `progress` runs on the worker.
 // The target recording is replaced (header, samples, count, statistics) only on Success;
-// after a failure or an empty logger it is exactly what it was.
-DownloadResult downloadRecording(LoggerLink& link, Recording& target,
-                                 const DownloadOptions& options = {});
+// after a failure or an empty logger it is exactly what it was. The sample count is the
+// header's recorded points, cut to the samples the logger says it holds (N / 2): what lies
+// beyond them on the last page is stale memory, never samples.
+DownloadOutcome downloadRecording(LoggerLink& link, Recording& target,
+                                  const DownloadOptions& options = {});
 
 } // namespace quillmark

@@ -10,22 +10,35 @@ constexpr char kConnectingFaultText[] = "Connecting fault. Ensure logger inserte
 constexpr char kWriteFaultText[] = "Failed writing data to the datalogger.";
 constexpr char kStatusInformationCaption[] = "Status Information";
 
+constexpr char kAcknowledgeStep[] = "waiting for the acknowledge byte";
+
 // Reads single bytes until the acknowledge byte arrives. Other bytes and timed-out reads
 // lead to the next read; a read failing for any other reason means the device is gone
 // and ends the wait at once, as does the total bound.
-bool awaitAcknowledge(LoggerLink& link, const UploadOptions& options) {
+std::optional<LinkFault> awaitAcknowledge(LoggerLink& link, const UploadOptions& options) {
     const auto now = [&] { return options.now ? options.now() : std::chrono::steady_clock::now(); };
-    const auto deadline = now() + options.acknowledgeWait;
+    const auto start = now();
+    const auto deadline = start + options.acknowledgeWait;
     for (;;) {
         std::uint8_t byte = 0;
         std::uint32_t got = 0;
         const bool ok = link.read(&byte, 1, wire::kShortReadTimeoutMs, &got);
         if (ok && got == 1 && byte == wire::kAcknowledge)
-            return true;
+            return std::nullopt;
         if (!ok && link.lastTransferStatus() != VendorUsb::kReadTimedOut)
-            return false;
-        if (now() >= deadline)
-            return false;
+            return link.faultAt(kAcknowledgeStep);
+        if (now() >= deadline) {
+            // Given up: the whole wait is the timeout that passed, not the last read's.
+            LinkFault fault = link.faultAt(kAcknowledgeStep);
+            fault.op = LinkFault::Op::Read;
+            fault.status = VendorUsb::kReadTimedOut;
+            fault.backendStep.clear();
+            fault.asked = 1;
+            fault.done = 0;
+            fault.timeoutMs = static_cast<std::uint32_t>(
+                std::chrono::round<std::chrono::seconds>(now() - start).count() * 1000);
+            return fault;
+        }
     }
 }
 
@@ -45,9 +58,12 @@ const char* uploadStatusText(UploadResult result) {
 
 std::optional<DialogMessage> uploadMessage(const UploadOutcome& outcome, std::int32_t startMode) {
     if (outcome.result != UploadResult::Success) {
-        if (outcome.showMessageBox)
-            return DialogMessage{uploadStatusText(outcome.result)};
-        return std::nullopt;
+        if (!outcome.showMessageBox)
+            return std::nullopt;
+        DialogMessage message{uploadStatusText(outcome.result)};
+        if (outcome.fault)
+            message.detail = linkFaultText(*outcome.fault);
+        return message;
     }
     if (startMode == kStartManual)
         return DialogMessage{
@@ -67,19 +83,32 @@ DialogMessage settingsNotSavedMessage(const std::string& reason) {
 UploadOutcome uploadSettings(LoggerLink& link, const HeaderBlock& block,
                              const UploadOptions& options) {
     if (!link.open())
-        return {UploadResult::ConnectionFault, false, {}};
+        return {UploadResult::ConnectionFault, false, {}, link.faultAt("opening the logger")};
     link.close();
     if (!link.open())
-        return {UploadResult::WriteFault, false, {}};
+        return {UploadResult::WriteFault, false, {}, link.faultAt("opening the logger again")};
 
+    std::optional<LinkFault> fault;
     std::uint32_t written = 0;
-    bool ok = link.write(wire::kWriteCommand.data(), wire::kWriteCommand.size(), &written) &&
-              written == wire::kWriteCommand.size();
-    ok = ok && link.write(block.data(), block.size());
-    ok = ok && awaitAcknowledge(link, options);
+    if (!link.write(wire::kWriteCommand.data(), wire::kWriteCommand.size(), &written)) {
+        fault = link.faultAt("sending the write command");
+    } else if (written != wire::kWriteCommand.size()) {
+        // Status 0, yet not every byte went: the numbers say how far it came.
+        fault = LinkFault{LinkFault::Op::Write,
+                          "sending the write command",
+                          {},
+                          VendorUsb::kSuccess,
+                          static_cast<std::uint32_t>(wire::kWriteCommand.size()),
+                          written,
+                          wire::kWriteTimeoutMs};
+    } else if (!link.write(block.data(), block.size())) {
+        fault = link.faultAt("sending the settings block");
+    } else {
+        fault = awaitAcknowledge(link, options);
+    }
     link.close();
-    if (!ok)
-        return {UploadResult::WriteFault, true, {}};
+    if (fault)
+        return {UploadResult::WriteFault, true, {}, std::move(fault)};
     return {};
 }
 

@@ -28,14 +28,17 @@ struct UploadOutcome {
     bool showMessageBox = false;
     // After Success only: why the settings could not be saved (empty when they were).
     std::string saveError;
+    // After a failure: the step that failed and why (the line under the fixed message).
+    std::optional<LinkFault> fault = {};
 
     bool operator==(const UploadOutcome&) const = default;
 };
 
 // The status-line text of a failed ending; empty for Success.
 const char* uploadStatusText(UploadResult result);
-// The message box that follows an upload: the write fault's when one is due, or after
-// Success how logging starts (under "Status Information"; none for Calibration).
+// The message box that follows an upload: the write fault's when one is due (with the fault
+// as its detail), or after Success how logging starts (under "Status Information"; none for
+// Calibration).
 std::optional<DialogMessage> uploadMessage(const UploadOutcome& outcome, std::int32_t startMode);
 // The logger has taken the settings, but the settings file could not be written.
 DialogMessage settingsNotSavedMessage(const std::string& reason);

@@ -3,6 +3,8 @@
 // Unix socket, simulated logger) offers exactly these, so nothing above can tell them apart.
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace quillmark {
 
@@ -24,8 +26,23 @@ public:
     static constexpr Status kWriteTimedOut = 0x0E;
     // The logger is present but this user may not open it (device permissions).
     static constexpr Status kAccessDenied = 0x20;
+    // The endpoint stalled (the device answered a transfer with STALL).
+    static constexpr Status kPipeStalled = 0x21;
+    // Babble: the device sent more than the transfer could take.
+    static constexpr Status kOverflow = 0x22;
+    // Another program holds the logger's interface.
+    static constexpr Status kBusy = 0x23;
+    // Ended by cancel() before it completed.
+    static constexpr Status kCancelled = 0x24;
     // No logger at that index, or it went away (unplugged, peer hung up).
     static constexpr Status kDeviceNotFound = 0xFF;
+
+    // One logger as a backend that can tell several apart lists it.
+    struct Device {
+        std::string location; // "BUS:PORTPATH", e.g. "1:3.2"
+        std::string serial;   // empty when the bridge has none
+        bool operator==(const Device&) const = default;
+    };
 
     virtual ~VendorUsb() = default;
 
@@ -41,7 +58,33 @@ public:
     // Timeouts in milliseconds, one setting for the whole process (not per handle).
     virtual Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) = 0;
     virtual Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) = 0;
+
+    // The loggers present, in the order openDevice numbers them. False for a backend that
+    // reaches one logger only and cannot list (it is always device 0).
+    virtual bool listDevices(std::vector<Device>& out) {
+        out.clear();
+        return false;
+    }
+    // Opens the logger listed at `location`; kDeviceNotFound when none is there.
+    virtual Status openDeviceAt(const std::string& location, Handle& handle);
+    // What the backend was doing inside its most recent failed operation, when that says more
+    // than the status ("the bridge's enable request"); empty otherwise.
+    virtual std::string failedStep() const { return {}; }
+    // Ends the transfer in progress, and every later one until the next open, with
+    // kCancelled. Safe from any thread; closing still works (and tells the bridge).
+    virtual void cancel() {}
 };
+
+inline VendorUsb::Status VendorUsb::openDeviceAt(const std::string& location, Handle& handle) {
+    std::vector<Device> devices;
+    handle = kInvalidHandle;
+    if (!listDevices(devices))
+        return kDeviceNotFound;
+    for (std::size_t i = 0; i < devices.size(); ++i)
+        if (devices[i].location == location)
+            return openDevice(static_cast<std::uint32_t>(i), handle);
+    return kDeviceNotFound;
+}
 
 // A backend whose timeouts are the plain process-wide pair every transfer reads.
 class VendorUsbWithTimeouts : public VendorUsb {

@@ -18,6 +18,7 @@
 #include "gui/app/app_resources.h"
 #include "gui/app/command_line.h"
 #include "gui/link/cdlg_download.h"
+#include "gui/link/logger_chooser.h"
 #include "gui/plot/cskein_view.h"
 #include "gui/settings/cdlg_setting.h"
 
@@ -101,6 +102,8 @@ QString askOpenFileName(QWidget* parent) {
 CSkeinDoc::CSkeinDoc(QObject* parent)
     : QObject(parent), recording_(newDocumentRecording(std::time(nullptr))),
       title_(kNewDocumentTitle) {}
+
+CSkeinDoc::~CSkeinDoc() = default;
 
 void CSkeinDoc::setPathAndTitle(const QString& path) {
     path_ = path;
@@ -215,11 +218,19 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onExportExcel() {
     return SaveOutcome::Saved;
 }
 
+void CSkeinDoc::setVendor(VendorUsb* usb) {
+    usb_ = usb;
+    chooser_ = usb ? std::make_unique<LoggerChooser>(*usb) : nullptr;
+}
+
 // The logger dialogs belong to the main window and go when they close, or with the window.
 void CSkeinDoc::onDataDownload() {
-    if (!usb_)
+    if (!chooser_)
         return;
-    auto* dialog = new CDlgDownload(recording_, *usb_, window_, window_);
+    VendorUsb* logger = chooser_->choose(window_);
+    if (!logger)
+        return;
+    auto* dialog = new CDlgDownload(recording_, *logger, window_, window_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     if (dialog->exec() == QDialog::Accepted) {
         unsavedDownload_ = true;
@@ -230,9 +241,12 @@ void CSkeinDoc::onDataDownload() {
 }
 
 void CSkeinDoc::onLoggerSetting() {
-    if (!usb_)
+    if (!chooser_)
         return;
-    auto* dialog = new CDlgSetting(*usb_, loggerModel(), window_);
+    VendorUsb* logger = chooser_->choose(window_);
+    if (!logger)
+        return;
+    auto* dialog = new CDlgSetting(*logger, loggerModel(), window_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->exec();
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "core/data/recording.h"
 #include "gui/app/file_folders.h"
@@ -12,6 +13,7 @@ class QWidget;
 namespace quillmark {
 
 class CSkeinView;
+class LoggerChooser;
 class VendorUsb;
 
 class CSkeinDoc : public QObject {
@@ -20,6 +22,7 @@ public:
     enum class SaveOutcome { Saved, NothingToSave, Cancelled, Failed };
 
     explicit CSkeinDoc(QObject* parent = nullptr);
+    ~CSkeinDoc() override;
 
     Recording& recording() { return recording_; }
     const Recording& recording() const { return recording_; }
@@ -32,7 +35,7 @@ public:
     // Parent of the file dialogs and message boxes.
     void setWindow(QWidget* window) { window_ = window; }
     // The logger backend the dialogs talk through; null leaves the logger commands off.
-    void setVendor(VendorUsb* usb) { usb_ = usb; }
+    void setVendor(VendorUsb* usb);
     bool hasLogger() const { return usb_ != nullptr; }
 
     // New: forget the path and the title; the Recording stays as it is.
@@ -76,6 +79,8 @@ private:
     VendorUsb* usb_ = nullptr;
     bool unsavedDownload_ = false;
     std::function<void(const QString&)> errorSink_;
+    // Which of several loggers the logger dialogs talk to.
+    std::unique_ptr<LoggerChooser> chooser_;
 };
 
 // A save-file dialog with the given filter and default suffix, preset to `suggestedName` in the

@@ -16,6 +16,8 @@ void showDialogMessage(QWidget* parent, const DialogMessage& message, const QStr
                     QMessageBox::Ok, parent);
     if (!objectName.isEmpty())
         box.setObjectName(objectName);
+    if (!message.detail.empty())
+        box.setDetailedText(QString::fromStdString(message.detail));
     fitCaption(box);
     box.exec();
 }

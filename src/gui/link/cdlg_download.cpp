@@ -95,32 +95,36 @@ void CDlgDownload::onDownload() {
     downloading_ = true;
     updateButtons();
     work_ = recording_;
-    auto result = std::make_shared<DownloadResult>(DownloadResult::ReadFailure);
+    auto outcome = std::make_shared<DownloadOutcome>();
     runner_.start(
-        [this, result] {
+        [this, outcome] {
             DownloadOptions options;
             options.progress = [this](int position, int maximum) {
                 runner_.post([this, position, maximum] { onProgress(position, maximum); });
             };
-            *result = downloadRecording(link_, work_, options);
+            *outcome = downloadRecording(link_, work_, options);
         },
-        [this, result] { onDownloaded(*result); });
+        [this, outcome] { onDownloaded(*outcome); });
 }
 
-void CDlgDownload::onDownloaded(DownloadResult result) {
+void CDlgDownload::onDownloaded(const DownloadOutcome& outcome) {
     downloading_ = false;
     if (progress_) {
         progress_->close();
         progress_->deleteLater();
         progress_ = nullptr;
     }
-    if (result == DownloadResult::Success) {
+    if (outcome.result == DownloadResult::Success) {
         recording_ = std::move(work_);
-        message_->setText(QString::fromStdString(downloadFinishedText(recording_.sampleCount)));
+        std::string text = downloadFinishedText(recording_.sampleCount);
+        if (const std::string note = downloadCountNote(outcome, recording_.sampleCount);
+            !note.empty())
+            text += "\n" + note;
+        message_->setText(QString::fromStdString(text));
         downloaded_ = true;
     }
     updateButtons();
-    if (const std::optional<DialogMessage> message = downloadMessage(result))
+    if (const std::optional<DialogMessage> message = downloadMessage(outcome))
         showDialogMessage(this, *message);
 }
 

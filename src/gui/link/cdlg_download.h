@@ -48,7 +48,7 @@ private slots:
 private:
     void updateButtons();
     void onProgress(int position, int maximum);
-    void onDownloaded(DownloadResult result);
+    void onDownloaded(const DownloadOutcome& outcome);
     // Ends the dialog once the probe, if one runs, has ended.
     void finish(int result);
 

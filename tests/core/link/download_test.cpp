@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <limits>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -16,6 +20,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 struct DownloadRun {
     DownloadResult result;
+    DownloadOutcome outcome;
     std::vector<std::pair<int, int>> progress;
     std::vector<long> waits;
 };
@@ -27,7 +32,8 @@ DownloadRun runDownload(FakeVendorUsb& usb, Recording& rec, int pageWaitMs = 100
     options.progress = [&](int pos, int max) { run.progress.emplace_back(pos, max); };
     options.sleep = [&](std::chrono::milliseconds ms) { run.waits.push_back(ms.count()); };
     LoggerLink link(usb);
-    run.result = downloadRecording(link, rec, options);
+    run.outcome = downloadRecording(link, rec, options);
+    run.result = run.outcome.result;
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(usb.openHandles, 0);
     return run;
@@ -69,15 +75,17 @@ TEST_P(DownloadPages, RequestsPagesAndProgressFollowN) {
     MemoryLogger logger;
     logger.attach(usb);
     logger.storedBytes = c.n;
-    const std::int32_t points = (c.n + 1) / 2; // at least one sample, so N = 1 is not empty
-    logger.setRecordedPoints(points);
+    // The header counts a half sample of an odd N; the recording holds whole stored ones.
+    const std::int32_t reported = (c.n + 1) / 2;
+    const std::int32_t points = c.n / 2;
+    logger.setRecordedPoints(reported);
     logger.header[block::kLoggerName] = 'Q';
     for (std::int32_t k = 0; k < points; ++k)
         logger.setSample(static_cast<std::size_t>(k), static_cast<std::uint16_t>(k % 30000));
 
     Recording rec = previousRecording();
     const DownloadRun run = runDownload(usb, rec);
-    ASSERT_EQ(run.result, DownloadResult::Success);
+    ASSERT_EQ(run.result, points > 0 ? DownloadResult::Success : DownloadResult::EmptyLogger);
 
     std::vector<Bytes> expected{{0x00, 0x10, 0x01}};
     expected.insert(expected.end(), c.requests.begin(), c.requests.end());
@@ -103,6 +111,12 @@ TEST_P(DownloadPages, RequestsPagesAndProgressFollowN) {
     EXPECT_EQ(positions, c.progress);
     EXPECT_EQ(run.waits, std::vector<long>(c.requests.size(), 1000));
 
+    if (points == 0) {
+        expectSameRecording(rec, previousRecording()); // half a sample is no sample
+        return;
+    }
+    EXPECT_EQ(run.outcome.reportedPoints,
+              reported > points ? std::optional<std::int32_t>(reported) : std::nullopt);
     EXPECT_EQ(rec.header, logger.header);
     EXPECT_EQ(rec.sampleCount, points);
     ASSERT_EQ(rec.samples.size(), static_cast<std::size_t>(points));
@@ -208,23 +222,41 @@ TEST(Download, RecordedPointsZeroOrBelowIsTheEmptyLoggerAndReplacesNothing) {
     }
 }
 
-TEST(Download, RecordedPointsAboveTheDownloadedBlocksAreCut) {
+TEST(Download, RecordedPointsAreCutToTheSamplesTheLoggerHolds) {
+    // N = 100: 50 samples stored, read as two blocks whose last 14 samples are stale memory.
     const struct {
         std::int32_t reported;
         std::int32_t expected;
-    } cases[] = {
-        {1, 1}, {33, 33}, {64, 64}, {65, 64}, {std::numeric_limits<std::int32_t>::max(), 64}};
+    } cases[] = {{1, 1},
+                 {33, 33},
+                 {50, 50},
+                 {51, 50},
+                 {64, 50},
+                 {65, 50},
+                 {std::numeric_limits<std::int32_t>::max(), 50}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.reported);
         FakeVendorUsb usb;
         MemoryLogger logger;
         logger.attach(usb);
-        logger.storedBytes = 100; // two blocks: room for 64 samples
+        logger.storedBytes = 100;
         logger.setRecordedPoints(c.reported);
+        for (std::size_t k = 0; k < 64; ++k)
+            logger.setSample(k, k < 50 ? static_cast<std::uint16_t>(1000 + k) : 30999);
         Recording rec;
-        ASSERT_EQ(runDownload(usb, rec).result, DownloadResult::Success) << c.reported;
-        EXPECT_EQ(rec.sampleCount, c.expected) << c.reported;
-        EXPECT_EQ(rec.samples.size(), static_cast<std::size_t>(c.expected)) << c.reported;
+        const DownloadRun run = runDownload(usb, rec);
+        ASSERT_EQ(run.result, DownloadResult::Success);
+        EXPECT_EQ(rec.sampleCount, c.expected);
+        EXPECT_EQ(rec.samples.size(), static_cast<std::size_t>(c.expected));
+        EXPECT_EQ(rec.maxIndex, c.expected - 1) << "the stale end never enters the statistics";
         EXPECT_EQ(rec.recordedPoints(), c.reported) << "the header keeps what the logger said";
+        const bool cut = c.reported > c.expected;
+        EXPECT_EQ(run.outcome.reportedPoints,
+                  cut ? std::optional<std::int32_t>(c.reported) : std::nullopt);
+        EXPECT_EQ(downloadCountNote(run.outcome, rec.sampleCount),
+                  cut ? "The logger reported " + std::to_string(c.reported) +
+                            " points but holds only 50; the recording keeps those 50."
+                      : std::string());
     }
 }
 
@@ -253,6 +285,89 @@ TEST(Download, FailuresBeforeTheDataAreReadFailures) {
         usb.vanishAfterReadBytes = 3 + 10;
         Recording rec = previousRecording();
         EXPECT_EQ(runDownload(usb, rec).result, DownloadResult::ReadFailure);
+        expectSameRecording(rec, previousRecording());
+    }
+}
+
+// Each way a transfer can fail keeps the fixed message and says, as its detail, which step
+// failed and why. The logger holds 65 blocks: page 1 of 64 blocks, page 2 of one.
+TEST(Download, EveryFaultSaysWhichStepFailedAndWhy) {
+    using F = FakeVendorUsb::TransferFault;
+    using Op = FakeVendorUsb::Op;
+    const struct {
+        const char* name;
+        std::function<void(FakeVendorUsb&)> fault;
+        const char* cause;
+    } cases[] = {
+        {"no logger", [](FakeVendorUsb& u) { u.present = false; },
+         "opening the logger: no logger found"},
+        {"enable request stalls",
+         [](FakeVendorUsb& u) {
+             u.failingOpens = {1};
+             u.failingOpenStatus = VendorUsb::kPipeStalled;
+             u.backendStep = "the bridge's enable request";
+         },
+         "opening the logger: the bridge's enable request: endpoint stalled"},
+        {"header request times out",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Write, 1, VendorUsb::kWriteTimedOut};
+         },
+         "sending the header request: timed out after 1 s, nothing sent"},
+        {"babble on the header reply",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 1, VendorUsb::kOverflow};
+         },
+         "reading the reply to the header request: babble (the logger sent more than was "
+         "asked for)"},
+        {"short header block",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 2, VendorUsb::kReadTimedOut, 31};
+         },
+         "reading the header block: timed out after 3 s with only 31 of 64 bytes"},
+        {"page stalls",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 4, VendorUsb::kPipeStalled};
+         },
+         "reading page 1 of 2: endpoint stalled"},
+        {"short page",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 6, VendorUsb::kReadTimedOut, 31};
+         },
+         "reading page 2 of 2: timed out after 60 s with only 31 of 64 bytes"},
+        {"unplugged during a page",
+         [](FakeVendorUsb& u) { u.vanishAfterReadBytes = 3 + 64 + 3 + 1000; },
+         "reading page 1 of 2: the logger was unplugged after 1000 of 4096 bytes"},
+        {"page reply never comes",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 5, VendorUsb::kReadTimedOut};
+         },
+         "reading the reply to the request for page 2 of 2: timed out after 3 s, nothing "
+         "arrived"},
+        {"page request fails",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Write, 3, VendorUsb::kWriteError};
+         },
+         "sending the request for page 2 of 2: input/output error"},
+        {"interrupted",
+         [](FakeVendorUsb& u) {
+             u.transferFault = F{Op::Read, 4, VendorUsb::kCancelled, 100};
+         },
+         "reading page 1 of 2: interrupted after 100 of 4096 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeVendorUsb usb;
+        MemoryLogger logger;
+        logger.attach(usb);
+        logger.storedBytes = 65 * 64;
+        logger.setRecordedPoints(65 * 32);
+        c.fault(usb);
+        Recording rec = previousRecording();
+        const DownloadRun run = runDownload(usb, rec);
+        ASSERT_EQ(run.result, DownloadResult::ReadFailure);
+        EXPECT_EQ(downloadMessage(run.outcome),
+                  (DialogMessage{"Failed reading data from the datalogger.", "Quillmark",
+                                 MessageIcon::None, c.cause}));
         expectSameRecording(rec, previousRecording());
     }
 }

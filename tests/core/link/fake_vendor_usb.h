@@ -2,10 +2,13 @@
 // A scripted stand-in for the vendor library: it records every call with the timeouts in
 // force, answers writes through a responder, and keeps a virtual clock so timed-out reads
 // cost simulated time instead of real time.
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/link/vendor_usb.h"
@@ -33,6 +36,20 @@ public:
     long vanishAfterReadBytes = -1; // device is gone once this many bytes were read
     long writeShortBy = 0;          // next write reports this many bytes fewer
     std::function<void(FakeVendorUsb&, const std::vector<std::uint8_t>&)> onWrite;
+    // The `number`-th read or write (from 1) ends with `status` after at most `bytes` bytes.
+    struct TransferFault {
+        Op op;
+        int number;
+        Status status;
+        std::uint32_t bytes = 0;
+    };
+    std::optional<TransferFault> transferFault;
+    Status failingOpenStatus = kDeviceNotFound; // what a failing open reports
+    std::string backendStep;                    // failedStep() once something failed
+    // Loggers to list; with none the fake cannot list and has device 0 only.
+    std::vector<Device> devices;
+    std::uint32_t openedIndex = 0;
+    int cancels = 0;
     std::deque<std::uint8_t> rx; // bytes waiting for the host
     std::vector<Event> events;
     std::uint32_t readTimeout = kInitialReadTimeout;
@@ -72,14 +89,23 @@ public:
         return n;
     }
 
+    bool listDevices(std::vector<Device>& out) override {
+        out = devices;
+        return !devices.empty();
+    }
+    std::string failedStep() const override { return failed_ ? backendStep : std::string(); }
+    void cancel() override { ++cancels; }
+
     Status openDevice(std::uint32_t deviceIndex, Handle& handle) override {
         ++opens_;
         Status s = kSuccess;
-        if (gone() || deviceIndex != 0)
+        if (gone() || deviceIndex >= std::max<std::size_t>(1, devices.size()))
             s = kDeviceNotFound;
         for (int n : failingOpens)
             if (n == opens_)
-                s = kDeviceNotFound;
+                s = failingOpenStatus;
+        failed_ = s != kSuccess;
+        openedIndex = deviceIndex;
         if (s == kSuccess) {
             handle = kHandleValue;
             ++openHandles;
@@ -103,16 +129,20 @@ public:
         returned = 0;
         std::vector<std::uint8_t> got;
         Status s = kSuccess;
+        const bool faulty = hits(Op::Read, ++reads_);
+        const std::uint32_t limit = faulty ? std::min(count, transferFault->bytes) : count;
         if (handle != kHandleValue || openHandles == 0) {
             s = kInvalidHandleStatus;
         } else {
-            while (returned < count && !rx.empty() && !gone()) {
+            while (returned < limit && !rx.empty() && !gone()) {
                 buffer[returned++] = rx.front();
                 got.push_back(rx.front());
                 rx.pop_front();
                 ++readBytes_;
             }
-            if (returned < count) {
+            if (faulty) {
+                s = transferFault->status;
+            } else if (returned < count) {
                 if (gone()) {
                     s = kDeviceNotFound;
                 } else {
@@ -121,6 +151,7 @@ public:
                 }
             }
         }
+        failed_ = s != kSuccess;
         log(Op::Read, got, count, s);
         return s;
     }
@@ -129,10 +160,16 @@ public:
         written = 0;
         std::vector<std::uint8_t> data(buffer, buffer + count);
         Status s = kSuccess;
+        const bool faulty = hits(Op::Write, ++writes_);
         if (handle != kHandleValue || openHandles == 0)
             s = kInvalidHandleStatus;
         else if (gone())
             s = kDeviceNotFound;
+        else if (faulty)
+            s = transferFault->status;
+        failed_ = s != kSuccess;
+        if (faulty)
+            written = std::min(count, transferFault->bytes);
         if (s == kSuccess) {
             written = count - static_cast<std::uint32_t>(writeShortBy);
             writeShortBy = 0;
@@ -156,10 +193,16 @@ public:
     }
 
 private:
+    bool hits(Op op, int number) const {
+        return transferFault && transferFault->op == op && transferFault->number == number;
+    }
     void log(Op op, std::vector<std::uint8_t> data, std::uint32_t count, Status s) {
         events.push_back({op, std::move(data), count, readTimeout, writeTimeout, s});
     }
     int opens_ = 0;
+    int reads_ = 0;
+    int writes_ = 0;
+    bool failed_ = false;
     long readBytes_ = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <unistd.h>
 #include <vector>
@@ -131,6 +132,57 @@ TEST(Upload, IncompleteWriteCommandIsTheWriteFault) {
     EXPECT_EQ(out.result, UploadResult::WriteFault);
     EXPECT_TRUE(out.showMessageBox);
     EXPECT_EQ(usb.writes().size(), 1u); // the block is not sent after a failed command
+}
+
+// Each failure keeps its fixed texts and carries which step failed and why; the message box,
+// where one is due, shows it as its detail.
+TEST(Upload, EveryFaultSaysWhichStepFailedAndWhy) {
+    const struct {
+        const char* name;
+        std::function<void(FakeVendorUsb&)> fault;
+        UploadResult result;
+        const char* cause;
+    } cases[] = {
+        {"no logger", [](FakeVendorUsb& u) { u.present = false; }, UploadResult::ConnectionFault,
+         "opening the logger: no logger found"},
+        {"second open fails", [](FakeVendorUsb& u) { u.failingOpens = {2}; },
+         UploadResult::WriteFault, "opening the logger again: no logger found"},
+        {"write command short", [](FakeVendorUsb& u) { u.writeShortBy = 1; },
+         UploadResult::WriteFault, "sending the write command: only 2 of 3 bytes"},
+        {"block stalls",
+         [](FakeVendorUsb& u) {
+             u.transferFault = FakeVendorUsb::TransferFault{Op::Write, 2, VendorUsb::kPipeStalled};
+         },
+         UploadResult::WriteFault, "sending the settings block: endpoint stalled"},
+        {"never acknowledged", [](FakeVendorUsb& u) { u.onWrite = nullptr; },
+         UploadResult::WriteFault,
+         "waiting for the acknowledge byte: timed out after 12 s, nothing arrived"},
+        {"unplugged before the acknowledge",
+         [](FakeVendorUsb& u) {
+             u.onWrite = [](FakeVendorUsb& dev, const Bytes& bytes) {
+                 if (bytes.size() == 64)
+                     dev.present = false;
+             };
+         },
+         UploadResult::WriteFault, "waiting for the acknowledge byte: the logger was unplugged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeVendorUsb usb;
+        answerBlockWith(usb, {0xFF});
+        c.fault(usb);
+        const UploadOutcome out = upload(usb);
+        EXPECT_EQ(out.result, c.result);
+        ASSERT_TRUE(out.fault);
+        EXPECT_EQ(linkFaultText(*out.fault), c.cause);
+        const std::optional<DialogMessage> box = uploadMessage(out, kStartInstant);
+        if (out.showMessageBox) {
+            EXPECT_EQ(box, (DialogMessage{"Failed writing data to the datalogger.", "Quillmark",
+                                          MessageIcon::None, c.cause}));
+        } else {
+            EXPECT_FALSE(box);
+        }
+    }
 }
 
 // Runs with XDG_CONFIG_HOME in a fresh folder, so the INI file is the test's own.
