@@ -28,7 +28,8 @@ fi
 # which keeps the output-file rules; other ways of opening a file for writing stay out of src.
 # Images and other Qt output are made in memory (a QBuffer) and handed to it. A PDF printed
 # to a file is Qt's printing, left to it.
-write_apis='QSaveFile|QTemporaryFile|QImageWriter|QPdfWriter|QFile::copy|ofstream|fstream|fopen[[:space:]]*\(|freopen|\bcreat[[:space:]]*\(|mkstemp|mkostemp|O_(WRONLY|RDWR|CREAT|TRUNC|TMPFILE|APPEND)\b|QIODevice::(WriteOnly|ReadWrite|Append|Truncate)|\bAtomicFile\b|\b(rename|renameat|linkat|symlink)[[:space:]]*\(|setOutputFileName|copy_file'
+# Reading with ifstream is not writing and stays allowed.
+write_apis='QSaveFile|QTemporaryFile|QImageWriter|QPdfWriter|QFile::copy|ofstream|[^io<]fstream|fopen[[:space:]]*\(|freopen|\bcreat[[:space:]]*\(|mkstemp|mkostemp|O_(WRONLY|RDWR|CREAT|TRUNC|TMPFILE|APPEND)\b|QIODevice::(WriteOnly|ReadWrite|Append|Truncate)|\bAtomicFile\b|\b(rename|renameat|linkat|symlink)[[:space:]]*\(|setOutputFileName|copy_file'
 if hits=$(grep -rnE "$write_apis" src 2>/dev/null |
           grep -vE '^src/core/common/atomic_file\.(h|cpp):' |
           grep -vE '^src/render/plot_image\.cpp:[0-9]+:[[:space:]]*buffer\.open\(QIODevice::WriteOnly\)' |
