@@ -20,6 +20,7 @@ void exportUsage(std::FILE* out) {
              "  --format xls   the tab-separated spreadsheet export\n"
              "  --format csv   RFC 4180 CSV with ISO 8601 time stamps\n"
              "  --unit N       display unit row: 0 base unit, 1 ft/min, 2 knots, 3 km/h, 4 MPH\n"
+             "                   (1 to 4 for air-speed recordings only)\n"
              "  -o OUT         the file to write (- for standard output)\n");
 }
 
@@ -41,16 +42,16 @@ int runExport(const std::vector<std::string>& args) {
     const std::string input = parsed->positional()[0];
     const std::string format = parsed->value("--format").value_or("");
     const std::string out = parsed->value("--output").value_or("");
-    const std::string unitText = parsed->value("--unit").value_or("0");
+    const std::optional<int> unitArg = parseUnitOption(*parsed);
     if (out.empty() || (format != "txt" && format != "xls" && format != "csv")) {
         exportUsage(stderr);
         return kUsageExit;
     }
-    if (unitText.size() != 1 || unitText[0] < '0' || unitText[0] > '4') {
-        std::fprintf(stderr, "quillmark-cli export: --unit takes 0 to 4\n");
+    if (!unitArg) {
+        std::fprintf(stderr, "quillmark-cli export: %s\n", kUnitRangeError);
         return kUsageExit;
     }
-    const int unit = unitText[0] - '0';
+    const int unit = *unitArg;
     // Refused before the recording is read; standard output may be the recording too
     // (">> FILE.smpq").
     if (const auto refused = checkOutputTarget(out, {input})) {
@@ -61,6 +62,10 @@ int runExport(const std::vector<std::string>& args) {
     const auto loaded = loadRecordingOrSay(input);
     if (!loaded)
         return 1;
+    if (const auto unitError = unitModelError(loaded->model, unit)) {
+        std::fprintf(stderr, "quillmark-cli export: %s\n", unitError->c_str());
+        return kUsageExit;
+    }
     // Reading a recording file makes its model code current, as opening it in the application does.
     setLoggerModel(loaded->model);
     const Recording& rec = loaded->recording;

@@ -46,6 +46,7 @@ void plotUsage(std::FILE* out) {
                  "  --size WxH         image size in pixels (default 1280x800)\n"
                  "  --unit N           display unit row: 0 base unit, 1 ft/min, 2 knots, 3 km/h,"
                  " 4 MPH\n"
+                 "                     (1 to 4 for air-speed recordings only)\n"
                  "  --first N          first sample of the time window (0-based)\n"
                  "  --last M           last sample of the time window\n"
                  "  --fit              fit the value axis to the samples shown\n");
@@ -108,7 +109,7 @@ int runPlot(const std::vector<std::string>& args) {
     const std::string input = parsed->positional()[0];
     const std::string output = parsed->value("--output").value_or("");
     const std::string sizeText = parsed->value("--size").value_or("");
-    const std::string unitText = parsed->value("--unit").value_or("0");
+    const std::optional<int> unitArg = parseUnitOption(*parsed);
     const bool fit = parsed->has("--fit");
     if (output.empty()) {
         plotUsage(stderr);
@@ -120,8 +121,8 @@ int runPlot(const std::vector<std::string>& args) {
         return usageError("--size takes WxH, each side " + std::to_string(kMinWidth) + " to " +
                           std::to_string(kMaxSide) + " wide and " + std::to_string(kMinHeight) +
                           " to " + std::to_string(kMaxSide) + " high");
-    if (unitText.size() != 1 || unitText[0] < '0' || unitText[0] > '4')
-        return usageError("--unit takes 0 to 4");
+    if (!unitArg)
+        return usageError(kUnitRangeError);
     std::optional<std::int64_t> firstArg, lastArg;
     for (auto [name, value] : {std::pair{"--first", &firstArg}, std::pair{"--last", &lastArg}}) {
         if (const auto text = parsed->value(name); text && !(*value = parseSampleIndex(*text)))
@@ -143,6 +144,8 @@ int runPlot(const std::vector<std::string>& args) {
     const auto loaded = loadRecordingOrSay(input);
     if (!loaded)
         return 1;
+    if (const auto unitError = unitModelError(loaded->model, *unitArg))
+        return usageError(*unitError);
     const Recording& rec = loaded->recording;
     const std::int64_t n = presentSampleCount(rec);
     const bool windowed = firstArg || lastArg;
@@ -164,7 +167,7 @@ int runPlot(const std::vector<std::string>& args) {
         g.xOffset = static_cast<double>(first);
         g.xScale = static_cast<double>(last - first) / g.plotWidth;
     }
-    const int unit = unitText[0] - '0';
+    const int unit = *unitArg;
     if (fit && n > 0) {
         const double factor = displayUnit(loaded->model, unit).factor;
         if (const auto span = RangeAnalysis(rec).fitValues(first, last, factor)) {

@@ -26,6 +26,7 @@ void statsUsage(std::FILE* out) {
                  "  --first N   first sample of the range\n"
                  "  --last M    last sample of the range\n"
                  "  --unit N    display unit row: 0 base unit, 1 ft/min, 2 knots, 3 km/h, 4 MPH\n"
+                 "                (1 to 4 for air-speed recordings only)\n"
                  "  --json      one JSON object instead of text\n");
 }
 
@@ -61,10 +62,10 @@ int runStats(const std::vector<std::string>& args) {
         return 0;
     }
     const std::string& input = parsed->positional()[0];
-    const std::string unitText = parsed->value("--unit").value_or("0");
+    const std::optional<int> unitArg = parseUnitOption(*parsed);
     const bool json = parsed->has("--json");
-    if (unitText.size() != 1 || unitText[0] < '0' || unitText[0] > '4')
-        return statsUsageError("--unit takes 0 to 4");
+    if (!unitArg)
+        return statsUsageError(kUnitRangeError);
     std::optional<std::int64_t> firstArg, lastArg;
     for (auto [name, value] : {std::pair{"--first", &firstArg}, std::pair{"--last", &lastArg}}) {
         if (const auto text = parsed->value(name); text && !(*value = parseSampleIndex(*text)))
@@ -83,10 +84,12 @@ int runStats(const std::vector<std::string>& args) {
     }
     if (const auto rangeError = sampleRangeError(firstArg, lastArg, n, true))
         return statsUsageError(*rangeError);
+    if (const auto unitError = unitModelError(loaded->model, *unitArg))
+        return statsUsageError(*unitError);
     const std::int64_t first = firstArg.value_or(0);
     const std::int64_t last = lastArg.value_or(n - 1);
 
-    const DisplayUnit unit = displayUnit(loaded->model, unitText[0] - '0');
+    const DisplayUnit unit = displayUnit(loaded->model, *unitArg);
     const RangeStatistics s = RangeAnalysis(rec).statistics(first, last, unit.factor);
     std::string startText, endText;
     const auto start = startTime(rec);

@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "core/common/model_units.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -137,6 +139,20 @@ std::optional<std::string> sampleRangeError(std::optional<std::int64_t> first,
                std::to_string(to);
     return "--last " + std::to_string(to) +
            (allowSingle ? " must not be before " : " must be after ") + "the first sample 0";
+}
+
+std::optional<int> parseUnitOption(const ParsedOptions& parsed) {
+    const std::string text = parsed.value("--unit").value_or("0");
+    if (text.size() != 1 || text[0] < '0' || text[0] >= '0' + kDisplayUnitCount)
+        return std::nullopt;
+    return text[0] - '0';
+}
+
+std::optional<std::string> unitModelError(std::int32_t model, int unit) {
+    if (unitAppliesTo(model, unit))
+        return std::nullopt;
+    return "--unit " + std::to_string(unit) + " (" + unitName(kModelAirSpeed, unit) +
+           ") is an air-speed unit; this recording's logger measures " + baseUnitName(model);
 }
 
 } // namespace quillmark::cli

@@ -71,4 +71,12 @@ std::optional<std::string> sampleRangeError(std::optional<std::int64_t> first,
 // A sample index: decimal digits only.
 std::optional<std::int64_t> parseSampleIndex(std::string_view text);
 
+// The --unit value (0 when absent): a display unit row 0 to 4, or nothing when the text is
+// not one.
+std::optional<int> parseUnitOption(const ParsedOptions& parsed);
+inline constexpr const char* kUnitRangeError = "--unit takes 0 to 4";
+// Why --unit N does not apply to a recording of `model` (the air-speed units on a voltage or
+// current recording); nothing when it does.
+std::optional<std::string> unitModelError(std::int32_t model, int unit);
+
 } // namespace quillmark::cli

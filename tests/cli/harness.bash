@@ -17,3 +17,11 @@ start_sim() { # socket name, options...
   for _ in $(seq 100); do [ -S "$sock" ] && return 0; sleep 0.05; done
   echo "simulator did not start"; return 1
 }
+as_model() { # recording, model code, output: the same recording under another logger model
+  python3 - "$1" "$2" "$3" <<'PY'
+import struct, sys
+b = bytearray(open(sys.argv[1], "rb").read())
+b[24:28] = struct.pack("<i", int(sys.argv[2]))
+open(sys.argv[3], "wb").write(b)
+PY
+}

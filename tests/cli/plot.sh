@@ -31,7 +31,8 @@ headless "$cli" plot "$data/sample.smpq" -o "$tmp/all.png" 2>"$tmp/err"; rc=$?
 check "PNG with no display exits 0" test $rc -eq 0
 check "nothing on stderr" test ! -s "$tmp/err"
 check "PNG is 1280x800 by default" test "$(png_info "$tmp/all.png")" = 1280x800
-headless "$cli" plot "$data/sample.smpq" --size 640x400 --unit 2 -o "$tmp/small.PNG"
+as_model "$data/sample.smpq" 86 "$tmp/air.smpq"
+headless "$cli" plot "$tmp/air.smpq" --size 640x400 --unit 2 -o "$tmp/small.PNG"
 check "PNG of the given size" test "$(png_info "$tmp/small.PNG")" = 640x400
 
 headless "$cli" plot "$data/sample.smpq" --size 800x500 -o "$tmp/all.svg"; rc=$?

@@ -67,7 +67,8 @@ EOF
 }
 
 check "whole file" check_json "$data/sample.smpq" 0 599 0 1
-check "around the over-range sample in knots" check_json "$data/sample.smpq" 240 260 2 1.944
+as_model "$data/sample.smpq" 86 "$tmp/air.smpq"
+check "around the over-range sample in knots" check_json "$tmp/air.smpq" 240 260 2 1.944
 check "the over-range sample alone" check_json "$data/sample.smpq" 250 250 0 1
 check "default range is the whole file" test "$("$cli" stats "$data/sample.smpq" --json)" = \
   "$("$cli" stats "$data/sample.smpq" --first 0 --last 599 --json)"
@@ -76,7 +77,8 @@ check "null figures" grep -q '"min": null, "min_index": null' "$tmp/ol.json"
 
 make_smpq "$tmp/fast.smpq" 1 4000 21000 22000 45000 3000 12000 12000 19000 20000 20001 4999 5000
 check "fast sampling, runs and limits" check_json "$tmp/fast.smpq" 1 11 0 1
-check "fast sampling in ft/min" check_json "$tmp/fast.smpq" 0 4 1 196.87
+as_model "$tmp/fast.smpq" 86 "$tmp/fast-air.smpq"
+check "fast sampling in ft/min" check_json "$tmp/fast-air.smpq" 0 4 1 196.87
 "$cli" export "$tmp/fast.smpq" --format csv -o "$tmp/fast.csv"
 "$cli" stats "$tmp/fast.smpq" --first 1 --last 11 --json >"$tmp/fast.json"
 check "start and end as the CSV writes them" python3 - "$tmp/fast.csv" "$tmp/fast.json" <<'EOF'
@@ -86,7 +88,7 @@ d = json.load(open(sys.argv[2]))
 assert (d["start"], d["end"]) == (rows[2][1], rows[12][1]) == ("2026-03-29T01:59:58.0025+00:00", "2026-03-29T01:59:58.0275+00:00"), d
 EOF
 
-"$cli" stats "$data/sample.smpq" --first 240 --last 260 --unit 1 >"$tmp/s.txt"
+"$cli" stats "$tmp/air.smpq" --first 240 --last 260 --unit 1 >"$tmp/s.txt"
 check "text range line" grep -q '^Range:       240 \.\. 260 (21 samples)$' "$tmp/s.txt"
 check "text alarm line" grep -q '^AlarmHigh:   above 3937.4 ft/min: 1 sample, 2 s, 1 excursion, longest 1 sample$' "$tmp/s.txt"
 

@@ -31,6 +31,13 @@ constexpr std::int32_t unitRow(std::int32_t unitIndex) {
 }
 
 // Factor of unitIndex (1 for an index outside the table).
+// Units 1 to 4 convert air speed: they mean nothing for the voltage and current models (any
+// other code reads as air speed, as its base unit does).
+constexpr bool unitAppliesTo(std::int32_t model, std::int32_t unitIndex) {
+    return unitIndex == 0 || (model != kModelVoltage && model != kModelCurrent && unitIndex > 0 &&
+                              unitIndex < kDisplayUnitCount);
+}
+
 constexpr double unitFactor(std::int32_t unitIndex) {
     return kUnitFactors[static_cast<std::size_t>(unitRow(unitIndex))];
 }
