@@ -46,6 +46,13 @@ QPen dotPen(const QColor& c) {
     return QPen(c, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
+void setDotInk(QPainter& p, const QColor& c, int penWidth) {
+    QPen pen = dotPen(c);
+    pen.setWidth(penWidth);
+    p.setPen(pen);
+    p.setBrush(c);
+}
+
 void drawDot(QPainter& p, int x, int y) {
     p.drawEllipse(QRect(x - 1, y - 1, 2, 2));
 }
@@ -55,8 +62,7 @@ DotStamp::DotStamp(const QColor& colour, QPainter& target)
     image_.fill(Qt::transparent);
     QPainter p(&image_);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(dotPen(colour));
-    p.setBrush(Qt::NoBrush);
+    setDotInk(p, colour, dotPen(colour).width());
     drawDot(p, kHalf, kHalf);
     p.end();
     findSpans();

@@ -44,7 +44,11 @@ inline void addSegment(QVector<QLine>& lines, std::int64_t x1, std::int64_t y1, 
 // The curve's 2-pixel pen and the 5-pixel pen of the sample dots.
 QPen curvePen(const QColor& c);
 QPen dotPen(const QColor& c);
-// One sample dot: an ellipse with the bounding box (x - 1, y - 1) to (x + 1, y + 1).
+// Sets the dot pen and a brush of the same colour: the wide pen alone strokes a ring around
+// the small ellipse and leaves a hole in the middle; filled, the dot is a solid disc.
+void setDotInk(QPainter& p, const QColor& c, int penWidth);
+// One sample dot: an ellipse with the bounding box (x - 1, y - 1) to (x + 1, y + 1), drawn
+// with the painter's pen and brush (setDotInk).
 void drawDot(QPainter& p, int x, int y);
 
 // The pixels of the painter's target when it is a 32-bit image drawn plainly (no transform,

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "core/plot/column_reduction.h"
+#include "core/plot/plot_geometry.h"
 #include "render/fast_paths.h"
 #include "render/plot_labels.h"
 #include "render/qt_colour.h"
@@ -371,8 +372,15 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
             }
         }
     }
-    drawReducedCurve(r, bands, s.showMaskPoints ? &dot : nullptr,
-                     s.sampleCount > 1 && r.xs.size() > 1, p, colour);
+    // Segments from every sample but the last: when all of them land on one pixel the path is
+    // a single point, which the plain drawing strokes as zero-length segments.
+    const bool segments = std::max<std::int64_t>(truncToInt64(s.xOffset), 0) < s.sampleCount - 1;
+    if (segments && r.xs.size() == 1) {
+        r.xs.push_back(r.xs.front());
+        r.ys.push_back(r.ys.front());
+    }
+    drawReducedCurve(r, bands, s.showMaskPoints ? &dot : nullptr, segments && r.xs.size() > 1, p,
+                     colour);
 }
 
 } // namespace quillmark
