@@ -67,7 +67,7 @@ bool spanInside(const SteepStroke::Span& sp, const QRect& r) {
 // The curve and dots of the reduced drawing, column by column from left to right, so each
 // part of the image is visited once while it is still in the cache.
 void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp* dot, bool path,
-                      QPainter& p, const QColor& colour) {
+                      TallFills& tall, QPainter& p, const QColor& colour) {
     static const VerticalStroke vertical;
     static SteepStroke steep;
     // Consecutive vertical segments in one column make one rectangle: their rows join at the
@@ -117,7 +117,7 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
     flush();
 
     const auto fill = [&](const QRect& rect) {
-        if (rect.isEmpty()) {
+        if (rect.isEmpty() || tall.take(rect)) {
             return;
         }
         if (target.bits != nullptr) {
@@ -337,6 +337,7 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
             drawJoin(joins[ji]);
         }
     }
+    tall.flush(ink);
     p.setPen(curvePen(colour));
     p.drawLines(lines);
 }
@@ -352,7 +353,9 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
         local.build(s.samples, s.sampleCount);
         summary = &local;
     }
-    const DotStamp dot(colour, p);
+    DotStamp dot(colour, p);
+    TallFills tall(colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{});
+    dot.deferTallFills(&tall);
     CurveMapping mapping = m;
     mapping.dotRunGap = dot.runGap();
     // Kept from frame to frame: a noisy view holds a dot run per sample, and fresh memory for
@@ -379,8 +382,8 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
         r.xs.push_back(r.xs.front());
         r.ys.push_back(r.ys.front());
     }
-    drawReducedCurve(r, bands, s.showMaskPoints ? &dot : nullptr, segments && r.xs.size() > 1, p,
-                     colour);
+    drawReducedCurve(r, bands, s.showMaskPoints ? &dot : nullptr, segments && r.xs.size() > 1, tall,
+                     p, colour);
 }
 
 } // namespace quillmark
