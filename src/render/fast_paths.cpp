@@ -62,7 +62,19 @@ void TallFills::flush(QRgb value) {
     if (edges_.empty()) {
         return;
     }
-    std::sort(edges_.begin(), edges_.end(), [](const Edge& a, const Edge& b) { return a.y < b.y; });
+    // By row, counting: there are many edges and few rows.
+    std::vector<std::size_t> rowStart(std::size_t(target_.height) + 2, 0);
+    for (const Edge& edge : edges_) {
+        ++rowStart[std::size_t(edge.y) + 1];
+    }
+    for (std::size_t y = 1; y < rowStart.size(); ++y) {
+        rowStart[y] += rowStart[y - 1];
+    }
+    sorted_.resize(edges_.size());
+    for (const Edge& edge : edges_) {
+        sorted_[rowStart[std::size_t(edge.y)]++] = edge;
+    }
+    edges_.swap(sorted_);
     // How many fills cover each column in the current rows, and the covered ones as bits.
     std::vector<int> count(std::size_t(target_.width), 0);
     std::vector<std::uint64_t> covered((std::size_t(target_.width) + 63) / 64, 0);
@@ -107,7 +119,7 @@ void TallFills::flush(QRgb value) {
         for (int row = y; row < next; ++row) {
             QRgb* line = target_.row(row);
             for (const auto& [x1, x2] : runs) {
-                std::fill(line + x1, line + x2 + 1, value);
+                DirectTarget::fillPixels(line + x1, x2 - x1 + 1, value);
             }
         }
     }

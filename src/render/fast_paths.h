@@ -93,17 +93,20 @@ struct DirectTarget {
             }
             return;
         }
-        // Four pixels a store, which the compiler does not do by itself here.
-        const std::array<QRgb, 4> four{value, value, value, value};
         for (int y = y1; y <= y2; ++y) {
-            QRgb* line = row(y) + x1;
-            int i = 0;
-            for (; i + 4 <= n; i += 4) {
-                std::memcpy(line + i, four.data(), sizeof four);
-            }
-            for (; i < n; ++i) {
-                line[i] = value;
-            }
+            fillPixels(row(y) + x1, n, value);
+        }
+    }
+
+    // n pixels from `line`, four a store, which the compiler does not do by itself here.
+    static void fillPixels(QRgb* line, int n, QRgb value) {
+        const std::array<QRgb, 4> four{value, value, value, value};
+        int i = 0;
+        for (; i + 4 <= n; i += 4) {
+            std::memcpy(line + i, four.data(), sizeof four);
+        }
+        for (; i < n; ++i) {
+            line[i] = value;
         }
     }
 };
@@ -149,6 +152,7 @@ private:
     };
     DirectTarget target_;
     std::vector<Edge> edges_;
+    std::vector<Edge> sorted_;
 };
 
 // One dot drawn once into an image, then copied to every position; with aliased drawing and
