@@ -74,7 +74,8 @@ void drawAlarmLines(QPainter& p, const PlotScene& s, const CurveMapping& m, doub
 void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const QColor& colour,
                    double scale) {
     const std::int64_t n = s.sampleCount;
-    const std::int64_t first = truncToInt64(s.xOffset);
+    // A data window starting left of sample 0 starts drawing at sample 0.
+    const std::int64_t first = std::max<std::int64_t>(truncToInt64(s.xOffset), 0);
     if (n > 1) {
         QVector<QLine> lines;
         for (std::int64_t i = first; i < n - 1; ++i) {
@@ -86,10 +87,7 @@ void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const
         p.drawLines(lines);
     }
     if (s.showMaskPoints) {
-        QPen pen = dotPen(colour);
-        pen.setWidth(scaledWidth(pen.width(), scale));
-        p.setPen(pen);
-        p.setBrush(Qt::NoBrush);
+        setDotInk(p, colour, scaledWidth(dotPen(colour).width(), scale));
         const int r = scaledWidth(1, scale);
         for (std::int64_t i = first; i < n; ++i) {
             const int x = clampCoord(m.x(i));
@@ -120,10 +118,13 @@ void drawMarginBands(QPainter& p, const PlotScene& s, const CurveMapping& m,
 
 } // namespace
 
-void DrawPlot(const PlotScene& s, const PlotFrame& frame, QPainter& p, CurveDrawing curve) {
+void DrawPlot(const PlotScene& s, const PlotFrame& given, QPainter& p, CurveDrawing curve) {
     if (!isKnownModel(s.model)) {
         return;
     }
+    // Measured on the device that draws the labels: the window's frame already fits them (its
+    // mouse mapping uses the same margin); an image, a page or a command-line frame may not.
+    const PlotFrame frame = fitValueLabels(s, given, p.device());
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     if (frame.printing) {

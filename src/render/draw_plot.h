@@ -17,8 +17,9 @@ namespace quillmark {
 enum class CurveDrawing { Reduced, Full };
 
 // Draws grid, axes, alarm lines, curve, dots, margin bands, labels and statistics into the
-// frame's rectangle of the painter. The caller fills the background. A model code other
-// than 86, 710 and 711 draws nothing.
+// frame's rectangle of the painter. The caller fills the background. A left margin too narrow
+// for the value labels on the painter's device is widened (fitValueLabels). A model code
+// other than 86, 710 and 711 draws nothing.
 void DrawPlot(const PlotScene& scene, const PlotFrame& frame, QPainter& painter,
               CurveDrawing curve = CurveDrawing::Reduced);
 

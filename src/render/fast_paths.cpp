@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 
 namespace quillmark {
@@ -46,8 +47,83 @@ QPen dotPen(const QColor& c) {
     return QPen(c, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
+void setDotInk(QPainter& p, const QColor& c, int penWidth) {
+    QPen pen = dotPen(c);
+    pen.setWidth(penWidth);
+    p.setPen(pen);
+    p.setBrush(c);
+}
+
 void drawDot(QPainter& p, int x, int y) {
     p.drawEllipse(QRect(x - 1, y - 1, 2, 2));
+}
+
+void TallFills::flush(QRgb value) {
+    if (edges_.empty()) {
+        return;
+    }
+    // By row, counting: there are many edges and few rows.
+    std::vector<std::size_t> rowStart(std::size_t(target_.height) + 2, 0);
+    for (const Edge& edge : edges_) {
+        ++rowStart[std::size_t(edge.y) + 1];
+    }
+    for (std::size_t y = 1; y < rowStart.size(); ++y) {
+        rowStart[y] += rowStart[y - 1];
+    }
+    sorted_.resize(edges_.size());
+    for (const Edge& edge : edges_) {
+        sorted_[rowStart[std::size_t(edge.y)]++] = edge;
+    }
+    edges_.swap(sorted_);
+    // How many fills cover each column in the current rows, and the covered ones as bits.
+    std::vector<int> count(std::size_t(target_.width), 0);
+    std::vector<std::uint64_t> covered((std::size_t(target_.width) + 63) / 64, 0);
+    std::vector<std::pair<int, int>> runs;
+    int active = 0;
+    std::size_t e = 0;
+    while (e < edges_.size()) {
+        const int y = edges_[e].y;
+        for (; e < edges_.size() && edges_[e].y == y; ++e) {
+            const Edge& edge = edges_[e];
+            for (int c = edge.x1; c <= edge.x2; ++c) {
+                int& n = count[std::size_t(c)];
+                const bool was = n > 0;
+                n += edge.delta;
+                if (was != (n > 0)) {
+                    covered[std::size_t(c) / 64] ^= std::uint64_t(1) << (c % 64);
+                    active += was ? -1 : 1;
+                }
+            }
+        }
+        // Rows up to the next edge are covered alike: their runs are found once.
+        const int next = std::min(e < edges_.size() ? edges_[e].y : target_.height, target_.height);
+        if (active == 0 || next <= y) {
+            continue;
+        }
+        runs.clear();
+        for (std::size_t w = 0; w < covered.size(); ++w) {
+            std::uint64_t word = covered[w];
+            while (word != 0) {
+                const int first = std::countr_zero(word);
+                const int length = std::countr_one(word >> first);
+                const int start = int(w * 64) + first;
+                if (!runs.empty() && runs.back().second == start - 1) {
+                    runs.back().second = start + length - 1;
+                } else {
+                    runs.emplace_back(start, start + length - 1);
+                }
+                word =
+                    first + length >= 64 ? 0 : word & ~((std::uint64_t(1) << (first + length)) - 1);
+            }
+        }
+        for (int row = y; row < next; ++row) {
+            QRgb* line = target_.row(row);
+            for (const auto& [x1, x2] : runs) {
+                DirectTarget::fillPixels(line + x1, x2 - x1 + 1, value);
+            }
+        }
+    }
+    edges_.clear();
 }
 
 DotStamp::DotStamp(const QColor& colour, QPainter& target)
@@ -55,8 +131,7 @@ DotStamp::DotStamp(const QColor& colour, QPainter& target)
     image_.fill(Qt::transparent);
     QPainter p(&image_);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(dotPen(colour));
-    p.setBrush(Qt::NoBrush);
+    setDotInk(p, colour, dotPen(colour).width());
     drawDot(p, kHalf, kHalf);
     p.end();
     findSpans();

@@ -44,7 +44,11 @@ inline void addSegment(QVector<QLine>& lines, std::int64_t x1, std::int64_t y1, 
 // The curve's 2-pixel pen and the 5-pixel pen of the sample dots.
 QPen curvePen(const QColor& c);
 QPen dotPen(const QColor& c);
-// One sample dot: an ellipse with the bounding box (x - 1, y - 1) to (x + 1, y + 1).
+// Sets the dot pen and a brush of the same colour: the wide pen alone strokes a ring around
+// the small ellipse and leaves a hole in the middle; filled, the dot is a solid disc.
+void setDotInk(QPainter& p, const QColor& c, int penWidth);
+// One sample dot: an ellipse with the bounding box (x - 1, y - 1) to (x + 1, y + 1), drawn
+// with the painter's pen and brush (setDotInk).
 void drawDot(QPainter& p, int x, int y);
 
 // The pixels of the painter's target when it is a 32-bit image drawn plainly (no transform,
@@ -89,19 +93,66 @@ struct DirectTarget {
             }
             return;
         }
-        // Four pixels a store, which the compiler does not do by itself here.
-        const std::array<QRgb, 4> four{value, value, value, value};
         for (int y = y1; y <= y2; ++y) {
-            QRgb* line = row(y) + x1;
-            int i = 0;
-            for (; i + 4 <= n; i += 4) {
-                std::memcpy(line + i, four.data(), sizeof four);
-            }
-            for (; i < n; ++i) {
-                line[i] = value;
-            }
+            fillPixels(row(y) + x1, n, value);
         }
     }
+
+    // n pixels from `line`, four a store, which the compiler does not do by itself here.
+    static void fillPixels(QRgb* line, int n, QRgb value) {
+        const std::array<QRgb, 4> four{value, value, value, value};
+        int i = 0;
+        for (; i + 4 <= n; i += 4) {
+            std::memcpy(line + i, four.data(), sizeof four);
+        }
+        for (; i < n; ++i) {
+            line[i] = value;
+        }
+    }
+};
+
+// Tall fills of one opaque ink, gathered and then written row by row. Filling a column of
+// pixels touches a new cache line on every row; a dense curve fills hundreds of such columns,
+// and writing the same pixels along the rows is several times faster. The pixels are the
+// same: every fill is the same opaque ink, so their order does not matter.
+class TallFills {
+public:
+    // Fills lower than this are cheaper written at once.
+    static constexpr int kMinRows = 8;
+
+    explicit TallFills(const DirectTarget& target) : target_(target) {}
+
+    // Takes a fill for later when it is tall and the target can be written directly; false
+    // when the caller should fill it now.
+    bool take(const QRect& r) {
+        if (target_.bits == nullptr || r.height() < kMinRows) {
+            return false;
+        }
+        const int x1 = std::max(r.left(), 0);
+        const int x2 = std::min(r.right(), target_.width - 1);
+        const int y1 = std::max(r.top(), 0);
+        const int y2 = std::min(r.bottom(), target_.height - 1);
+        if (x1 <= x2 && y1 <= y2) {
+            edges_.push_back({y1, x1, x2, 1});
+            edges_.push_back({y2 + 1, x1, x2, -1});
+        }
+        return true;
+    }
+
+    // Writes everything taken so far in `value`.
+    void flush(QRgb value);
+
+private:
+    // Columns x1..x2 start (+1) or stop (-1) being filled at row y.
+    struct Edge {
+        int y;
+        int x1;
+        int x2;
+        int delta;
+    };
+    DirectTarget target_;
+    std::vector<Edge> edges_;
+    std::vector<Edge> sorted_;
 };
 
 // One dot drawn once into an image, then copied to every position; with aliased drawing and
@@ -180,10 +231,13 @@ public:
                  colour);
     }
 
+    // Tall bands go to `tall` (null: none), written when it is flushed.
+    void deferTallFills(TallFills* tall) { tall_ = tall; }
+
 private:
     void findSpans();
     void fillBand(QPainter& p, const QRect& r, const QColor& colour) const {
-        if (r.isEmpty()) {
+        if (r.isEmpty() || (tall_ != nullptr && tall_->take(r))) {
             return;
         }
         if (target_.bits != nullptr) {
@@ -202,6 +256,7 @@ private:
     };
     std::vector<Ink> ink_;
     DirectTarget target_;
+    TallFills* tall_ = nullptr;
     // The runs again as offsets in the target's pixels from the dot's centre.
     struct Piece {
         qsizetype offset;

@@ -1,6 +1,7 @@
 #include "render/plot_labels.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -72,15 +73,32 @@ int DrawReadout(int index, int y, float interval, std::uint16_t raw, double fact
 }
 
 int valueLabelMargin(const PlotScene& s, double yOffset, double yScale, int plotHeight,
-                     int fontHeight) {
+                     int fontHeight, const QPaintDevice* device) {
+    static const QImage screenImage(1, 1, QImage::Format_RGB32);
     const double factor = unitFactor(s.unitIndex);
-    const QFontMetrics fm(plotFont(fontHeight));
+    const QFontMetrics fm(plotFont(fontHeight), device ? device : &screenImage);
     int widest = 0;
     for (int k = 0; k <= kValueTickIntervals; ++k) {
         widest = std::max(widest, fm.horizontalAdvance(valueTickText(k, yOffset * factor,
                                                                      yScale * factor, plotHeight)));
     }
     return leftMarginFor(widest);
+}
+
+PlotFrame fitValueLabels(const PlotScene& s, const PlotFrame& frame, const QPaintDevice* device) {
+    const int oldWidth = frame.plotWidth();
+    // The plot area keeps at least one column.
+    const int widest = frame.right - frame.left - frame.rightMargin - 1;
+    const int needed =
+        std::min(widest, valueLabelMargin(s, s.yOffset, frame.yScale, frame.plotHeight(),
+                                          frame.fontHeight, device));
+    if (needed <= frame.leftMargin || oldWidth < 1) {
+        return frame;
+    }
+    PlotFrame f = frame;
+    f.leftMargin = needed;
+    f.xScale = oldWidth * frame.xScale / f.plotWidth();
+    return f;
 }
 
 void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, int fontHeight) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/plot/column_reduction.h"
+#include "core/plot/plot_layout.h"
 #include "core/plot/plot_scene.h"
 
 namespace quillmark {
@@ -27,9 +28,16 @@ int DrawReadout(int index, int y, float interval, std::uint16_t raw, double fact
                 std::int64_t start, int xr, QPainter& painter, bool overRange);
 
 // The left margin a plot area needs so that none of its value labels is cut: leftMarginFor
-// the widest label in the label font of fontHeight. yOffset and yScale in the base unit.
+// the widest label in the label font of fontHeight, as `device` measures it (null: the image
+// renderPlotImage draws into). yOffset and yScale in the base unit.
 int valueLabelMargin(const PlotScene& scene, double yOffset, double yScale, int plotHeight,
-                     int fontHeight);
+                     int fontHeight, const QPaintDevice* device = nullptr);
+
+// The frame with a left margin wide enough for its value labels on `device`, the one that
+// draws them: widened when they need more room, with the same data window (the plot area
+// gives up columns on its left, its x scale grows to match). Otherwise the frame as it is.
+PlotFrame fitValueLabels(const PlotScene& scene, const PlotFrame& frame,
+                         const QPaintDevice* device);
 
 // The labels around the plot area of `area` (its margins, size, scales and unit factor):
 // value labels, unit label, time and date labels and, unless hidden, the statistics. Sets

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "core/plot/column_reduction.h"
+#include "core/plot/plot_geometry.h"
 #include "render/fast_paths.h"
 #include "render/plot_labels.h"
 #include "render/qt_colour.h"
@@ -66,7 +67,7 @@ bool spanInside(const SteepStroke::Span& sp, const QRect& r) {
 // The curve and dots of the reduced drawing, column by column from left to right, so each
 // part of the image is visited once while it is still in the cache.
 void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp* dot, bool path,
-                      QPainter& p, const QColor& colour) {
+                      TallFills& tall, QPainter& p, const QColor& colour) {
     static const VerticalStroke vertical;
     static SteepStroke steep;
     // Consecutive vertical segments in one column make one rectangle: their rows join at the
@@ -116,7 +117,7 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
     flush();
 
     const auto fill = [&](const QRect& rect) {
-        if (rect.isEmpty()) {
+        if (rect.isEmpty() || tall.take(rect)) {
             return;
         }
         if (target.bits != nullptr) {
@@ -336,6 +337,7 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
             drawJoin(joins[ji]);
         }
     }
+    tall.flush(ink);
     p.setPen(curvePen(colour));
     p.drawLines(lines);
 }
@@ -351,7 +353,9 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
         local.build(s.samples, s.sampleCount);
         summary = &local;
     }
-    const DotStamp dot(colour, p);
+    DotStamp dot(colour, p);
+    TallFills tall(colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{});
+    dot.deferTallFills(&tall);
     CurveMapping mapping = m;
     mapping.dotRunGap = dot.runGap();
     // Kept from frame to frame: a noisy view holds a dot run per sample, and fresh memory for
@@ -371,8 +375,15 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
             }
         }
     }
-    drawReducedCurve(r, bands, s.showMaskPoints ? &dot : nullptr,
-                     s.sampleCount > 1 && r.xs.size() > 1, p, colour);
+    // Segments from every sample but the last: when all of them land on one pixel the path is
+    // a single point, which the plain drawing strokes as zero-length segments.
+    const bool segments = std::max<std::int64_t>(truncToInt64(s.xOffset), 0) < s.sampleCount - 1;
+    if (segments && r.xs.size() == 1) {
+        r.xs.push_back(r.xs.front());
+        r.ys.push_back(r.ys.front());
+    }
+    drawReducedCurve(r, bands, s.showMaskPoints ? &dot : nullptr, segments && r.xs.size() > 1, tall,
+                     p, colour);
 }
 
 } // namespace quillmark

@@ -11,6 +11,7 @@
 #include "app_test_support.h"
 #include "core/app/command_ids.h"
 #include "core/app/logger_model.h"
+#include "gui/analysis/measurements_panel.h"
 #include "gui/app/app_resources.h"
 #include "gui/app/cabout_dlg.h"
 #include "gui/app/cmain_frame.h"
@@ -63,6 +64,16 @@ QString describe(const QList<MenuEntry>& entries) {
         parts << QStringLiteral("%1:%2").arg(e.id).arg(e.text);
     return parts.join(QStringLiteral(" | "));
 }
+
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+    int count = 0;
+    explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        count += e->type() == QEvent::Paint;
+        return false;
+    }
+};
 
 CommandLine noArguments() {
     return parseCommandLine({QStringLiteral("quillmark")});
@@ -427,6 +438,76 @@ private slots:
         QTRY_COMPARE(view->plotWindow()->QWidget::geometry(), QRect(30, 30, 720, 440));
         view->resize(900, 300);
         QTRY_COMPARE(view->plotWindow()->QWidget::geometry(), QRect(30, 30, 840, 440));
+    }
+
+    void measurementsPanelNeverCoversThePlot() {
+        // Docked on any side, in any window size asked for, the whole plot window stays in
+        // view at no less than its least size.
+        const auto plotWhole = [](CSkeinApp& app) {
+            CMainFrame* f = app.mainFrame();
+            CSkeinView* view = app.view();
+            const QRect viewInFrame(view->mapTo(f, QPoint(0, 0)), view->size());
+            const QRect plot = view->plotWindow()->QWidget::geometry();
+            const QDockWidget* panel = f->measurementsPanel();
+            return f->rect().contains(viewInFrame) && view->rect().contains(plot) &&
+                   plot.width() >= 720 && plot.height() >= 440 &&
+                   (panel->isHidden() || panel->isFloating() ||
+                    !QRect(panel->mapTo(f, QPoint(0, 0)), panel->size()).intersects(viewInFrame));
+        };
+        for (const Qt::DockWidgetArea area : {Qt::RightDockWidgetArea, Qt::LeftDockWidgetArea,
+                                              Qt::BottomDockWidgetArea, Qt::TopDockWidgetArea}) {
+            for (const QSize asked :
+                 {QSize(1000, 720), QSize(400, 300), QSize(800, 600), QSize(1600, 1000)}) {
+                CSkeinApp app;
+                QVERIFY(app.initInstance(noArguments()));
+                CMainFrame* f = app.mainFrame();
+                f->show();
+                QVERIFY(QTest::qWaitForWindowExposed(f));
+                f->resize(asked);
+                f->addDockWidget(area, f->measurementsPanel());
+                f->showMeasurements();
+                QTRY_VERIFY2(plotWhole(app), qPrintable(QStringLiteral("area %1, %2x%3")
+                                                            .arg(int(area))
+                                                            .arg(asked.width())
+                                                            .arg(asked.height())));
+                // Making the window smaller afterwards does not cut the plot either.
+                f->resize(asked / 2);
+                QTRY_VERIFY(plotWhole(app));
+            }
+        }
+        // The panel is remembered as shown (last docked at the top): the next start, at the
+        // usual window size, shows the whole plot too.
+        CSkeinApp again;
+        QVERIFY(again.initInstance(noArguments()));
+        QVERIFY(!again.mainFrame()->measurementsPanel()->isHidden());
+        again.mainFrame()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(again.mainFrame()));
+        QTRY_VERIFY(plotWhole(again));
+    }
+
+    void aLoggerOfAnotherModelRedrawsThePlotAtOnce() {
+        setLoggerModel(kModelCurrent);
+        const QString path =
+            writeRecording(file(QStringLiteral("ma.smpq")), {7000, 8000, 9000}, kModelCurrent);
+        CSkeinApp app;
+        QVERIFY(app.initInstance(noArguments()));
+        QVERIFY(app.openDocumentFile(path));
+        CMainFrame* f = app.mainFrame();
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f));
+        CGraphics* plot = app.view()->plotWindow();
+        QTRY_VERIFY(plot->isVisible());
+        QTest::qWait(200); // the window's first layout and paints are over
+        const QImage current = plot->grab().toImage();
+        // The scan that a logger's arrival runs finds the voltage model.
+        f->setDeviceScan([] { setLoggerModel(kModelVoltage); });
+        PaintCounter paints(plot);
+        QMetaObject::invokeMethod(f, "onLoggerArrival");
+        QTRY_VERIFY(paints.count > 0); // repainted without waiting for anything else
+        // From a fresh drawing ("Unit(V)"), not the cached one ("Unit(mA)").
+        const QImage voltage = plot->renderPlot().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(voltage != current.convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(plot->grab().toImage().convertToFormat(QImage::Format_RGB32), voltage);
     }
 
     void displayTogglesFlipTheirCheckMarks() {

@@ -1,8 +1,10 @@
 // Colours: INI reading and writing, the dialog's pickers, Default, OK and Cancel, and the
 // preview's contents.
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -200,6 +202,57 @@ private slots:
         QCOMPARE(dlg.colours(), before);
         // The main plot is untouched by the dialog.
         QCOMPARE(plot.colours(), PlotColours{});
+    }
+
+    void rowsSitInsideTheGroupFrameWithoutOverlap() {
+        CGraphics plot;
+        plot.resize(1000, 520);
+        const Recording rec = sampleRecording();
+        CColorSetting dlg(plot, rec);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        test_support::dumpImage(dlg.grab().toImage());
+        auto* group = dlg.findChild<QGroupBox*>();
+        QVERIFY(group);
+        // Inside the frame and below the title, in the dialog's coordinates.
+        const QRect inside = group->contentsRect().translated(group->pos());
+        QList<QWidget*> row;
+        for (const char* text : {"Background Color", "Border Color", "Grid Color", "Line Color"}) {
+            QLabel* label = nullptr;
+            for (QLabel* l : dlg.findChildren<QLabel*>())
+                label = l->text() == QLatin1String(text) ? l : label;
+            QVERIFY2(label, text);
+            // The text as drawn, not the label's whole box.
+            const QRect textRect = QStyle::alignedRect(
+                Qt::LeftToRight, label->alignment(),
+                label->fontMetrics().boundingRect(label->text()).size(), label->geometry());
+            QVERIFY2(inside.contains(textRect),
+                     qPrintable(QStringLiteral("%1 at %2,%3 %4x%5, frame inside %6,%7 %8x%9")
+                                    .arg(QLatin1String(text))
+                                    .arg(textRect.x())
+                                    .arg(textRect.y())
+                                    .arg(textRect.width())
+                                    .arg(textRect.height())
+                                    .arg(inside.x())
+                                    .arg(inside.y())
+                                    .arg(inside.width())
+                                    .arg(inside.height())));
+            row << label;
+        }
+        for (int id = CColorSetting::IDC_SWATCH_BACKGROUND; id <= CColorSetting::IDC_SWATCH_LINE;
+             ++id)
+            row << dlg.swatch(CColorSetting::ControlId(id));
+        for (int id = CColorSetting::IDC_PICK_BACKGROUND; id <= CColorSetting::IDC_PICK_LINE; ++id)
+            row << dlg.findChild<QPushButton*>(QString("pick%1").arg(id));
+        // Swatches and buttons within the frame; nothing overlaps.
+        const QRect frame = group->geometry().adjusted(2, 2, -2, -2);
+        for (QWidget* w : row) {
+            QVERIFY(w);
+            QVERIFY2(frame.contains(w->geometry()), qPrintable(w->objectName()));
+            for (QWidget* other : row)
+                QVERIFY2(w == other || !w->geometry().intersects(other->geometry()),
+                         qPrintable(w->objectName() + QLatin1Char(' ') + other->objectName()));
+        }
     }
 
     void previewCopiesTheMainWindowWithoutStatistics() {

@@ -1,9 +1,7 @@
 // Offscreen checks of the plot drawing: the pixels that matter on screen and paper, the
-// model variants, the readout layout, and that the reduced curve drawing equals the full one.
-#include <QDir>
+// model variants, the readout layout and the labels.
 #include <QImage>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
 #include <random>
@@ -117,33 +115,6 @@ std::vector<std::uint16_t> makeSignal(const QString& kind, std::size_t n, unsign
     return v;
 }
 
-void expectSamePixels(const QImage& full, const QImage& reduced) {
-    if (full == reduced) {
-        return;
-    }
-    int diffs = 0;
-    QPoint first;
-    for (int y = 0; y < full.height(); ++y) {
-        for (int x = 0; x < full.width(); ++x) {
-            if (full.pixel(x, y) != reduced.pixel(x, y)) {
-                if (diffs++ == 0) {
-                    first = QPoint(x, y);
-                }
-            }
-        }
-    }
-    // Kept for a look after the failure, in a folder of this run's own.
-    QTemporaryDir keep(QDir::tempPath() + QStringLiteral("/quillmark-plot-XXXXXX"));
-    keep.setAutoRemove(false);
-    full.save(keep.filePath(QString("full-%1.png").arg(QTest::currentDataTag())));
-    reduced.save(keep.filePath(QString("reduced-%1.png").arg(QTest::currentDataTag())));
-    QFAIL(qPrintable(QString("%1 pixels differ, first at %2,%3 (images in %4)")
-                         .arg(diffs)
-                         .arg(first.x())
-                         .arg(first.y())
-                         .arg(keep.path())));
-}
-
 } // namespace
 
 class PlotDrawTest : public QObject {
@@ -221,15 +192,17 @@ private slots:
         const double xs = 10.0 / kW;
         const double ys = 35.0 / kH;
         const QImage img = render(s, xs, ys);
+        CurveMapping rows;
+        rows.yScale = ys;
+        rows.top = kPlotTop;
+        rows.height = kH;
         for (int i = 1; i < 10; ++i) {
             const int x = kPlotLeft + static_cast<int>(i / xs);
-            const int y =
-                static_cast<int>(valueToPixelY(v[i] / 1000.0, 1.0, ys, 0, 0, kH, kPlotTop));
-            QCOMPARE(img.pixelColor(x, y), kLine);
+            QCOMPARE(img.pixelColor(x, static_cast<int>(rows.y(v[i]))), kLine);
         }
         // Half way between samples 4 and 5 the segment passes the mean height.
         const int xm = kPlotLeft + 405;
-        const int ym = static_cast<int>(valueToPixelY(15.75, 1.0, ys, 0, 0, kH, kPlotTop));
+        const int ym = static_cast<int>(rows.y(15750));
         QVERIFY(countInColumn(img, xm, ym - 2, ym + 2, kLine) >= 2);
         // Far from the curve, background.
         QCOMPARE(img.pixelColor(kPlotLeft + 100, kPlotTop + 20), kBack);
@@ -238,11 +211,176 @@ private slots:
         s.showMaskPoints = true;
         const QImage dots = render(s, xs, ys);
         const int x5 = kPlotLeft + 450;
-        const int y5 = static_cast<int>(valueToPixelY(17.5, 1.0, ys, 0, 0, kH, kPlotTop));
+        const int y5 = static_cast<int>(rows.y(17500));
         QVERIFY(countInRow(dots, y5, x5 - 3, x5 + 3, kLine) >= 5);
         // Up and left of a sample the line does not pass, but its dot does.
         QCOMPARE(img.pixelColor(x5 - 2, y5 - 2), kBack);
         QCOMPARE(dots.pixelColor(x5 - 2, y5 - 2), kLine);
+    }
+
+    void dotsAreSolidDiscs() {
+        // A lone sample's dot on screen (plain and reduced drawing, straight into the image and
+        // through the painter) and on paper. The 5-pixel pen alone strokes a ring around the
+        // small ellipse; the dot is a disc about five pixels across, without a hole.
+        std::vector<std::uint16_t> v{17500};
+        PlotScene s = baseScene();
+        s.showGridX = s.showGridY = s.showAlarmLines = false;
+        s.hideStatistics = true;
+        s.samples = v.data();
+        s.sampleCount = 1;
+        s.xMin = 10.0; // sample 0 ten samples right of the axis, its dot whole
+        const auto expectDisc = [](const QImage& img, int least, int most, const char* where) {
+            QRect box;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = kPlotLeft + 1; x < img.width(); ++x)
+                    if (img.pixelColor(x, y) == kLine)
+                        box = box.united(QRect(x, y, 1, 1));
+            QVERIFY2(
+                box.width() >= least && box.width() <= most && box.height() >= least &&
+                    box.height() <= most,
+                qPrintable(
+                    QStringLiteral("%1: dot %2x%3").arg(where).arg(box.width()).arg(box.height())));
+            // Every row and every column of the dot is one unbroken run of ink.
+            const auto unbroken = [&](QPoint from, QPoint step, int length) {
+                int first = -1;
+                int last = -1;
+                int count = 0;
+                for (int i = 0; i < length; ++i) {
+                    if (img.pixelColor(from + i * step) == kLine) {
+                        first = first < 0 ? i : first;
+                        last = i;
+                        ++count;
+                    }
+                }
+                return count == last - first + 1;
+            };
+            for (int y = box.top(); y <= box.bottom(); ++y)
+                QVERIFY2(unbroken(QPoint(box.left(), y), QPoint(1, 0), box.width()),
+                         qPrintable(QStringLiteral("%1: hole in row %2").arg(where).arg(y)));
+            for (int x = box.left(); x <= box.right(); ++x)
+                QVERIFY2(unbroken(QPoint(x, box.top()), QPoint(0, 1), box.height()),
+                         qPrintable(QStringLiteral("%1: hole in column %2").arg(where).arg(x)));
+        };
+        for (const CurveDrawing curve : {CurveDrawing::Full, CurveDrawing::Reduced}) {
+            for (const bool clipped : {false, true}) {
+                expectDisc(render(s, 1.0, 35.0 / kH, kClientW, kClientH, curve, clipped), 5, 6,
+                           curve == CurveDrawing::Full ? "plain" : "reduced");
+                if (QTest::currentTestFailed())
+                    return;
+            }
+        }
+        PlotGeometry g;
+        g.resize(kClientW, kClientH);
+        g.resetView(1);
+        QImage page(1600, 2000, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter p(&page);
+        printPlot(s, g, p, page.width(), page.height());
+        p.end();
+        dumpImage(page);
+        const double scale = (page.height() / 80) / 16.0;
+        expectDisc(page, int(5 * scale), int(8 * scale), "paper");
+    }
+
+    void valueLabelsAreWholeInPlotImages_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<double>("yOffset");
+        QTest::addColumn<double>("ySpan");
+        QTest::addColumn<QSize>("size");
+        // View All; near the top of the raw range (the widest labels, 12797.35 ft/min); a
+        // window reaching below zero.
+        const double windows[][2] = {{0.0, 35.0}, {60.0, 5.0}, {-1.0, 3.0}};
+        const QSize sizes[] = {QSize(900, 600), QSize(1280, 800), QSize(400, 300)};
+        for (const int model : {kModelAirSpeed, kModelVoltage, kModelCurrent}) {
+            for (int unit = 0; unit <= 4; ++unit) {
+                for (int w = 0; w < 3; ++w) {
+                    const QSize size = sizes[(unit + w) % 3];
+                    QTest::addRow("model %d unit %d from %g, %dx%d", model, unit, windows[w][0],
+                                  size.width(), size.height())
+                        << model << unit << windows[w][0] << windows[w][1] << size;
+                }
+            }
+        }
+    }
+
+    void valueLabelsAreWholeInPlotImages() {
+        QFETCH(int, model);
+        QFETCH(int, unit);
+        QFETCH(double, yOffset);
+        QFETCH(double, ySpan);
+        QFETCH(QSize, size);
+        // As `quillmark-cli plot` draws: the image's whole plot area at View All, then
+        // renderPlotImage with the screen's frame.
+        const std::vector<std::uint16_t> v = makeSignal("walk", 600, 3);
+        PlotGeometry g;
+        g.resize(size.width(), size.height());
+        g.resetView(600);
+        g.yOffset = yOffset;
+        g.yScale = ySpan / g.plotHeight;
+        PlotScene s = baseScene();
+        s.model = model;
+        s.unitIndex = unit;
+        s.hideStatistics = true;
+        s.samples = v.data();
+        s.sampleCount = 600;
+        s.yOffset = g.yOffset;
+        const QImage img = renderPlotImage(s, screenFrame(size.width(), size.height(), g));
+        dumpImage(img);
+        // The same labels with room to spare: a 300-pixel margin before a plot area as wide.
+        PlotFrame roomy = screenFrame(size.width() + 250, size.height(), g);
+        roomy.leftMargin = 300;
+        const QImage ref = renderPlotImage(s, roomy);
+        dumpImage(ref);
+
+        const auto axisOf = [&](const QImage& im) {
+            for (int x = 0; x < im.width(); ++x)
+                if (countInColumn(im, x, kPlotTop, kPlotTop + g.plotHeight, kGrid) >
+                    g.plotHeight / 4)
+                    return x;
+            return -1;
+        };
+        // First and last column holding text in rows top .. top + lineHeight - 1.
+        const int lineHeight = labelLineHeight(QFontMetrics(plotFont(kScreenFontHeight)));
+        const auto ink = [&](const QImage& im, int top, int right) {
+            QPair<int, int> span(-1, -1);
+            for (int x = 0; x < right; ++x) {
+                for (int y = top; y < top + lineHeight; ++y) {
+                    if (im.pixelColor(x, y) != kBorder) {
+                        span.first = span.first < 0 ? x : span.first;
+                        span.second = x;
+                        break;
+                    }
+                }
+            }
+            return span;
+        };
+        const int axis = axisOf(img);
+        QVERIFY(axis >= kPlotLeft);
+        QCOMPARE(axisOf(ref), 300);
+        // No text in the image's first two columns.
+        for (int y = 0; y < img.height(); ++y)
+            QVERIFY2(img.pixelColor(0, y) == kBorder && img.pixelColor(1, y) == kBorder,
+                     qPrintable(QStringLiteral("text at the left edge in row %1").arg(y)));
+        // The unit label, then the value labels bottom to top: as wide as with room to spare.
+        QList<int> tops{kPlotTop - (3 * lineHeight) / 2};
+        for (int k = 0; k <= 10; ++k)
+            tops << kPlotTop + g.plotHeight - (k * g.plotHeight) / 10 - lineHeight / 2;
+        for (const int top : tops) {
+            const bool unitLabel = top == tops.front();
+            const auto shown = ink(img, top, unitLabel ? img.width() : axis);
+            const auto whole = ink(ref, top, unitLabel ? ref.width() : 300);
+            QVERIFY(whole.first > 0);
+            QVERIFY2(shown.first > 0 && shown.second - shown.first == whole.second - whole.first,
+                     qPrintable(QStringLiteral("label at row %1 spans %2..%3, whole %4 wide")
+                                    .arg(top)
+                                    .arg(shown.first)
+                                    .arg(shown.second)
+                                    .arg(whole.second - whole.first + 1)));
+        }
+        // The unit label starts where the top value label does (up to the glyphs' bearings).
+        QVERIFY(std::abs(ink(img, tops.front(), img.width()).first -
+                         ink(img, tops.back(), axis).first) <= 2);
     }
 
     void marginBands() {
@@ -487,132 +625,6 @@ private slots:
         for (int h : {16, 25, 50}) {
             const QFontMetrics fm(plotFont(h));
             QVERIFY2(std::abs(fm.ascent() + fm.descent() - h) <= 1, qPrintable(QString::number(h)));
-        }
-    }
-
-    void reducedDrawingEqualsFullDrawing_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<double>("samplesPerPixel");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<double>("xOffset");
-        QTest::addColumn<double>("yScale");
-        QTest::addColumn<double>("yOffset");
-        QTest::addColumn<int>("unit");
-        const QStringList kinds = {"walk", "spikes", "square", "flat", "overrange", "noise"};
-        const double densities[] = {0.1, 0.7, 1.0, 3.0, 17.3, 150.0, 1000.0, 10000.0};
-        int row = 0;
-        for (const QString& kind : kinds) {
-            for (double d : densities) {
-                // Plot areas odd and even; narrow for the densest, as the full drawing is slow.
-                const int width = (d >= 1000 ? 60 : 300) + row % 2;
-                const double offset = (row % 3 == 1) ? 12.37 : (row % 3 == 2 ? 3.5 : 0.0);
-                // Base-unit view, a moderate value zoom (steps of one to three rows) and a
-                // deep one.
-                const double ys = row % 4 == 3 ? 0.013 : (row % 4 == 1 ? 0.06 : 35.0 / 200);
-                const double yo = (row % 4 == 3) ? 9.1 : 0.0;
-                const int unit = row % 5 == 4 ? 2 : 0;
-                QTest::addRow("%s-%g-%d", qPrintable(kind), d, width)
-                    << kind << d << width << offset << ys << yo << unit;
-                ++row;
-            }
-        }
-    }
-
-    void reducedDrawingEqualsFullDrawing() {
-        QFETCH(QString, kind);
-        QFETCH(double, samplesPerPixel);
-        QFETCH(int, width);
-        QFETCH(double, xOffset);
-        QFETCH(double, yScale);
-        QFETCH(double, yOffset);
-        QFETCH(int, unit);
-        // Enough samples to run past the right edge (the full drawing draws them all).
-        const auto n = static_cast<std::size_t>(std::max(40.0, (width + 40) * samplesPerPixel));
-        const std::vector<std::uint16_t> v = makeSignal(kind, n, static_cast<unsigned>(n));
-        PlotScene s = baseScene();
-        s.samples = v.data();
-        s.sampleCount = static_cast<std::int32_t>(n);
-        s.xOffset = xOffset;
-        // A zoomed value window is placed where the data passes.
-        s.yOffset = yScale < 0.1 ? v[n / 4] / 1000.0 - yOffset / 10 : yOffset;
-        s.unitIndex = unit;
-        s.hideStatistics = true;
-        // Dots cover the ends of segments; some cases without them show the bare curve.
-        s.showMaskPoints = qHash(QByteArray(QTest::currentDataTag())) % 3 != 0;
-        const int clientW = width + 100;
-        const int clientH = 280;
-        const QImage full =
-            render(s, samplesPerPixel, yScale, clientW, clientH, CurveDrawing::Full);
-        // Every other case through the painter's own image drawing instead of direct writes.
-        const bool clipped = QByteArray(QTest::currentDataTag()).size() % 2 == 1;
-        const QImage reduced =
-            render(s, samplesPerPixel, yScale, clientW, clientH, CurveDrawing::Reduced, clipped);
-        expectSamePixels(full, reduced);
-        if (QTest::currentTestFailed()) {
-            return;
-        }
-        // The drawing is not trivially empty: some line colour shows.
-        int line = 0;
-        for (int y = kPlotTop; y < kPlotTop + 200; ++y) {
-            line += countInRow(full, y, kPlotLeft, kPlotLeft + width, kLine);
-        }
-        QVERIFY(line > 0);
-    }
-
-    void reducedNoiseFramesEqualFullDrawing_data() {
-        QTest::addColumn<double>("samplesPerPixel");
-        QTest::addColumn<bool>("clipped");
-        // Full-scale noise over the whole plot height: every column's extent is tall and its
-        // neighbours' overlap. Dense columns keep their dot rows between frames.
-        for (double d : {27.1, 400.0}) {
-            for (bool clipped : {false, true}) {
-                QTest::addRow("%g-%s", d, clipped ? "clipped" : "direct") << d << clipped;
-            }
-        }
-    }
-
-    void reducedNoiseFramesEqualFullDrawing() {
-        QFETCH(double, samplesPerPixel);
-        QFETCH(bool, clipped);
-        constexpr int width = 160;
-        constexpr int height = 400;
-        const auto n = static_cast<std::size_t>((width + 40) * samplesPerPixel);
-        std::vector<std::uint16_t> v(n);
-        std::mt19937 rng(static_cast<unsigned>(n));
-        std::uniform_int_distribution<int> d(0, 30000);
-        for (auto& x : v) {
-            x = static_cast<std::uint16_t>(d(rng));
-        }
-        const SampleSummary summary(v.data(), static_cast<std::int64_t>(n));
-        PlotScene s = baseScene();
-        s.samples = v.data();
-        s.sampleCount = static_cast<std::int32_t>(n);
-        s.summary = &summary;
-        s.hideStatistics = true;
-        const double ys = 35.0 / height;
-        // The same frame twice, a pan by a few columns and part of one, a value pan, and
-        // the dots off.
-        struct Frame {
-            double xOffset;
-            double yOffset;
-            bool dots;
-        };
-        for (const Frame f :
-             {Frame{0, 0, true}, Frame{0, 0, true}, Frame{3.4 * samplesPerPixel, 0, true},
-              Frame{3.4 * samplesPerPixel, 2.5, true}, Frame{0, 0, false}}) {
-            s.xOffset = f.xOffset;
-            s.yOffset = f.yOffset;
-            s.showMaskPoints = f.dots;
-            const QImage full =
-                render(s, samplesPerPixel, ys, width + 100, height + 80, CurveDrawing::Full);
-            const QImage reduced = render(s, samplesPerPixel, ys, width + 100, height + 80,
-                                          CurveDrawing::Reduced, clipped);
-            expectSamePixels(full, reduced);
-            if (QTest::currentTestFailed()) {
-                return;
-            }
-            QVERIFY(countInRow(full, kPlotTop + height / 2, kPlotLeft, kPlotLeft + width, kLine) >
-                    width / 2);
         }
     }
 };

@@ -175,14 +175,4 @@ inline std::int64_t sampleToPixelX(double index, double xScale, double xOffset, 
     return left + truncToInt64(index / xScale) - truncToInt64((xOffset - xMin) / xScale);
 }
 
-// Value v (base unit) to pixel y with the display-unit factor applied to every term, truncated
-// as one expression.
-inline std::int64_t valueToPixelY(double v, double factor, double yScale, double yOffset,
-                                  double yMin, std::int32_t plotHeight, std::int32_t top) {
-    const double ys = yScale * factor;
-    const double yo = yOffset * factor;
-    const double ym = yMin * factor;
-    return top + truncToInt64(plotHeight + (yo - ym) / ys - (v * factor - ym) / ys);
-}
-
 } // namespace quillmark

@@ -19,6 +19,7 @@
 #include "gui/app/app_resources.h"
 #include "gui/app/command_line.h"
 #include "gui/link/transfer_runner.h"
+#include "gui/plot/cgraphics.h"
 
 namespace quillmark {
 namespace {
@@ -383,6 +384,9 @@ void CMainFrame::saveMeasurementsPlace() const {
 void CMainFrame::onLoggerArrival() {
     if (deviceScan_)
         deviceScan_();
+    // The scan may have changed the model code: the plots draw its unit names at once.
+    for (CGraphics* plot : findChildren<CGraphics*>())
+        plot->refresh();
 }
 
 bool CMainFrame::askSaveData() {

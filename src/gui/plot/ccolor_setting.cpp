@@ -94,9 +94,13 @@ CColorSetting::CColorSetting(const CGraphics& mainPlot, const Recording& rec, QW
         {"Line Color", r(190, 176, 32, 8), IDC_SWATCH_LINE, r(226, 176, 31, 8), IDC_PICK_LINE,
          r(263, 172, 30, 15), 3},
     };
+    // The labels end just left of their swatches, however wide this font makes them; a
+    // column whose widest label would reach the group's frame moves right as a whole, and the
+    // rows move down if the frame's title needs it.
+    const QRect inside = group->contentsRect().translated(group->pos());
+    QWidget* placed[4][3] = {};
     for (const Row& row : rows) {
         auto* label = new QLabel(QString::fromLatin1(row.label), this);
-        // The label ends just left of its swatch, however wide this font makes it.
         const int labelWidth = std::max(row.labelRect.width(), label->sizeHint().width());
         const int labelRight = row.swatchRect.left() - 4;
         label->setGeometry(labelRight - labelWidth, row.labelRect.top() - 2, labelWidth,
@@ -113,6 +117,21 @@ CColorSetting::CColorSetting(const CGraphics& mainPlot, const Recording& rec, QW
         button->setAutoDefault(false);
         const int id = row.button;
         connect(button, &QPushButton::clicked, this, [this, id] { pickColour(id); });
+        placed[row.slot][0] = label;
+        placed[row.slot][1] = sw;
+        placed[row.slot][2] = button;
+    }
+    int top = inside.bottom();
+    for (const auto& widgets : placed)
+        top = std::min(top, widgets[0]->y());
+    const int down = std::max(0, inside.top() - top);
+    // Slots 0 and 1 are the left column, 2 and 3 the right one.
+    for (int column = 0; column < 2; ++column) {
+        const int left = std::min(placed[2 * column][0]->x(), placed[2 * column + 1][0]->x());
+        const int right = std::max(0, inside.left() + 2 - left);
+        for (int slot = 2 * column; slot < 2 * column + 2; ++slot)
+            for (QWidget* w : placed[slot])
+                w->move(w->pos() + QPoint(right, down));
     }
 
     auto* defaults = new QPushButton(QStringLiteral("Default"), this);

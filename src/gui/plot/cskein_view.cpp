@@ -22,7 +22,9 @@ CSkeinView::CSkeinView(CSkeinDoc* doc, QWidget* parent)
     plot_->setObjectName(QStringLiteral("plotWindow"));
     plot_->hide();
     connect(plot_, &CGraphics::commandIssued, this, &CSkeinView::commandIssued);
-    setMinimumSize(200, 150);
+    // The plot window keeps its least size inside the view, so the main window never gets
+    // small enough to cut it off, with or without docked panels beside it.
+    setMinimumSize(kMinPlotWidth + 2 * kInset, kMinPlotHeight + 2 * kInset);
 }
 
 CSkeinView::~CSkeinView() = default;

@@ -1,3 +1,4 @@
+#include "core/plot/column_reduction.h"
 #include "core/plot/plot_geometry.h"
 
 #include <gtest/gtest.h>
@@ -74,17 +75,36 @@ TEST(PlotGeometry, DataToPixelTruncatesSeparately) {
         EXPECT_EQ(sampleToPixelX(c.index, c.scale, c.offset, 0.0, 50), c.x)
             << c.index << " " << c.scale;
     }
-    // y = top + trunc(H + yOffset/ys - v/ys): View All 35/440, bottom value 0 at the axis.
-    const double ys = 35.0 / 440;
-    EXPECT_EQ(valueToPixelY(0.0, 1.0, ys, 0.0, 0.0, 440, 40), 480);
-    EXPECT_EQ(valueToPixelY(35.0, 1.0, ys, 0.0, 0.0, 440, 40), 40);
-    EXPECT_EQ(valueToPixelY(17.5, 1.0, ys, 0.0, 0.0, 440, 40), 260);
-    // 1 V is 12.57 pixels above the axis: trunc(440 - 12.57) = 427.
-    EXPECT_EQ(valueToPixelY(1.0, 1.0, ys, 0.0, 0.0, 440, 40), 467);
-    // A unit factor scales value and window alike: same pixel.
-    EXPECT_EQ(valueToPixelY(1.0, 196.87, ys, 0.0, 0.0, 440, 40), 467);
-    // An offset window: values below the offset map below the plot area.
-    EXPECT_EQ(valueToPixelY(0.0, 1.0, 0.01, 1.0, 0.0, 440, 40), 580);
+}
+
+TEST(PlotGeometry, SampleRowIsRawTimesFactorOverAThousand) {
+    // y = top + trunc(H + (yOffset' - yMin') / ys' - (raw x f / 1000 - yMin') / ys'), with
+    // ys' = yScale x f: the row the curve and the dots are drawn at.
+    struct Case {
+        std::uint16_t raw;
+        double factor, yScale, yOffset;
+        std::int64_t y;
+    };
+    const double ys = 35.0 / 440; // View All over a 440-pixel plot area
+    for (const Case c :
+         {Case{0, 1.0, ys, 0.0, 480}, Case{35000, 1.0, ys, 0.0, 40}, Case{17500, 1.0, ys, 0.0, 260},
+          // 1 V is 12.57 pixels above the axis: trunc(440 - 12.57) = 427.
+          Case{1000, 1.0, ys, 0.0, 467},
+          // A unit factor scales value and window alike: same pixel.
+          Case{1000, 196.87, ys, 0.0, 467},
+          // An offset window: values below the offset map below the plot area.
+          Case{0, 1.0, 0.01, 1.0, 580},
+          // 22.75 V is exactly 286 pixels above the axis. Converting to the base
+          // unit first (22.75 x 196.87) lands a hair lower, on row 193.
+          Case{22750, 196.87, ys, 0.0, 194}}) {
+        CurveMapping m;
+        m.yScale = c.yScale;
+        m.yOffset = c.yOffset;
+        m.factor = c.factor;
+        m.top = 40;
+        m.height = 440;
+        EXPECT_EQ(m.y(c.raw), c.y) << c.raw << " x " << c.factor;
+    }
 }
 
 TEST(PlotGeometry, ZoomSelectionFromTheExample) {
