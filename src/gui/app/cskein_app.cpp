@@ -17,6 +17,7 @@
 #include "core/app/command_ids.h"
 #include "core/link/logger_detector.h"
 #include "core/link/vendor_usb.h"
+#include "gui/analysis/measurements_panel.h"
 #include "gui/app/analyze_commands.h"
 #include "gui/app/app_resources.h"
 #include "gui/app/cabout_dlg.h"
@@ -82,6 +83,23 @@ bool CSkeinApp::initInstance(const CommandLine& cmd) {
     frame_->setRecentFiles(recent_.entries());
     registerCommands();
     frame_->attachMeasurements(view_->plotWindow());
+    if (MeasurementsPanel* panel = frame_->measurementsPanel()) {
+        const auto keepWhole = [this, panel] {
+            const bool docked = !panel->isHidden() && !panel->isFloating();
+            view_->setPlotKeptWhole(docked);
+            // A screen without room for the whole plot beside the panel (a small screen at 2x)
+            // gets the panel as a window of its own rather than a main window beyond it.
+            const QSize room = frame_->screen()->availableGeometry().size();
+            const QSize least = frame_->minimumSizeHint();
+            if (docked && (least.width() > room.width() || least.height() > room.height())) {
+                view_->setPlotKeptWhole(false);
+                panel->setFloating(true);
+            }
+        };
+        connect(panel, &QDockWidget::visibilityChanged, view_, keepWhole);
+        connect(panel, &QDockWidget::topLevelChanged, view_, keepWhole);
+        keepWhole();
+    }
 
     connect(doc_, &CSkeinDoc::titleChanged, frame_.get(), &CMainFrame::setDocumentTitle);
     connect(doc_, &CSkeinDoc::pathAdopted, this, &CSkeinApp::addRecent);

@@ -22,9 +22,16 @@ CSkeinView::CSkeinView(CSkeinDoc* doc, QWidget* parent)
     plot_->setObjectName(QStringLiteral("plotWindow"));
     plot_->hide();
     connect(plot_, &CGraphics::commandIssued, this, &CSkeinView::commandIssued);
-    // The plot window keeps its least size inside the view, so the main window never gets
-    // small enough to cut it off, with or without docked panels beside it.
-    setMinimumSize(kMinPlotWidth + 2 * kInset, kMinPlotHeight + 2 * kInset);
+    setPlotKeptWhole(false);
+}
+
+void CSkeinView::setPlotKeptWhole(bool keep) {
+    // Alone, the view may shrink and the plot is cut off at its least size; beside a docked
+    // panel the view keeps room for the whole plot, so the panel never hides any of it.
+    if (keep)
+        setMinimumSize(kMinPlotWidth + 2 * kInset, kMinPlotHeight + 2 * kInset);
+    else
+        setMinimumSize(200, 150);
 }
 
 CSkeinView::~CSkeinView() = default;

@@ -17,6 +17,9 @@ class CSkeinDoc;
 class CSkeinView : public QWidget {
     Q_OBJECT
 public:
+    // While a panel is docked beside the view it keeps the whole plot (window included);
+    // otherwise the window may be made smaller and the plot is cut off.
+    void setPlotKeptWhole(bool keep);
     static constexpr int kInset = 30;
     static constexpr int kMinPlotWidth = 720;
     static constexpr int kMinPlotHeight = 440;
