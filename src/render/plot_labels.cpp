@@ -52,16 +52,21 @@ void drawTextTopLeft(QPainter& painter, int x, int y, const QString& text) {
     painter.drawText(x, y + painter.fontMetrics().ascent(), text);
 }
 
-int DrawReadout(int index, int y, float interval, std::uint16_t raw, double factor,
-                std::int64_t start, int xr, QPainter& painter, bool overRange) {
-    const QFontMetrics fm = painter.fontMetrics();
+namespace {
+
+// The readout's words right to left from xr; drawn only when `painter` is given. Returns the
+// width used.
+int placeReadout(int index, int y, float interval, std::uint16_t raw, double factor,
+                 std::int64_t start, int xr, const QFontMetrics& fm, QPainter* painter,
+                 bool overRange) {
     // The gaps are screen pixels for the 16-pixel screen font; on a printer page the font is
     // many times taller, and unscaled gaps would run the words together.
     const double gapScale = fm.height() > 32 ? fm.height() / 16.0 : 1.0;
     int w = 0;
     const auto place = [&](const QString& text, int gap) {
         w += fm.horizontalAdvance(text) + static_cast<int>(std::lround(gap * gapScale));
-        drawTextTopLeft(painter, xr - w, y, text);
+        if (painter)
+            drawTextTopLeft(*painter, xr - w, y, text);
     };
     place(qText(clockText(start + secondsAfter(index, interval))), 13);
     place(QStringLiteral("Time:"), 5);
@@ -70,6 +75,14 @@ int DrawReadout(int index, int y, float interval, std::uint16_t raw, double fact
     place(QString::number(index), 13);
     place(QStringLiteral("NO."), 5);
     return w;
+}
+
+} // namespace
+
+int DrawReadout(int index, int y, float interval, std::uint16_t raw, double factor,
+                std::int64_t start, int xr, QPainter& painter, bool overRange) {
+    return placeReadout(index, y, interval, raw, factor, start, xr, painter.fontMetrics(),
+                        &painter, overRange);
 }
 
 int valueLabelMargin(const PlotScene& s, double yOffset, double yScale, int plotHeight,
@@ -126,8 +139,10 @@ void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, i
         }
     }
     // Unit label above the top value label, left-aligned with it.
-    drawTextTopLeft(p, left - topLabelWidth - kValueLabelGap, top - (3 * lineHeight) / 2,
-                    qText(unitLabel(s.model, s.unitIndex)));
+    const QString unitText = qText(unitLabel(s.model, s.unitIndex));
+    const int unitLeft = left - topLabelWidth - kValueLabelGap;
+    drawTextTopLeft(p, unitLeft, top - (3 * lineHeight) / 2, unitText);
+    const int unitRight = unitLeft + fm.horizontalAdvance(unitText);
 
     // Time and date labels centred under the time ticks. In a narrow plot (the colour
     // preview) neighbours would run together; a label that would touch the last one drawn in
@@ -160,16 +175,32 @@ void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, i
         return i >= 0 && i < s.sampleCount && s.samples != nullptr;
     };
     const bool markOverRange = statisticsMarkOverRange(s.model);
+    const QString maxLabel = QStringLiteral("Max:  ");
+    const QString minLabel = QStringLiteral("Min:  ");
+    // In a narrow plot a wide unit ("Unit(ft/min)") would run into the lines: both move right
+    // together until they clear it.
+    int anchor = left + width / 2;
+    const auto lineWidth = [&](std::int32_t index, const QString& label) {
+        return placeReadout(index, 0, s.sampleInterval, s.samples[index], area.factor,
+                            s.startTime, 0, fm, nullptr, markOverRange) +
+               fm.horizontalAdvance(label);
+    };
+    int widest = 0;
+    if (validIndex(s.maxIndex))
+        widest = std::max(widest, lineWidth(s.maxIndex, maxLabel));
+    if (validIndex(s.minIndex))
+        widest = std::max(widest, lineWidth(s.minIndex, minLabel));
+    anchor = std::max(anchor, unitRight + minGap + widest);
     const auto extreme = [&](std::int32_t index, int y, const QString& label) {
         const int used = DrawReadout(index, y, s.sampleInterval, s.samples[index], area.factor,
-                                     s.startTime, left + width / 2, p, markOverRange);
-        drawTextTopLeft(p, left + width / 2 - used - fm.horizontalAdvance(label), y, label);
+                                     s.startTime, anchor, p, markOverRange);
+        drawTextTopLeft(p, anchor - used - fm.horizontalAdvance(label), y, label);
     };
     if (validIndex(s.maxIndex)) {
-        extreme(s.maxIndex, top - lineHeight, QStringLiteral("Max:  "));
+        extreme(s.maxIndex, top - lineHeight, maxLabel);
     }
     if (validIndex(s.minIndex)) {
-        extreme(s.minIndex, top - 2 * lineHeight, QStringLiteral("Min:  "));
+        extreme(s.minIndex, top - 2 * lineHeight, minLabel);
     }
     if (validIndex(s.maxIndex)) {
         const QString average = qText(averageText(s.model, s.average));

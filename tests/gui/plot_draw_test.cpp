@@ -383,6 +383,56 @@ private slots:
                          ink(img, tops.back(), axis).first) <= 2);
     }
 
+    // Even at the plot's least width the Max/Min lines never run over the unit label.
+    void statisticsLinesClearTheUnitLabel() {
+        std::vector<std::uint16_t> v = makeSignal("walk", 600, 3);
+        v[250] = 28000; // a wide maximum readout
+        for (const int model : {kModelAirSpeed, kModelVoltage, kModelCurrent}) {
+            for (int unit = 0; unit <= 4; ++unit) {
+                for (const QSize size : {QSize(720, 440), QSize(1280, 800)}) {
+                    PlotGeometry g;
+                    g.resize(size.width(), size.height());
+                    g.resetView(600);
+                    PlotScene s = baseScene();
+                    s.model = model;
+                    s.unitIndex = unit;
+                    s.samples = v.data();
+                    s.sampleCount = 600;
+                    s.maxIndex = 250;
+                    s.minIndex = static_cast<std::int32_t>(
+                        std::min_element(v.begin(), v.end()) - v.begin());
+                    s.yOffset = g.yOffset;
+                    const PlotFrame frame = screenFrame(size.width(), size.height(), g);
+                    const QImage with = renderPlotImage(s, frame);
+                    s.hideStatistics = true;
+                    const QImage without = renderPlotImage(s, frame);
+                    // Above the top value label only the unit label and the statistics draw.
+                    const int lineHeight =
+                        labelLineHeight(QFontMetrics(plotFont(kScreenFontHeight)));
+                    int unitRight = -1, statsLeft = size.width();
+                    for (int y = 0; y < kPlotTop - lineHeight / 2 - 1; ++y) {
+                        for (int x = 0; x < size.width(); ++x) {
+                            if (without.pixelColor(x, y) != kBorder)
+                                unitRight = std::max(unitRight, x);
+                            if (with.pixel(x, y) != without.pixel(x, y))
+                                statsLeft = std::min(statsLeft, x);
+                        }
+                    }
+                    const QString where = QStringLiteral("model %1 unit %2 at %3 wide")
+                                              .arg(model)
+                                              .arg(unit)
+                                              .arg(size.width());
+                    QVERIFY2(unitRight > 0 && statsLeft < size.width(), qPrintable(where));
+                    QVERIFY2(statsLeft > unitRight,
+                             qPrintable(where + QStringLiteral(": statistics from x=%1, unit "
+                                                               "label to x=%2")
+                                                    .arg(statsLeft)
+                                                    .arg(unitRight)));
+                }
+            }
+        }
+    }
+
     void marginBands() {
         PlotScene s = baseScene();
         std::vector<std::uint16_t> v(100, 40000); // far above the window: covered by the top band
