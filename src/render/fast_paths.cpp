@@ -1,5 +1,7 @@
 #include "render/fast_paths.h"
 
+#include <QPaintEngine>
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -127,7 +129,10 @@ void TallFills::flush(QRgb value) {
 }
 
 DotStamp::DotStamp(const QColor& colour, QPainter& target)
-    : image_(2 * kHalf, 2 * kHalf, QImage::Format_ARGB32_Premultiplied) {
+    : vector_(target.paintEngine() != nullptr &&
+              target.paintEngine()->type() != QPaintEngine::Raster),
+      colour_(colour), dotPenWidth_(dotPen(colour).width()),
+      image_(2 * kHalf, 2 * kHalf, QImage::Format_ARGB32_Premultiplied) {
     image_.fill(Qt::transparent);
     QPainter p(&image_);
     p.setRenderHint(QPainter::Antialiasing, false);

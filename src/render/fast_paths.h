@@ -170,6 +170,16 @@ public:
     int runGap() const { return nested_ ? wideLast_ - wideFirst_ + 1 : 1; }
 
     void stamp(QPainter& p, int x, int y) const {
+        if (vector_) {
+            // A drawing (SVG, PDF) keeps each dot a circle rather than a small picture.
+            const QPen pen = p.pen();
+            const QBrush brush = p.brush();
+            setDotInk(p, colour_, dotPenWidth_);
+            drawDot(p, x, y);
+            p.setPen(pen);
+            p.setBrush(brush);
+            return;
+        }
         if (target_.bits == nullptr) {
             p.drawImage(x - kHalf, y - kHalf, image_);
             return;
@@ -235,6 +245,9 @@ public:
     void deferTallFills(TallFills* tall) { tall_ = tall; }
 
 private:
+    bool vector_ = false; // the target is not a raster image
+    QColor colour_;
+    int dotPenWidth_ = 0;
     void findSpans();
     void fillBand(QPainter& p, const QRect& r, const QColor& colour) const {
         if (r.isEmpty() || (tall_ != nullptr && tall_->take(r))) {

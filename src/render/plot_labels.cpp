@@ -81,8 +81,8 @@ int placeReadout(int index, int y, float interval, std::uint16_t raw, double fac
 
 int DrawReadout(int index, int y, float interval, std::uint16_t raw, double factor,
                 std::int64_t start, int xr, QPainter& painter, bool overRange) {
-    return placeReadout(index, y, interval, raw, factor, start, xr, painter.fontMetrics(),
-                        &painter, overRange);
+    return placeReadout(index, y, interval, raw, factor, start, xr, painter.fontMetrics(), &painter,
+                        overRange);
 }
 
 int valueLabelMargin(const PlotScene& s, double yOffset, double yScale, int plotHeight,
@@ -181,8 +181,8 @@ void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, i
     // together until they clear it.
     int anchor = left + width / 2;
     const auto lineWidth = [&](std::int32_t index, const QString& label) {
-        return placeReadout(index, 0, s.sampleInterval, s.samples[index], area.factor,
-                            s.startTime, 0, fm, nullptr, markOverRange) +
+        return placeReadout(index, 0, s.sampleInterval, s.samples[index], area.factor, s.startTime,
+                            0, fm, nullptr, markOverRange) +
                fm.horizontalAdvance(label);
     };
     int widest = 0;

@@ -292,6 +292,8 @@ private slots:
         QXmlStreamReader xml(&in);
         QStringList strokes{QString()};
         int curveShapes = 0;
+        int pictures = 0; // embedded bitmaps
+        int circles = 0;
         bool root = false;
         while (!xml.atEnd()) {
             if (xml.readNext() == QXmlStreamReader::StartElement) {
@@ -301,6 +303,9 @@ private slots:
                 const bool shape =
                     xml.name() == QLatin1String("path") || xml.name() == QLatin1String("polyline");
                 curveShapes += shape && strokes.last() == QLatin1String("#c80a1e");
+                pictures += xml.name() == QLatin1String("image");
+                circles +=
+                    xml.name() == QLatin1String("ellipse") || xml.name() == QLatin1String("circle");
             } else if (xml.isEndElement()) {
                 strokes.removeLast();
             }
@@ -308,6 +313,9 @@ private slots:
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         QVERIFY(root);
         QVERIFY(curveShapes > 0);
+        // Fully vector: the sample dots are circles, not small pictures.
+        QCOMPARE(pictures, 0);
+        QVERIFY(circles > 0);
     }
 
     void imageWriteFailuresSayWhy_data() {

@@ -399,8 +399,8 @@ private slots:
                     s.samples = v.data();
                     s.sampleCount = 600;
                     s.maxIndex = 250;
-                    s.minIndex = static_cast<std::int32_t>(
-                        std::min_element(v.begin(), v.end()) - v.begin());
+                    s.minIndex =
+                        static_cast<std::int32_t>(std::min_element(v.begin(), v.end()) - v.begin());
                     s.yOffset = g.yOffset;
                     const PlotFrame frame = screenFrame(size.width(), size.height(), g);
                     const QImage with = renderPlotImage(s, frame);
