@@ -149,7 +149,9 @@ void DrawPlot(const PlotScene& s, const PlotFrame& given, QPainter& p, CurveDraw
         }
     }
     drawMarginBands(p, s, area, frame);
-    drawPlotLabels(p, s, area, frame.fontHeight);
+    // The labels sit on the margins: white paper in print, the border colour elsewhere.
+    const ColourRef margin = frame.printing ? rgbColour(255, 255, 255) : s.colours.border;
+    drawPlotLabels(p, s, area, frame.fontHeight, readableTextColour(margin));
     p.restore();
 }
 

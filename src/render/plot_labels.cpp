@@ -1,4 +1,5 @@
 #include "render/plot_labels.h"
+#include "render/qt_colour.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -114,7 +115,8 @@ PlotFrame fitValueLabels(const PlotScene& s, const PlotFrame& frame, const QPain
     return f;
 }
 
-void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, int fontHeight) {
+void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, int fontHeight,
+                    ColourRef textColour) {
     const int left = area.left;
     const int top = area.top;
     const int width = area.width;
@@ -123,7 +125,7 @@ void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, i
     const double unitYScale = area.yScale * area.factor;
 
     p.setFont(plotFont(fontHeight));
-    p.setPen(QColor(0, 0, 0));
+    p.setPen(toQColor(textColour));
     const QFontMetrics fm = p.fontMetrics();
     const int lineHeight = labelLineHeight(fm);
 

@@ -41,8 +41,9 @@ PlotFrame fitValueLabels(const PlotScene& scene, const PlotFrame& frame,
 
 // The labels around the plot area of `area` (its margins, size, scales and unit factor):
 // value labels, unit label, time and date labels and, unless hidden, the statistics. Sets
-// the label font of fontHeight and black text on the painter.
+// the label font of fontHeight and text of `textColour` (readableTextColour of the margin's
+// colour) on the painter.
 void drawPlotLabels(QPainter& painter, const PlotScene& scene, const CurveMapping& area,
-                    int fontHeight);
+                    int fontHeight, ColourRef textColour);
 
 } // namespace quillmark

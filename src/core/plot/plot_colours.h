@@ -1,6 +1,8 @@
 #pragma once
 // The four plot colours as 24-bit values: red in the low byte, then green, then blue, top
 // byte zero.
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string_view>
 
@@ -21,6 +23,30 @@ constexpr std::int32_t greenOf(ColourRef c) {
 }
 constexpr std::int32_t blueOf(ColourRef c) {
     return static_cast<std::int32_t>((c >> 16) & 0xFF);
+}
+
+// WCAG 2 relative luminance of a colour (0 black .. 1 white).
+inline double relativeLuminance(ColourRef c) {
+    const auto channel = [](std::int32_t v) {
+        const double s = v / 255.0;
+        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(redOf(c)) + 0.7152 * channel(greenOf(c)) + 0.0722 * channel(blueOf(c));
+}
+
+// WCAG 2 contrast ratio of two colours, 1 to 21.
+inline double contrastRatio(ColourRef a, ColourRef b) {
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Plot text on a colour chosen by the user: black as before on light colours, white where
+// black would be hard to read. One of the two always reaches a contrast of 4.5.
+inline ColourRef readableTextColour(ColourRef under) {
+    constexpr ColourRef kBlack = 0;
+    constexpr ColourRef kWhite = 0xFFFFFF;
+    return contrastRatio(kBlack, under) >= contrastRatio(kWhite, under) ? kBlack : kWhite;
 }
 
 struct PlotColours {

@@ -308,7 +308,7 @@ void CGraphics::paintEvent(QPaintEvent* event) {
         p.fillRect(strip, toQColor(scene_.colours.border));
         if (readoutIndex_ && *readoutIndex_ >= 0 && *readoutIndex_ < scene_.sampleCount) {
             // The cursor readout carries the over-range mark in every model.
-            p.setPen(Qt::black);
+            p.setPen(toQColor(readableTextColour(scene_.colours.border)));
             DrawReadout(static_cast<int>(*readoutIndex_), strip.top(), scene_.sampleInterval,
                         scene_.samples[*readoutIndex_], unitFactor(scene_.unitIndex),
                         scene_.startTime, width() - kPlotRight, p, true);

@@ -78,5 +78,38 @@ TEST(PlotColours, WriteOrderAndRoundTrip) {
     EXPECT_EQ(readPlotColours(s), c);
 }
 
+TEST(PlotColours, TextIsBlackOnLightColoursAndWhiteOnDarkOnesReadably) {
+    struct Case {
+        ColourRef under;
+        ColourRef text;
+    };
+    const PlotColours defaults;
+    const Case cases[] = {
+        {defaults.border, 0},               // the default margins keep black text
+        {defaults.background, 0},           //
+        {rgbColour(255, 255, 255), 0},      // paper
+        {rgbColour(255, 255, 0), 0},        // yellow
+        {rgbColour(0, 0, 0), 0xFFFFFF},     // black
+        {rgbColour(0, 0, 128), 0xFFFFFF},   // navy
+        {rgbColour(64, 64, 64), 0xFFFFFF},  // dark grey
+        {rgbColour(0, 0, 255), 0xFFFFFF},   // pure blue
+        {rgbColour(128, 0, 128), 0xFFFFFF}, // purple
+        {rgbColour(118, 118, 118), 0},      // mid grey: black is the stronger
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(readableTextColour(c.under), c.text) << std::hex << c.under;
+        EXPECT_GE(contrastRatio(readableTextColour(c.under), c.under), 4.5) << std::hex << c.under;
+    }
+    // Every grey and every primary mix: the chosen text always reads.
+    for (int r = 0; r < 256; r += 15)
+        for (int g = 0; g < 256; g += 15)
+            for (int b = 0; b < 256; b += 15) {
+                const ColourRef c = rgbColour(r, g, b);
+                EXPECT_GE(contrastRatio(readableTextColour(c), c), 4.5)
+                    << r << ' ' << g << ' ' << b;
+            }
+    EXPECT_NEAR(contrastRatio(0, 0xFFFFFF), 21.0, 1e-9);
+}
+
 } // namespace
 } // namespace quillmark
