@@ -171,9 +171,9 @@ DownloadOutcome exchange(LoggerLink& link, Recording& staged, const DownloadOpti
         std::uint8_t* place = staging.data() + static_cast<std::size_t>(page) * wire::kPageSize;
         const std::uint32_t bytes = count * wire::kBlockSize;
         std::fill(place, place + bytes, std::uint8_t{0});
+        // A stop cuts the wait short but the page is still taken: what the logger has sent
+        // must not be left in the pipe for the next exchange to read as its reply.
         pageWait(options, waitMs);
-        if (stopRequested(options))
-            return stoppedOutcome();
         if (options.pageReadStarted)
             options.pageReadStarted(page, pages);
         if (!link.read(place, bytes, wire::kSampleReadTimeoutMs))

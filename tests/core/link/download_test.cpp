@@ -251,6 +251,9 @@ TEST(Download, StopEndsAtThePageBoundaryAndReplacesNothing) {
         EXPECT_FALSE(link.isOpen());
         EXPECT_EQ(usb.openHandles, 0);
         EXPECT_EQ(usb.count(FakeVendorUsb::Op::Close), 1);
+        if (!c.cancelledRead) {
+            EXPECT_TRUE(usb.rx.empty()) << "the next exchange would read the rest as its reply";
+        }
         expectSameRecording(rec, previousRecording());
     }
     // A failure that nobody asked for is no stop.
@@ -260,13 +263,14 @@ TEST(Download, StopEndsAtThePageBoundaryAndReplacesNothing) {
     EXPECT_FALSE(downloadRecording(link, rec).stopped);
 }
 
-// A stop during the page wait ends it there: the page's data is never asked for.
+// A stop during the page wait ends the wait; the page asked for is still taken, so nothing
+// is left in the pipe, and the exchange ends there.
 TEST(Download, StopCutsThePageWaitShort) {
     FakeVendorUsb usb;
     MemoryLogger logger;
     logger.attach(usb);
-    logger.storedBytes = 4096;
-    logger.setRecordedPoints(2048);
+    logger.storedBytes = 2 * 4096;
+    logger.setRecordedPoints(2 * 2048);
     std::atomic<bool> stop{false};
     DownloadOptions options;
     options.pageWaitMs = 60000;
@@ -283,7 +287,8 @@ TEST(Download, StopCutsThePageWaitShort) {
     stopper.join();
     EXPECT_TRUE(outcome.stopped);
     EXPECT_EQ(usb.writes().size(), 2u); // the header's request and page 0's
-    EXPECT_EQ(usb.count(FakeVendorUsb::Op::Read), 3);
+    EXPECT_EQ(usb.count(FakeVendorUsb::Op::Read), 4);
+    EXPECT_TRUE(usb.rx.empty());
     EXPECT_LT(took, std::chrono::seconds(30)); // not the 60 s wait
 }
 
