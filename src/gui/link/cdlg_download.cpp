@@ -113,6 +113,7 @@ void CDlgDownload::onDownload() {
     downloading_ = true;
     stop_ = false;
     updateButtons();
+    message_->setText(QStringLiteral("Reading the logger's memory; Cancel stops the download."));
     work_ = recording_;
     auto outcome = std::make_shared<DownloadOutcome>();
     runner_.start(
@@ -139,6 +140,7 @@ void CDlgDownload::onDownloaded(const DownloadOutcome& outcome) {
         updateButtons();
         return;
     }
+    message_->setText(kInstructions);
     if (outcome.result == DownloadResult::Success) {
         recording_ = std::move(work_);
         std::string text = downloadFinishedText(recording_.sampleCount);
