@@ -1,5 +1,5 @@
 // The logger dialogs driven through the real windows against the simulated logger (and
-// against no logger at all), logger arrival, and the progress window's placement.
+// against no logger at all), logger arrival, and a download's progress and Cancel.
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,13 +8,18 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <mutex>
 #include <thread>
 
 #include "app_test_support.h"
 #include "backend/logger_backend.h"
 #include "core/app/command_ids.h"
 #include "core/app/logger_model.h"
+#include "core/common/byte_order.h"
 #include "core/link/logger_detector.h"
+#include "core/link/upload.h"
+#include "core/link/wire_protocol.h"
 #include "core/settings/ini_store.h"
 #include "gui/app/cmain_frame.h"
 #include "gui/app/cskein_app.h"
@@ -53,6 +58,63 @@ std::unique_ptr<CSkeinApp> simulatedApp(const sim::SimOptions& options = {}) {
     return app;
 }
 
+// The simulated logger, noting the pages asked for and whether every open was closed again.
+class WatchedLogger : public sim::SimulatedLogger {
+public:
+    Status openDevice(std::uint32_t deviceIndex, Handle& handle) override {
+        const Status s = sim::SimulatedLogger::openDevice(deviceIndex, handle);
+        opens_ += s == kSuccess;
+        return s;
+    }
+    Status closeDevice(Handle handle) override {
+        const Status s = sim::SimulatedLogger::closeDevice(handle);
+        closes_ += s == kSuccess;
+        return s;
+    }
+    Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
+                 std::uint32_t& written) override {
+        if (count == wire::kReadRequestSize && buffer[0] == wire::kReadOpcode &&
+            buffer[1] != wire::kHeaderPage) {
+            const std::lock_guard lock(mutex_);
+            pages_.push_back(buffer[1]);
+        }
+        return sim::SimulatedLogger::write(handle, buffer, count, written);
+    }
+
+    std::vector<int> takePages() {
+        const std::lock_guard lock(mutex_);
+        return std::exchange(pages_, {});
+    }
+    int opens() const { return opens_; }
+    int closes() const { return closes_; }
+
+private:
+    std::mutex mutex_;
+    std::vector<int> pages_;
+    std::atomic<int> opens_{0};
+    std::atomic<int> closes_{0};
+};
+
+// 32000 points at 400 Hz: the logger's whole memory, 16 pages.
+HeaderBlock fullMemoryBlock() {
+    HeaderBlock b{};
+    putU32LE(b.data() + block::kStartMarker, block::kMarker);
+    putU32LE(b.data() + block::kSamplePoints, 32000);
+    putU32LE(b.data() + block::kIntervalSeconds, 0);
+    putI32LE(b.data() + block::kStartYear, 2026);
+    b[block::kStartMonth] = 12;
+    b[block::kStartDay] = 7;
+    b[block::kModeFlags] = 0x12;
+    putU32LE(b.data() + block::kEndMarker, block::kMarker);
+    return b;
+}
+
+bool sameRecording(const Recording& a, const Recording& b) {
+    return a.header == b.header && a.samples == b.samples && a.sampleCount == b.sampleCount &&
+           a.maxIndex == b.maxIndex && a.minIndex == b.minIndex && a.average == b.average &&
+           a.unitIndex == b.unitIndex;
+}
+
 std::unique_ptr<CSkeinApp> appWithoutLogger() {
     LoggerBackend backend;
     if (!createLoggerBackend("socket:/nonexistent-quillmark/logger.sock", backend))
@@ -85,22 +147,15 @@ private slots:
                       QStringLiteral("/Quillmark/SettingConfig.ini"));
     }
 
-    void progressWindowSitsCentredOverTheMainWindow() {
-        // x = left + width / 2 - w / 2, y = top + h, halvings truncated.
-        QCOMPARE(CDlgProgress::placement(QRect(100, 50, 801, 600), QSize(315, 40)),
-                 QPoint(100 + 400 - 157, 50 + 40));
-        QCOMPARE(CDlgProgress::placement(QRect(0, 0, 300, 200), QSize(314, 38)),
-                 QPoint(150 - 157, 38));
-    }
-
     void downloadFromTheSimulatedLoggerThenView() {
-        qputenv("QUILLMARK_PAGE_WAIT_MS", "150"); // long enough to watch the transfer
+        qputenv("QUILLMARK_PAGE_WAIT_MS", "400"); // long enough to watch the transfer
         auto app = simulatedApp();
         QVERIFY(app);
         QCOMPARE(loggerModel(), kModelVoltage);
         QStringList captions;
         bool sawProgress = false, stayedModal = true, buttonsLocked = true;
-        int progressMax = 0, progressLast = 0;
+        int progressMax = 0, progressLast = 0, grownBy = 0, heightAfter = 0;
+        QString pagesText, percentText;
         QString result;
         bool seen = false;
         whenModal<CDlgDownload>(
@@ -112,23 +167,28 @@ private slots:
                 QVERIFY(dlg->downloadButton()->isEnabled());
                 screenshot(dlg, QStringLiteral("download-dialog"));
                 dlg->downloadButton()->click();
-                // While the worker reads, the dialog stays up and modal and takes no input,
-                // and the progress window moves.
+                // While the worker reads, the dialog stays up and modal, takes no input but
+                // Cancel, and shows the progress inside itself.
+                const int height = dlg->height();
                 QTRY_VERIFY_WITH_TIMEOUT(dlg->progressWindow() != nullptr, 4000);
-                sawProgress = dlg->progressWindow()->isVisible();
-                screenshot(dlg->progressWindow(), QStringLiteral("progress-window"));
+                sawProgress = dlg->progressWindow()->isVisible() &&
+                              !dlg->progressWindow()->isWindow() &&
+                              dlg->progressWindow()->window() == dlg;
+                grownBy = dlg->height() - height;
+                screenshot(dlg, QStringLiteral("download-progress"));
                 QProgressBar* bar = dlg->progressWindow()->bar();
                 progressMax = bar->maximum();
+                pagesText = dlg->progressWindow()->pagesLabel()->text();
+                percentText = bar->text();
                 const int first = bar->value();
-                dlg->cancelButton()->click();
-                QMetaObject::invokeMethod(dlg, "reject");
                 stayedModal = dlg->isVisible() && QApplication::activeModalWidget() == dlg;
                 buttonsLocked = !dlg->viewButton()->isEnabled() &&
-                                !dlg->cancelButton()->isEnabled() &&
+                                dlg->cancelButton()->isEnabled() &&
                                 !dlg->downloadButton()->isEnabled();
                 QTRY_VERIFY_WITH_TIMEOUT(!dlg->progressWindow() || bar->value() > first, 4000);
                 QTRY_VERIFY_WITH_TIMEOUT(!dlg->downloading(), 20000);
                 QVERIFY(!dlg->progressWindow());
+                heightAfter = dlg->height();
                 progressLast = progressMax;
                 result = dlg->messageLabel()->text();
                 screenshot(dlg, QStringLiteral("download-finished"));
@@ -142,8 +202,12 @@ private slots:
         QVERIFY(sawProgress);
         QVERIFY(stayedModal);
         QVERIFY(buttonsLocked);
-        QVERIFY(progressMax > 0 && progressMax % 50 == 0);
+        QCOMPARE(progressMax, 50); // the demo's 600 points fit on one page
         QVERIFY(progressLast > 0);
+        QCOMPARE(pagesText, QStringLiteral("0 of 1 pages read"));
+        QCOMPARE(percentText, QStringLiteral("20%"));
+        QVERIFY2(grownBy > 0, qPrintable(QString::number(grownBy)));
+        QCOMPARE(heightAfter, 127);
         const int n = app->document()->recording().sampleCount;
         QVERIFY(n > 0);
         QCOMPARE(result, QStringLiteral("%1 points finished! Press View to show graph, or Cancel "
@@ -163,6 +227,90 @@ private slots:
                 curve += img.pixelColor(x, y) == QColor(0, 0, 255);
         QVERIFY2(curve > 100, qPrintable(QString::number(curve)));
         screenshot(app->mainFrame(), QStringLiteral("main-window"));
+    }
+
+    void cancelMidDownloadReplacesNothingAndClosesTheLink() {
+        auto owned = std::make_unique<WatchedLogger>();
+        WatchedLogger* logger = owned.get();
+        auto app = std::make_unique<CSkeinApp>();
+        app->setBackend(std::move(owned), std::make_unique<sim::SimDetector>());
+        QVERIFY(app->initInstance(parseCommandLine({QStringLiteral("quillmark")})));
+        const auto download = [&](const std::function<void(CDlgDownload*)>& steps) {
+            bool seen = false;
+            whenModal<CDlgDownload>(
+                [&](CDlgDownload* dlg) {
+                    QTRY_COMPARE_WITH_TIMEOUT(dlg->windowTitle(), QStringLiteral("Connected"),
+                                              4000);
+                    steps(dlg);
+                },
+                &seen, 10000);
+            app->mainFrame()->action(ID_DATA_DOWNLOAD)->trigger();
+            return seen;
+        };
+        const auto downloadAndView = [](CDlgDownload* dlg) {
+            dlg->downloadButton()->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!dlg->downloading(), 20000);
+            dlg->viewButton()->click();
+        };
+        // The demo's 600 points are shown; then the logger records a whole memory.
+        QVERIFY(download(downloadAndView));
+        QCOMPARE(app->view()->shownSampleCount(), 600);
+        const Recording before = app->document()->recording();
+        const QImage shownBefore = app->view()->plotWindow()->renderPlot();
+        {
+            LoggerLink link(*logger);
+            QCOMPARE(uploadSettings(link, fullMemoryBlock()).result, UploadResult::Success);
+        }
+        logger->device().advanceClock(3600.0);
+        logger->takePages();
+
+        qputenv("QUILLMARK_PAGE_WAIT_MS", "100");
+        QString pages, percent, expectedPages, expectedPercent, stoppedText;
+        bool stopping = false, unchanged = false, sameView = false, usable = false;
+        std::vector<int> asked;
+        const bool seen = download([&](CDlgDownload* dlg) {
+            dlg->downloadButton()->click();
+            QTRY_VERIFY_WITH_TIMEOUT(dlg->progressWindow() &&
+                                         dlg->progressWindow()->bar()->value() >= 160 + 2 * 40,
+                                     10000);
+            QProgressBar* bar = dlg->progressWindow()->bar();
+            const int done = (bar->value() - 160) / 40;
+            expectedPages = QStringLiteral("%1 of 16 pages read").arg(done);
+            expectedPercent = QStringLiteral("%1%").arg(bar->value() * 100 / 800);
+            pages = dlg->progressWindow()->pagesLabel()->text();
+            percent = bar->text();
+            screenshot(dlg, QStringLiteral("download-cancelling"));
+            dlg->cancelButton()->click();
+            stopping = dlg->stopping() && !dlg->cancelButton()->isEnabled() && dlg->isVisible();
+            QTRY_VERIFY_WITH_TIMEOUT(!dlg->downloading(), 10000);
+            asked = logger->takePages();
+            stoppedText = dlg->messageLabel()->text();
+            unchanged = sameRecording(app->document()->recording(), before);
+            sameView = app->view()->shownSampleCount() == 600 &&
+                       app->view()->plotWindow()->renderPlot() == shownBefore;
+            // Stopped, the dialog is as before the download: nothing is left of it.
+            usable = dlg->isVisible() && !dlg->progressWindow() && dlg->height() == 127 &&
+                     dlg->downloadButton()->isEnabled() && dlg->viewButton()->isEnabled() &&
+                     dlg->cancelButton()->isEnabled();
+            dlg->cancelButton()->click();
+        });
+        QVERIFY(seen);
+        QCOMPARE(pages, expectedPages);
+        QCOMPARE(percent, expectedPercent);
+        QVERIFY(stopping);
+        QVERIFY2(!asked.empty() && asked.size() < 16, qPrintable(QString::number(asked.size())));
+        QCOMPARE(logger->opens(), logger->closes());
+        QVERIFY(stoppedText.startsWith(QStringLiteral("Download cancelled")));
+        QVERIFY(unchanged);
+        QVERIFY(sameView);
+        QVERIFY(usable);
+        QVERIFY(sameRecording(app->document()->recording(), before));
+
+        // The logger kept its memory, and the next download takes all of it.
+        qputenv("QUILLMARK_PAGE_WAIT_MS", "0");
+        QVERIFY(download(downloadAndView));
+        QCOMPARE(logger->takePages().size(), 16u);
+        QCOMPARE(app->view()->shownSampleCount(), 32000);
     }
 
     void failedAndEmptyDownloadsSayWhyAndKeepTheRecording_data() {

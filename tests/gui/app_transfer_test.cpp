@@ -1,6 +1,6 @@
 // Logger exchanges seen from the windows: they never overlap, a dialog takes no input while
-// its exchange runs, and closing a dialog or the main window meanwhile is safe and loses
-// nothing.
+// its exchange runs (but Cancel, which stops a download), and closing a dialog or the main
+// window meanwhile is safe and loses nothing.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QInputDialog>
@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <condition_variable>
 #include <mutex>
@@ -33,14 +34,19 @@ using namespace quillmark::test_support;
 namespace {
 
 // The simulated logger behind a gate: every read and write waits while the test holds it, and
-// after release(true) the logger is gone as if unplugged. It notes when a second handle is
-// opened while one is still open, which two overlapping exchanges would do.
+// after release(true) the logger is gone as if unplugged. cancel() ends a waiting transfer,
+// and every later one until the next open, as the real backends do. It notes when a second handle
+// is opened while one is still open, which two overlapping exchanges would do.
 class GatedLogger : public VendorUsb {
 public:
     Status openDevice(std::uint32_t deviceIndex, Handle& handle) override {
         if (holders_.fetch_add(1) > 0)
             overlapped_ = true;
         ++opens_;
+        {
+            const std::lock_guard lock(mutex_);
+            cancelled_ = false;
+        }
         const Status s = gone() ? kDeviceNotFound : sim_.openDevice(deviceIndex, handle);
         if (s != kSuccess)
             --holders_;
@@ -55,18 +61,27 @@ public:
     Status read(Handle handle, std::uint8_t* buffer, std::uint32_t count,
                 std::uint32_t& returned) override {
         returned = 0;
-        return passGate() ? sim_.read(handle, buffer, count, returned) : kDeviceNotFound;
+        const Status gate = passGate();
+        return gate == kSuccess ? sim_.read(handle, buffer, count, returned) : gate;
     }
     Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
                  std::uint32_t& written) override {
         written = 0;
-        return passGate() ? sim_.write(handle, buffer, count, written) : kDeviceNotFound;
+        const Status gate = passGate();
+        return gate == kSuccess ? sim_.write(handle, buffer, count, written) : gate;
     }
     Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override {
         return sim_.setTimeouts(readMs, writeMs);
     }
     Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) override {
         return sim_.getTimeouts(readMs, writeMs);
+    }
+    void cancel() override {
+        {
+            const std::lock_guard lock(mutex_);
+            cancelled_ = true;
+        }
+        changed_.notify_all();
     }
 
     void hold() {
@@ -94,12 +109,12 @@ private:
         const std::lock_guard lock(mutex_);
         return gone_;
     }
-    bool passGate() {
+    Status passGate() {
         std::unique_lock lock(mutex_);
         ++waiting_;
-        changed_.wait(lock, [this] { return !held_; });
+        changed_.wait(lock, [this] { return !held_ || cancelled_; });
         --waiting_;
-        return !gone_;
+        return cancelled_ ? kCancelled : gone_ ? kDeviceNotFound : kSuccess;
     }
 
     sim::SimulatedLogger sim_;
@@ -107,6 +122,7 @@ private:
     std::condition_variable changed_;
     bool held_ = false;
     bool gone_ = false;
+    bool cancelled_ = false;
     int waiting_ = 0;
     std::atomic<int> holders_{0};
     std::atomic<int> opens_{0};
@@ -206,23 +222,34 @@ private slots:
         QFile::remove(QString::fromStdString(settingsIniPath()));
     }
 
-    void downloadIsAloneAndClosingMeanwhileLosesNothing() {
+    void downloadIsAloneAndClosingMeanwhileStopsItCleanly() {
         GatedApp g = gatedApp();
         QVERIFY(g.app);
         CMainFrame* frame = g.app->mainFrame();
-        bool seen = false, dialogStayed = false, frameStayed = false, downloadAgain = true;
+        bool seen = false, dialogStayed = false, frameStayed = false, stoppedWhileHeld = false,
+             stoppedAgain = false, downloadAgain = true;
+        int holdersAfterStop = -1, shownAfterStop = -1;
         QString caption;
         whenModal<CDlgDownload>(
             [&](CDlgDownload* dlg) {
                 QTRY_COMPARE_WITH_TIMEOUT(dlg->windowTitle(), QStringLiteral("Connected"), 4000);
                 g.logger->hold();
+                const auto reopen = qScopeGuard([&] { g.logger->release(); }); // on failure too
                 dlg->downloadButton()->click();
                 QTRY_VERIFY(g.logger->waiting()); // the download is inside a transfer
                 // The probe comes due again (as it would when started late): it waits.
                 QMetaObject::invokeMethod(dlg, "onProbeTimer");
-                dialogStayed = dialogStaysOnEveryCloseAttempt(dlg, dlg->cancelButton());
                 frameStayed = !frame->close() && frame->isVisible();
+                // Cancel (and Escape, and the close button) stop the download: the transfer
+                // that waits for a silent logger ends at once, the dialog stays.
+                dialogStayed = dialogStaysOnEveryCloseAttempt(dlg, dlg->cancelButton());
+                QTRY_VERIFY_WITH_TIMEOUT(!dlg->busy(), 5000);
+                stoppedWhileHeld = !g.logger->waiting();
+                holdersAfterStop = g.logger->holders();
+                shownAfterStop = g.app->document()->recording().sampleCount;
+                stoppedAgain = dlg->downloadButton()->isEnabled();
                 g.logger->release();
+                dlg->downloadButton()->click();
                 QTRY_VERIFY_WITH_TIMEOUT(!dlg->busy(), 10000);
                 caption = dlg->windowTitle();
                 downloadAgain = dlg->downloadButton()->isEnabled();
@@ -233,11 +260,15 @@ private slots:
         QVERIFY(seen);
         QVERIFY(dialogStayed);
         QVERIFY(frameStayed);
+        QVERIFY(stoppedWhileHeld);
+        QCOMPARE(holdersAfterStop, 0); // the stopped download closed its link
+        QCOMPARE(shownAfterStop, 0);
+        QVERIFY(stoppedAgain); // a stopped download may be tried again
         QVERIFY(!g.logger->overlapped());
-        QCOMPARE(g.logger->opens(), 3); // probe, download, the late probe after it
+        QCOMPARE(g.logger->opens(), 4); // probe, download, the late probe, the second download
         QCOMPARE(g.logger->holders(), 0);
         QCOMPARE(caption, QStringLiteral("Connected"));
-        QVERIFY(!downloadAgain); // the late probe does not allow a second download
+        QVERIFY(!downloadAgain); // one download per opening
         const int n = g.app->document()->recording().sampleCount;
         QVERIFY(n > 0);
         QCOMPARE(g.app->view()->shownSampleCount(), n);

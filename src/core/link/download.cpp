@@ -92,13 +92,46 @@ std::string pageName(int page, int pages) {
     return "page " + std::to_string(page + 1) + " of " + std::to_string(pages);
 }
 
+bool stopRequested(const DownloadOptions& options) {
+    return options.stop != nullptr && options.stop->load();
+}
+
+DownloadOutcome stoppedOutcome() {
+    DownloadOutcome outcome;
+    outcome.stopped = true;
+    return outcome;
+}
+
+// The wait before a page; with a stop flag it goes in short slices so a stop cuts it short.
+void pageWait(const DownloadOptions& options, int waitMs) {
+    if (options.sleep) {
+        options.sleep(std::chrono::milliseconds(waitMs));
+        return;
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::duration slice = options.stop != nullptr
+                                      ? Clock::duration(std::chrono::milliseconds(20))
+                                      : Clock::duration::max();
+    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(waitMs);
+    while (!stopRequested(options)) {
+        const Clock::duration left = end - Clock::now();
+        if (left <= Clock::duration::zero())
+            return;
+        std::this_thread::sleep_for(std::min(left, slice));
+    }
+}
+
 // The body of the exchange with the link open; the caller closes it.
 DownloadOutcome exchange(LoggerLink& link, Recording& staged, const DownloadOptions& options) {
     const auto failed = [&link](std::string step) {
         DownloadOutcome outcome;
         outcome.fault = link.faultAt(std::move(step));
+        outcome.stopped = outcome.fault->status == VendorUsb::kCancelled;
         return outcome;
     };
+    // A stop asked for before the open: the open has just undone the backend's cancel.
+    if (stopRequested(options))
+        return stoppedOutcome();
     if (!sendReadRequest(link, wire::kHeaderPage, 1))
         return failed("sending the header request");
 
@@ -124,6 +157,8 @@ DownloadOutcome exchange(LoggerLink& link, Recording& staged, const DownloadOpti
     const int waitMs = options.pageWaitMs >= 0 ? options.pageWaitMs : pageWaitFromEnvironment();
     std::uint32_t remaining = plan.blocks;
     for (int page = 0; page < pages; ++page) {
+        if (stopRequested(options))
+            return stoppedOutcome();
         const std::uint32_t count = std::min(remaining, wire::kBlocksPerPage);
         remaining -= count;
         if (!sendReadRequest(link, static_cast<std::uint8_t>(page),
@@ -136,10 +171,9 @@ DownloadOutcome exchange(LoggerLink& link, Recording& staged, const DownloadOpti
         std::uint8_t* place = staging.data() + static_cast<std::size_t>(page) * wire::kPageSize;
         const std::uint32_t bytes = count * wire::kBlockSize;
         std::fill(place, place + bytes, std::uint8_t{0});
-        if (options.sleep)
-            options.sleep(std::chrono::milliseconds(waitMs));
-        else if (waitMs > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+        // A stop cuts the wait short but the page is still taken: what the logger has sent
+        // must not be left in the pipe for the next exchange to read as its reply.
+        pageWait(options, waitMs);
         if (options.pageReadStarted)
             options.pageReadStarted(page, pages);
         if (!link.read(place, bytes, wire::kSampleReadTimeoutMs))
@@ -149,6 +183,9 @@ DownloadOutcome exchange(LoggerLink& link, Recording& staged, const DownloadOpti
                                  wire::kProgressStepPerPage * (page + 1),
                              maximum);
     }
+
+    if (stopRequested(options))
+        return stoppedOutcome();
 
     // The logger's count is trusted only within the sample bytes it says it holds: the rest
     // of the last block is whatever its memory held before. A count that yields no samples

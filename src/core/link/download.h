@@ -1,6 +1,7 @@
 #pragma once
 // The download exchange: header block (page 16), then the sample pages, into a Recording.
 // Runs without a window; whoever shows progress gets it through a callback.
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -27,6 +28,9 @@ struct DownloadOutcome {
     // Success only: the header's recorded-points count when it was more than the logger
     // holds, so the recording was cut to the stored samples.
     std::optional<std::int32_t> reportedPoints;
+    // ReadFailure only: the exchange ended because it was asked to stop (the stop flag, or a
+    // transfer ended by VendorUsb::cancel()), not because the logger failed.
+    bool stopped = false;
 };
 
 // The message box of an outcome that brought no new recording; none for Success (the dialog
@@ -55,6 +59,10 @@ struct DownloadOptions {
     // Called on the downloading thread just before each sample page read (page from 0),
     // which may wait up to 60 s; the next progress call says it is over.
     std::function<void(int page, int pages)> pageReadStarted;
+    // When it turns true the exchange ends at the next page boundary, the page wait included,
+    // and the link is closed as after any failure. A transfer already waiting for the logger
+    // is ended by VendorUsb::cancel(), which whoever sets the flag calls as well.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // 1000 ms, unless QUILLMARK_PAGE_WAIT_MS holds a whole number of milliseconds (tests only).
@@ -72,7 +80,7 @@ DownloadPlan downloadPlan(std::uint32_t storedBytes);
 // the read): a window program runs it on a worker thread, downloads into a Recording of its
 // own and hands that to the document on the GUI thread; `progress` runs on the worker.
 // The target recording is replaced (header, samples, count, statistics) only on Success;
-// after a failure or an empty logger it is exactly what it was. The sample count is the
+// after a failure, a stop or an empty logger it is exactly what it was. The sample count is the
 // header's recorded points, cut to the samples the logger says it holds (N / 2): what lies
 // beyond them on the last page is stale memory, never samples.
 DownloadOutcome downloadRecording(LoggerLink& link, Recording& target,

@@ -2,7 +2,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -12,16 +11,23 @@
 
 namespace quillmark {
 
-CDlgDownload::CDlgDownload(Recording& recording, VendorUsb& usb, QWidget* mainWindow,
+namespace {
+
+constexpr int kWidth = 330; // 220 x 78 dialog units
+constexpr int kHeight = 127;
+
+const QString kInstructions = QStringLiteral("Press Download to stop logging and load data from "
+                                             "logger,or Cancel to exit");
+
+} // namespace
+
+CDlgDownload::CDlgDownload(Recording& recording, VendorUsb& usb, QWidget* /*mainWindow*/,
                            QWidget* parent)
-    : QDialog(parent), recording_(recording), mainWindow_(mainWindow), link_(usb, 0),
+    : QDialog(parent), recording_(recording), usb_(usb), link_(usb, 0),
       download_(new QPushButton(QStringLiteral("Download"), this)),
       view_(new QPushButton(QStringLiteral("View"), this)),
       cancel_(new QPushButton(QStringLiteral("Cancel"), this)),
-      message_(new QLabel(QStringLiteral("Press Download to stop logging and load data from "
-                                         "logger,or Cancel to exit"),
-                          this)),
-      probeTimer_(new QTimer(this)) {
+      message_(new QLabel(kInstructions, this)), probeTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("downloadDialog"));
     setModal(true);
     download_->setObjectName(QStringLiteral("button3"));
@@ -42,7 +48,7 @@ CDlgDownload::CDlgDownload(Recording& recording, VendorUsb& usb, QWidget* mainWi
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(message_, 1);
     layout->addLayout(buttons);
-    setFixedSize(330, 127); // 220 x 78 dialog units
+    setFixedSize(kWidth, kHeight);
 
     connect(download_, &QPushButton::clicked, this, &CDlgDownload::onDownload);
     connect(view_, &QPushButton::clicked, this, &CDlgDownload::onView);
@@ -63,7 +69,8 @@ void CDlgDownload::updateButtons() {
     const bool input = !downloading_ && !finishing_;
     download_->setEnabled(input && probed_ && probeConnected_ && !downloaded_);
     view_->setEnabled(input);
-    cancel_->setEnabled(input);
+    // During a download Cancel stops it, once.
+    cancel_->setEnabled(downloading_ ? !stop_ : input);
 }
 
 void CDlgDownload::onProbeTimer() {
@@ -77,28 +84,42 @@ void CDlgDownload::onProbeTimer() {
                   });
 }
 
+void CDlgDownload::showProgress(bool shown) {
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    if (shown && !progress_) {
+        progress_ = new CDlgProgress(this);
+        layout->insertWidget(1, progress_);
+        // The dialog grows by the progress rows rather than squeezing the message.
+        setFixedSize(kWidth, kHeight + progress_->sizeHint().height() + layout->spacing());
+        progress_->show();
+    } else if (!shown && progress_) {
+        layout->removeWidget(progress_);
+        delete progress_;
+        progress_ = nullptr;
+        setFixedSize(kWidth, kHeight);
+    }
+}
+
 void CDlgDownload::onProgress(int position, int maximum) {
     if (!downloading_)
         return;
-    if (!progress_) {
-        progress_ = new CDlgProgress(this);
-        progress_->placeOver(mainWindow_ ? mainWindow_ : this);
-        progress_->show();
-    }
-    progress_->bar()->setRange(0, maximum);
-    progress_->bar()->setValue(position);
+    showProgress(true);
+    progress_->setProgress(position, maximum);
 }
 
 void CDlgDownload::onDownload() {
     if (downloading_ || finishing_ || !download_->isEnabled())
         return;
     downloading_ = true;
+    stop_ = false;
     updateButtons();
+    message_->setText(QStringLiteral("Reading the logger's memory; Cancel stops the download."));
     work_ = recording_;
     auto outcome = std::make_shared<DownloadOutcome>();
     runner_.start(
         [this, outcome] {
             DownloadOptions options;
+            options.stop = &stop_;
             options.progress = [this](int position, int maximum) {
                 runner_.post([this, position, maximum] { onProgress(position, maximum); });
             };
@@ -109,11 +130,17 @@ void CDlgDownload::onDownload() {
 
 void CDlgDownload::onDownloaded(const DownloadOutcome& outcome) {
     downloading_ = false;
-    if (progress_) {
-        progress_->close();
-        progress_->deleteLater();
-        progress_ = nullptr;
+    showProgress(false);
+    // A download that finished while the stop was on its way is dropped all the same: the
+    // user asked for the recording to stay as it was.
+    if (stop_ || outcome.stopped) {
+        stop_ = false;
+        message_->setText(QStringLiteral("Download cancelled; the recording is unchanged.\n") +
+                          kInstructions);
+        updateButtons();
+        return;
     }
+    message_->setText(kInstructions);
     if (outcome.result == DownloadResult::Success) {
         recording_ = std::move(work_);
         std::string text = downloadFinishedText(recording_.sampleCount);
@@ -139,10 +166,25 @@ void CDlgDownload::onView() {
 }
 
 void CDlgDownload::reject() {
-    // Neither Cancel, Escape nor the window's close button may end the dialog mid-transfer.
-    if (downloading_ || finishing_)
+    // Mid-transfer, Cancel, Escape and the window's close button stop the download; the
+    // dialog waits for the link to close and stays, so the user sees that nothing changed.
+    if (downloading_) {
+        stopDownload();
+        return;
+    }
+    if (finishing_)
         return;
     finish(QDialog::Rejected);
+}
+
+void CDlgDownload::stopDownload() {
+    if (stop_)
+        return;
+    stop_ = true;
+    // A read already waiting for the logger ends now rather than at its timeout.
+    usb_.cancel();
+    message_->setText(QStringLiteral("Stopping the download..."));
+    updateButtons();
 }
 
 void CDlgDownload::finish(int result) {

@@ -1,31 +1,41 @@
 #include "gui/link/cdlg_progress.h"
 
-#include <QHBoxLayout>
+#include <QLabel>
 #include <QProgressBar>
+#include <QVBoxLayout>
+
+#include "core/link/wire_protocol.h"
 
 namespace quillmark {
 
 CDlgProgress::CDlgProgress(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      bar_(new QProgressBar(this)) {
+    : QWidget(parent), pages_(new QLabel(this)), bar_(new QProgressBar(this)) {
     setObjectName(QStringLiteral("progressWindow"));
+    pages_->setObjectName(QStringLiteral("progressPages"));
     bar_->setObjectName(QStringLiteral("progress1011"));
-    bar_->setTextVisible(false);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
+    bar_->setFormat(QStringLiteral("%p%"));
+    bar_->setTextVisible(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(pages_);
     layout->addWidget(bar_);
-    setFixedSize(314, 38); // 209 x 23 dialog units
 }
 
-QPoint CDlgProgress::placement(const QRect& client, const QSize& outer) {
-    return {client.left() + client.width() / 2 - outer.width() / 2, client.top() + outer.height()};
+QString CDlgProgress::pagesText(int position, int maximum) {
+    const int pages = maximum / wire::kProgressPerPage;
+    if (pages <= 0 || maximum % wire::kProgressPerPage != 0)
+        return {};
+    const int read = (position - pages * wire::kProgressStartPerPage) / wire::kProgressStepPerPage;
+    if (read < 0 || read > pages)
+        return {};
+    return QStringLiteral("%1 of %2 pages read").arg(read).arg(pages);
 }
 
-void CDlgProgress::placeOver(QWidget* mainWindow) {
-    if (!mainWindow)
-        return;
-    const QRect client(mainWindow->mapToGlobal(QPoint(0, 0)), mainWindow->size());
-    move(placement(client, frameGeometry().size()));
+void CDlgProgress::setProgress(int position, int maximum) {
+    bar_->setRange(0, maximum);
+    bar_->setValue(position);
+    pages_->setText(pagesText(position, maximum));
 }
 
 } // namespace quillmark

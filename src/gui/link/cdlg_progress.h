@@ -1,8 +1,9 @@
 #pragma once
-// The small caption-less window with one progress bar shown over the main window while a
-// download runs.
+// The download's progress inside the download dialog while a download runs: how many pages
+// have been read and the bar with its percentage.
 #include <QWidget>
 
+class QLabel;
 class QProgressBar;
 
 namespace quillmark {
@@ -12,13 +13,16 @@ class CDlgProgress : public QWidget {
 public:
     explicit CDlgProgress(QWidget* parent = nullptr);
     QProgressBar* bar() const { return bar_; }
+    QLabel* pagesLabel() const { return pages_; }
 
-    // Centred horizontally over the main window's client area and one window height below its
-    // top: x = left + width / 2 - w / 2, y = top + h (integer halving).
-    static QPoint placement(const QRect& mainClientOnScreen, const QSize& outerSize);
-    void placeOver(QWidget* mainWindow);
+    // A progress report of the download exchange: the bar takes it as it comes (a fifth for
+    // the header, then equal steps per page), the label says how many pages are in.
+    void setProgress(int position, int maximum);
+    // "3 of 16 pages read" for a report; empty when it fits no page count.
+    static QString pagesText(int position, int maximum);
 
 private:
+    QLabel* pages_;
     QProgressBar* bar_;
 };
 

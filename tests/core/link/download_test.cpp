@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <limits>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -206,6 +208,88 @@ TEST(Download, LoggerVanishingDuringPageThreeOfFiveKeepsRecording) {
     EXPECT_EQ(usb.writes().back(), (Bytes{0x00, 0x02, 0x40}));
     EXPECT_EQ(usb.count(FakeVendorUsb::Op::Close), 1);
     EXPECT_EQ(run.progress.size(), 3u); // start, page 0, page 1
+}
+
+// A stop asked for at any point ends the exchange by the next page, closes the link and
+// replaces nothing; so does a transfer that the backend's cancel() ended. Five full pages.
+TEST(Download, StopEndsAtThePageBoundaryAndReplacesNothing) {
+    const struct {
+        const char* name;
+        int stopAfterProgress; // stop once this many progress calls came; -1: before the open
+        bool cancelledRead;    // the third page's data read ends with kCancelled instead
+        std::size_t requests;  // read requests sent, the header's included
+    } cases[] = {
+        {"before the open", -1, false, 0},       {"after the header", 1, false, 1},
+        {"after page 2", 3, false, 3},           {"after the last page", 6, false, 6},
+        {"pending read cancelled", 99, true, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeVendorUsb usb;
+        MemoryLogger logger;
+        logger.attach(usb);
+        logger.storedBytes = 5 * 4096;
+        logger.setRecordedPoints(5 * 2048);
+        if (c.cancelledRead)
+            usb.transferFault =
+                FakeVendorUsb::TransferFault{FakeVendorUsb::Op::Read, 8, VendorUsb::kCancelled};
+        std::atomic<bool> stop{c.stopAfterProgress < 0};
+        int progressCalls = 0;
+        DownloadOptions options;
+        options.pageWaitMs = 0;
+        options.stop = &stop;
+        options.progress = [&](int, int) {
+            if (++progressCalls == c.stopAfterProgress)
+                stop = true;
+        };
+        Recording rec = previousRecording();
+        LoggerLink link(usb);
+        const DownloadOutcome outcome = downloadRecording(link, rec, options);
+        EXPECT_EQ(outcome.result, DownloadResult::ReadFailure);
+        EXPECT_TRUE(outcome.stopped);
+        EXPECT_EQ(usb.writes().size(), c.requests);
+        EXPECT_FALSE(link.isOpen());
+        EXPECT_EQ(usb.openHandles, 0);
+        EXPECT_EQ(usb.count(FakeVendorUsb::Op::Close), 1);
+        if (!c.cancelledRead) {
+            EXPECT_TRUE(usb.rx.empty()) << "the next exchange would read the rest as its reply";
+        }
+        expectSameRecording(rec, previousRecording());
+    }
+    // A failure that nobody asked for is no stop.
+    FakeVendorUsb usb;
+    Recording rec;
+    LoggerLink link(usb);
+    EXPECT_FALSE(downloadRecording(link, rec).stopped);
+}
+
+// A stop during the page wait ends the wait; the page asked for is still taken, so nothing
+// is left in the pipe, and the exchange ends there.
+TEST(Download, StopCutsThePageWaitShort) {
+    FakeVendorUsb usb;
+    MemoryLogger logger;
+    logger.attach(usb);
+    logger.storedBytes = 2 * 4096;
+    logger.setRecordedPoints(2 * 2048);
+    std::atomic<bool> stop{false};
+    DownloadOptions options;
+    options.pageWaitMs = 60000;
+    options.stop = &stop;
+    std::thread stopper([&stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        stop = true;
+    });
+    Recording rec;
+    LoggerLink link(usb);
+    const auto start = std::chrono::steady_clock::now();
+    const DownloadOutcome outcome = downloadRecording(link, rec, options);
+    const auto took = std::chrono::steady_clock::now() - start;
+    stopper.join();
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(usb.writes().size(), 2u); // the header's request and page 0's
+    EXPECT_EQ(usb.count(FakeVendorUsb::Op::Read), 4);
+    EXPECT_TRUE(usb.rx.empty());
+    EXPECT_LT(took, std::chrono::seconds(30)); // not the 60 s wait
 }
 
 TEST(Download, RecordedPointsZeroOrBelowIsTheEmptyLoggerAndReplacesNothing) {
