@@ -14,6 +14,7 @@
 #include "image_dump.h"
 #include "render/draw_plot.h"
 #include "render/plot_labels.h"
+#include "render/qt_colour.h"
 
 using namespace quillmark;
 using quillmark::test_support::dumpImage;
@@ -430,6 +431,31 @@ private slots:
                                                     .arg(unitRight)));
                 }
             }
+        }
+    }
+
+    // Labels read on any margin colour: black on the default, white on a dark one.
+    void labelsReadOnDarkMargins() {
+        for (const ColourRef border : {PlotColours().border, rgbColour(20, 20, 60)}) {
+            PlotScene s = baseScene();
+            s.colours.border = border;
+            std::vector<std::uint16_t> v = makeSignal("walk", 200, 5);
+            s.samples = v.data();
+            s.sampleCount = 200;
+            s.maxIndex = 10;
+            s.minIndex = 20;
+            PlotGeometry g;
+            g.resize(900, 600);
+            g.resetView(200);
+            s.yOffset = g.yOffset;
+            const QImage img = renderPlotImage(s, screenFrame(900, 600, g));
+            const QColor expected = toQColor(readableTextColour(border));
+            int text = 0;
+            for (int y = 0; y < kPlotTop - 10; ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    text += img.pixelColor(x, y) == expected;
+            QVERIFY2(text > 200, qPrintable(QStringLiteral("%1 text pixels").arg(text)));
+            QVERIFY(contrastRatio(readableTextColour(border), border) >= 4.5);
         }
     }
 
