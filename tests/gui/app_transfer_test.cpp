@@ -131,31 +131,27 @@ private:
 
 // Two loggers on the bus with the simulator behind both; it notes which one each open reached
 // and can make every read stall. Its header claims more samples than it holds.
-class TwoLoggers : public VendorUsb {
+class TwoLoggers : public sim::SimulatedLogger {
 public:
+    TwoLoggers()
+        : sim::SimulatedLogger([] {
+              sim::SimOptions options;
+              options.badRecordedPoints = 99999;
+              return options;
+          }()) {}
+
     Status openDevice(std::uint32_t deviceIndex, Handle& handle) override {
         const std::lock_guard lock(mutex_);
         handle = kInvalidHandle;
         if (deviceIndex >= present_.size())
             return kDeviceNotFound;
         opened_ << QString::fromStdString(present_[deviceIndex].location);
-        return sim_.openDevice(0, handle);
+        return sim::SimulatedLogger::openDevice(0, handle);
     }
-    Status closeDevice(Handle handle) override { return sim_.closeDevice(handle); }
     Status read(Handle handle, std::uint8_t* buffer, std::uint32_t count,
                 std::uint32_t& returned) override {
         returned = 0;
-        return stall_ ? kPipeStalled : sim_.read(handle, buffer, count, returned);
-    }
-    Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
-                 std::uint32_t& written) override {
-        return sim_.write(handle, buffer, count, written);
-    }
-    Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override {
-        return sim_.setTimeouts(readMs, writeMs);
-    }
-    Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) override {
-        return sim_.getTimeouts(readMs, writeMs);
+        return stall_ ? kPipeStalled : sim::SimulatedLogger::read(handle, buffer, count, returned);
     }
     bool listDevices(std::vector<Device>& out) override {
         const std::lock_guard lock(mutex_);
@@ -174,11 +170,6 @@ public:
     std::atomic<bool> stall_{false};
 
 private:
-    sim::SimulatedLogger sim_{[] {
-        sim::SimOptions options;
-        options.badRecordedPoints = 99999;
-        return options;
-    }()};
     std::mutex mutex_;
     std::vector<Device> present_{{"1:1", ""}, {"1:2", "B"}};
     QStringList opened_;

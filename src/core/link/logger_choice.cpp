@@ -85,7 +85,7 @@ VendorUsb::Status ChosenLogger::openDevice(std::uint32_t deviceIndex, Handle& ha
         handle = kInvalidHandle;
         return kDeviceNotFound;
     }
-    return inner_.openDeviceAt(location_, handle);
+    return inner().openDeviceAt(location_, handle);
 }
 
 } // namespace quillmark

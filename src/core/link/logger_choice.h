@@ -44,38 +44,16 @@ std::string loggerSelectionProblem(const LoggerSelection& selection, std::string
 
 // The backend as one logger: device 0 is the logger at `location`, every other call goes to
 // the wrapped backend. Exchanges keep opening device 0 and reach the chosen logger.
-class ChosenLogger : public VendorUsb {
+class ChosenLogger : public ForwardingVendorUsb {
 public:
     ChosenLogger(VendorUsb& inner, std::string location)
-        : inner_(inner), location_(std::move(location)) {}
+        : ForwardingVendorUsb(inner), location_(std::move(location)) {}
 
     const std::string& location() const { return location_; }
 
     Status openDevice(std::uint32_t deviceIndex, Handle& handle) override;
-    Status closeDevice(Handle handle) override { return inner_.closeDevice(handle); }
-    Status read(Handle handle, std::uint8_t* buffer, std::uint32_t count,
-                std::uint32_t& returned) override {
-        return inner_.read(handle, buffer, count, returned);
-    }
-    Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
-                 std::uint32_t& written) override {
-        return inner_.write(handle, buffer, count, written);
-    }
-    Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override {
-        return inner_.setTimeouts(readMs, writeMs);
-    }
-    Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) override {
-        return inner_.getTimeouts(readMs, writeMs);
-    }
-    bool listDevices(std::vector<Device>& out) override { return inner_.listDevices(out); }
-    Status openDeviceAt(const std::string& location, Handle& handle) override {
-        return inner_.openDeviceAt(location, handle);
-    }
-    std::string failedStep() const override { return inner_.failedStep(); }
-    void cancel() override { inner_.cancel(); }
 
 private:
-    VendorUsb& inner_;
     std::string location_;
 };
 

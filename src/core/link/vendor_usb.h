@@ -86,6 +86,43 @@ inline VendorUsb::Status VendorUsb::openDeviceAt(const std::string& location, Ha
     return kDeviceNotFound;
 }
 
+// Every call passed on to another backend; a wrapper overrides only what it changes.
+class ForwardingVendorUsb : public VendorUsb {
+public:
+    explicit ForwardingVendorUsb(VendorUsb& inner) : inner_(inner) {}
+
+    Status openDevice(std::uint32_t deviceIndex, Handle& handle) override {
+        return inner_.openDevice(deviceIndex, handle);
+    }
+    Status closeDevice(Handle handle) override { return inner_.closeDevice(handle); }
+    Status read(Handle handle, std::uint8_t* buffer, std::uint32_t count,
+                std::uint32_t& returned) override {
+        return inner_.read(handle, buffer, count, returned);
+    }
+    Status write(Handle handle, const std::uint8_t* buffer, std::uint32_t count,
+                 std::uint32_t& written) override {
+        return inner_.write(handle, buffer, count, written);
+    }
+    Status setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override {
+        return inner_.setTimeouts(readMs, writeMs);
+    }
+    Status getTimeouts(std::uint32_t& readMs, std::uint32_t& writeMs) override {
+        return inner_.getTimeouts(readMs, writeMs);
+    }
+    bool listDevices(std::vector<Device>& out) override { return inner_.listDevices(out); }
+    Status openDeviceAt(const std::string& location, Handle& handle) override {
+        return inner_.openDeviceAt(location, handle);
+    }
+    std::string failedStep() const override { return inner_.failedStep(); }
+    void cancel() override { inner_.cancel(); }
+
+protected:
+    VendorUsb& inner() const { return inner_; }
+
+private:
+    VendorUsb& inner_;
+};
+
 // A backend whose timeouts are the plain process-wide pair every transfer reads.
 class VendorUsbWithTimeouts : public VendorUsb {
 public:
