@@ -232,7 +232,6 @@ QImage CGraphics::renderPlot() const {
 
 void CGraphics::renderCache() {
     fitLeftMargin(); // a pan step may have moved the value labels since the last refresh
-    cacheModel_ = loggerModel();
     cache_ = renderPlot();
 }
 
@@ -278,7 +277,7 @@ QRect CGraphics::bandRect(PlotPoint a, PlotPoint b) const {
 }
 
 void CGraphics::paintEvent(QPaintEvent* event) {
-    if (!cacheValid_ || cache_.size() != size() || cacheModel_ != loggerModel()) {
+    if (!cacheValid_ || cache_.size() != size()) {
         renderCache();
         cacheValid_ = true;
         // A Move View drag pans after each frame is drawn; show the result at once with a

@@ -154,7 +154,6 @@ private:
 
     QImage cache_;
     bool cacheValid_ = false;
-    std::int32_t cacheModel_ = 0; // the logger model code the cache was drawn for
     // Overlays drawn over the cache; cleared by every full repaint.
     std::optional<int> cursorX_;
     std::optional<std::int64_t> readoutIndex_;
