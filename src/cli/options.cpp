@@ -29,9 +29,9 @@ std::optional<std::string> ParsedOptions::value(std::string_view name) const {
 namespace {
 
 // "-o/--output" when the option has a short name.
-std::string optionLabel(const OptionSpec& spec) {
-    return spec.alias.empty() ? std::string(spec.name)
-                              : std::string(spec.alias) + "/" + std::string(spec.name);
+std::string optionLabel(const OptionSpec& option) {
+    return option.alias.empty() ? std::string(option.name)
+                                : std::string(option.alias) + "/" + std::string(option.name);
 }
 
 std::optional<ParsedOptions> refuse(const CommandSyntax& syntax, std::string* error,
@@ -76,16 +76,16 @@ std::optional<ParsedOptions> parseOptions(const CommandSyntax& syntax,
         }
         const std::size_t eq = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
         const std::string_view name = std::string_view(a).substr(0, eq);
-        const auto spec =
+        const auto option =
             std::find_if(syntax.options.begin(), syntax.options.end(),
                          [name](const OptionSpec& s) { return s.name == name || s.alias == name; });
-        if (spec == syntax.options.end())
+        if (option == syntax.options.end())
             return refuse(syntax, error, "unknown option " + std::string(name));
-        const std::string label = optionLabel(*spec);
-        if (parsed.has(spec->name))
+        const std::string label = optionLabel(*option);
+        if (parsed.has(option->name))
             return refuse(syntax, error, label + " is given more than once");
         std::string value;
-        if (spec->kind == OptionKind::Flag) {
+        if (option->kind == OptionKind::Flag) {
             if (eq != std::string::npos)
                 return refuse(syntax, error, label + " takes no value");
         } else if (eq != std::string::npos) {
@@ -96,9 +96,9 @@ std::optional<ParsedOptions> parseOptions(const CommandSyntax& syntax,
         } else {
             return refuse(syntax, error, label + " needs a value");
         }
-        if (spec->kind == OptionKind::Value && value.empty())
+        if (option->kind == OptionKind::Value && value.empty())
             return refuse(syntax, error, label + " needs a value that is not empty");
-        parsed.given_.emplace_back(spec->name, value);
+        parsed.given_.emplace_back(option->name, value);
     }
     if (parsed.positional_.size() < syntax.minPositional)
         return refuse(syntax, error,

@@ -98,22 +98,18 @@ bool exportPlotImage(const CGraphics& plot, QWidget* parent, const QString& docu
 bool copySelectedText(QWidget* window) {
     // The application's focus; without an active window, the window's own focus or that of
     // a panel floating beside it.
-    QList<QWidget*> focus{QApplication::focusWidget()};
-    if (window) {
-        focus << window->focusWidget();
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus && window) {
+        focus = window->focusWidget();
         for (QDockWidget* dock : window->findChildren<QDockWidget*>())
-            if (dock->isFloating() && dock->isVisible())
-                focus << dock->focusWidget();
+            if (!focus && dock->isFloating() && dock->isVisible())
+                focus = dock->focusWidget();
     }
     QString text;
-    for (QWidget* w : focus) {
-        if (const auto* label = qobject_cast<QLabel*>(w))
-            text = label->selectedText();
-        else if (const auto* line = qobject_cast<QLineEdit*>(w))
-            text = line->selectedText();
-        if (!text.isEmpty() || w != nullptr)
-            break;
-    }
+    if (const auto* label = qobject_cast<QLabel*>(focus))
+        text = label->selectedText();
+    else if (const auto* line = qobject_cast<QLineEdit*>(focus))
+        text = line->selectedText();
     if (text.isEmpty())
         return false;
     QGuiApplication::clipboard()->setText(text);
