@@ -142,8 +142,10 @@ void DrawPlot(const PlotScene& s, const PlotFrame& given, QPainter& p, CurveDraw
     if (s.samples != nullptr && s.sampleCount > 0 && frame.xScale > 0.0) {
         const QColor lineColour = toQColor(s.colours.line);
         // The reduced drawing stands for the screen's pens only; heavier pens take the plain way.
-        if (curve == CurveDrawing::Full || scale != 1.0) {
+        if (curve == CurveDrawing::Full || (scale != 1.0 && frame.printing)) {
             drawCurveFull(s, area, p, lineColour, scale);
+        } else if (scale != 1.0) {
+            drawCurveReducedScaled(s, area, p, lineColour, scale);
         } else {
             drawCurveReduced(s, area, p, lineColour);
         }
@@ -155,13 +157,17 @@ void DrawPlot(const PlotScene& s, const PlotFrame& given, QPainter& p, CurveDraw
     p.restore();
 }
 
-QImage renderPlotImage(const PlotScene& scene, const PlotFrame& frame) {
-    QImage image(frame.right - frame.left, frame.bottom - frame.top, QImage::Format_RGB32);
+QImage renderPlotImage(const PlotScene& scene, const PlotFrame& frame, double ratio) {
+    // Drawn on the device pixels themselves, not through a scaled painter: lines then start
+    // on whole pixels at every ratio instead of being smeared over two.
+    const PlotFrame device = deviceFrame(frame, ratio);
+    QImage image(device.right - device.left, device.bottom - device.top, QImage::Format_RGB32);
     image.fill(toQColor(scene.colours.background));
     {
         QPainter painter(&image);
-        DrawPlot(scene, frame, painter);
+        DrawPlot(scene, device, painter);
     }
+    image.setDevicePixelRatio(ratio);
     return image;
 }
 

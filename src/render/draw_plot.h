@@ -24,8 +24,9 @@ void DrawPlot(const PlotScene& scene, const PlotFrame& frame, QPainter& painter,
               CurveDrawing curve = CurveDrawing::Reduced);
 
 // The plot as the window shows it: an image of the frame's size filled with the background
-// colour, then DrawPlot.
-QImage renderPlotImage(const PlotScene& scene, const PlotFrame& frame);
+// colour, then DrawPlot. At a device pixel ratio above 1 the image has that many pixels per
+// frame unit (and says so in its devicePixelRatio), drawn on deviceFrame(frame, ratio).
+QImage renderPlotImage(const PlotScene& scene, const PlotFrame& frame, double ratio = 1.0);
 
 // Draws the data window of `screen` on a printer page of horzRes x vertRes device pixels
 // (the upper half, white margins, no background fill).

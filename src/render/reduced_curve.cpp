@@ -386,4 +386,50 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
                      p, colour);
 }
 
+void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter& p,
+                            const QColor& colour, double scale) {
+    SampleSummary local;
+    const SampleSummary* summary = s.summary;
+    if (summary == nullptr || summary->samples() != s.samples ||
+        summary->count() != s.sampleCount) {
+        local.build(s.samples, s.sampleCount);
+        summary = &local;
+    }
+    CurveMapping mapping = m;
+    mapping.dotRunGap = 1; // every row of a run holds a dot centre
+    static thread_local ReducedCurve r;
+    reduceCurve(*summary, mapping, s.showMaskPoints, r);
+    const auto width = [scale](int w) {
+        return std::max(1, static_cast<int>(std::lround(w * scale)));
+    };
+    if (std::max<std::int64_t>(truncToInt64(s.xOffset), 0) < s.sampleCount - 1) {
+        QVector<QLine> lines;
+        lines.reserve(qsizetype(r.xs.size()));
+        if (r.xs.size() == 1) {
+            addSegment(lines, r.xs[0], r.ys[0], r.xs[0], r.ys[0]);
+        }
+        for (std::size_t i = 1; i < r.xs.size(); ++i) {
+            addSegment(lines, r.xs[i - 1], r.ys[i - 1], r.xs[i], r.ys[i]);
+        }
+        QPen pen = curvePen(colour);
+        pen.setWidth(width(pen.width()));
+        p.setPen(pen);
+        p.drawLines(lines);
+    }
+    if (s.showMaskPoints && !r.dots.empty()) {
+        // A run of dot centres one row apart is a stadium: a disc at each end and the band
+        // between them, drawn with the same pen and brush as one dot.
+        setDotInk(p, colour, width(dotPen(colour).width()));
+        const int radius = width(1);
+        for (const DotRun& d : r.dots) {
+            const QRect top(d.x - radius, d.yTop - radius, 2 * radius, 2 * radius);
+            p.drawEllipse(top);
+            if (d.yBottom > d.yTop) {
+                p.drawEllipse(top.translated(0, d.yBottom - d.yTop));
+                p.drawRect(QRect(d.x - radius, d.yTop, 2 * radius, d.yBottom - d.yTop));
+            }
+        }
+    }
+}
+
 } // namespace quillmark

@@ -15,6 +15,29 @@ PlotFrame screenFrame(std::int32_t clientWidth, std::int32_t clientHeight, const
     return f;
 }
 
+PlotFrame deviceFrame(const PlotFrame& f, double ratio) {
+    if (!(ratio > 0.0) || ratio == 1.0 || f.plotWidth() < 1 || f.plotHeight() < 1) {
+        return f;
+    }
+    const auto px = [ratio](int v) { return static_cast<int>(std::lround(v * ratio)); };
+    PlotFrame d = f;
+    d.left = px(f.left);
+    d.top = px(f.top);
+    d.right = px(f.right);
+    d.bottom = px(f.bottom);
+    d.leftMargin = px(f.leftMargin);
+    d.rightMargin = px(f.rightMargin);
+    d.topMargin = px(f.topMargin);
+    if (d.plotWidth() < 1 || d.plotHeight() < 1) {
+        return f;
+    }
+    d.xScale = f.plotWidth() * f.xScale / d.plotWidth();
+    d.yScale = f.plotHeight() * f.yScale / d.plotHeight();
+    d.fontHeight = std::max(1, px(f.fontHeight));
+    d.penScale = f.penScale * ratio;
+    return d;
+}
+
 PlotFrame printLayout(int horzRes, int vertRes, const PlotGeometry& screen) {
     PlotFrame f;
     f.topMargin = static_cast<int>(vertRes / 20.0);

@@ -50,6 +50,12 @@ constexpr int leftMarginFor(int widestLabel) {
 // The plot window's whole client area with the window's margins and its own scales.
 PlotFrame screenFrame(std::int32_t clientWidth, std::int32_t clientHeight, const PlotGeometry& g);
 
+// The frame on a target with `ratio` device pixels per frame unit (a high-density screen,
+// or an image drawn sharper): the rectangle, margins and font scaled and rounded to whole
+// pixels, pens scaled by the ratio, and scales that keep the same data window. Ratio 1, or
+// one that leaves no plot area, returns the frame unchanged.
+PlotFrame deviceFrame(const PlotFrame& frame, double ratio);
+
 // A printed page of horzRes x vertRes device pixels: the upper half of the page, margins a
 // tenth of the width and a twentieth of the height, a font an eightieth of the height, and
 // scales chosen so the page shows the screen's data window.

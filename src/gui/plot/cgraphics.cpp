@@ -226,13 +226,13 @@ std::vector<MeasurementLine> CGraphics::measurement() const {
                             analysis().statistics(range->first, range->last, unit.factor), unit);
 }
 
-QImage CGraphics::renderPlot() const {
-    return renderPlotImage(scene(), screenFrame(width(), height(), geometry_));
+QImage CGraphics::renderPlot(double ratio) const {
+    return renderPlotImage(scene(), screenFrame(width(), height(), geometry_), ratio);
 }
 
 void CGraphics::renderCache() {
     fitLeftMargin(); // a pan step may have moved the value labels since the last refresh
-    cache_ = renderPlot();
+    cache_ = renderPlot(devicePixelRatioF());
 }
 
 std::unique_ptr<QMenu> CGraphics::createContextMenu(QWidget* parent) const {
@@ -267,8 +267,12 @@ QRect CGraphics::readoutStrip() const {
     return QRect(width() / 2, kPlotTop - lineHeight, width() - width() / 2, lineHeight);
 }
 
-QRect CGraphics::cursorLineRect(int x) const {
-    return QRect(x, kPlotTop, 1, geometry_.plotHeight);
+QRect CGraphics::cursorLineRect(int deviceX) const {
+    // Whole logical pixels around the device column: at a fractional ratio a one-pixel rect
+    // may round to a device region that misses the line and leaves it behind.
+    const double ratio = devicePixelRatioF();
+    const int x = static_cast<int>(std::floor(deviceX / ratio));
+    return QRect(x - 1, kPlotTop, 3, geometry_.plotHeight);
 }
 
 QRect CGraphics::bandRect(PlotPoint a, PlotPoint b) const {
@@ -277,7 +281,8 @@ QRect CGraphics::bandRect(PlotPoint a, PlotPoint b) const {
 }
 
 void CGraphics::paintEvent(QPaintEvent* event) {
-    if (!cacheValid_ || cache_.size() != size()) {
+    if (!cacheValid_ || cache_.deviceIndependentSize().toSize() != size() ||
+        cache_.devicePixelRatio() != devicePixelRatioF()) {
         renderCache();
         cacheValid_ = true;
         // A Move View drag pans after each frame is drawn; show the result at once with a
@@ -294,7 +299,10 @@ void CGraphics::paintEvent(QPaintEvent* event) {
         }
     }
     QPainter p(this);
-    p.drawImage(event->rect(), cache_, event->rect());
+    // The cache has the device's own pixels: drawn whole at the origin it is copied one to
+    // one, and the paint region clips it.
+    p.setClipRegion(event->region());
+    p.drawImage(QPoint(0, 0), cache_);
     if (selection_) {
         if (const auto cols = geometry_.selectionColumns(*selection_)) {
             p.fillRect(QRect(cols->first, kPlotTop, cols->second - cols->first + 1,
@@ -314,11 +322,15 @@ void CGraphics::paintEvent(QPaintEvent* event) {
         }
     }
     if (cursorX_) {
-        // Inverts what it crosses: each pixel becomes NOT (pixel XOR red).
+        // Inverts what it crosses: each pixel becomes NOT (pixel XOR red), over the cache just
+        // drawn, so it is exact. One device pixel wide, in the device column under the
+        // pointer, whatever the ratio.
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-        p.setPen(QPen(QColor(255, 0, 0), 1));
-        // Rows kPlotTop .. kPlotTop + plotHeight - 1: the bottom axis below is not inverted.
-        p.drawLine(*cursorX_, kPlotTop, *cursorX_, kPlotTop + geometry_.plotHeight - 1);
+        // A fill covers the pixels whose centres it holds: exactly one device column, and
+        // rows kPlotTop .. kPlotTop + plotHeight - 1 (the bottom axis below is not inverted).
+        const double ratio = devicePixelRatioF();
+        p.fillRect(QRectF(*cursorX_ / ratio, kPlotTop, 1.0 / ratio, geometry_.plotHeight),
+                   QColor(255, 0, 0));
     }
     if (band_) {
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -371,6 +383,8 @@ void CGraphics::mousePressEvent(QMouseEvent* event) {
 void CGraphics::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pt = event->position().toPoint();
     const int x = pt.x();
+    // The device column under the pointer's hot spot; the sample mapping stays logical.
+    const int deviceX = static_cast<int>(std::floor(event->position().x() * devicePixelRatioF()));
     const MoveOutcome m = geometry_.move(x, pt.y());
     applyCursor(m.cursor);
     if (m.repaintAll) {
@@ -393,8 +407,8 @@ void CGraphics::mouseMoveEvent(QMouseEvent* event) {
         if (cursorX_) {
             update(cursorLineRect(*cursorX_));
         }
-        cursorX_ = x;
-        update(cursorLineRect(x));
+        cursorX_ = deviceX;
+        update(cursorLineRect(deviceX));
     }
     geometry_.finishMove(x, pt.y());
 }

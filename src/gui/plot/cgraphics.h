@@ -101,8 +101,9 @@ public:
     // each action carries its command id as data.
     std::unique_ptr<QMenu> createContextMenu(QWidget* parent = nullptr) const;
 
-    // The plot as the window shows it without pointer overlays (for tests and screenshots).
-    QImage renderPlot() const;
+    // The plot as the window shows it without pointer overlays, at `ratio` device pixels per
+    // window pixel (the screen's for the window itself, Copy Image and Export Image).
+    QImage renderPlot(double ratio = 1.0) const;
 
     // Measure mode: the samples a drag selected, kept in sample terms so zooming and panning
     // move the band with the data. A new recording clears it.
@@ -145,7 +146,7 @@ private:
     void renderCache();
     QRect readoutStrip() const;
     int readoutLineHeight() const;
-    QRect cursorLineRect(int x) const;
+    QRect cursorLineRect(int deviceX) const;
     QRect bandRect(PlotPoint a, PlotPoint b) const;
 
     PlotGeometry geometry_;
@@ -155,7 +156,7 @@ private:
     QImage cache_;
     bool cacheValid_ = false;
     // Overlays drawn over the cache; cleared by every full repaint.
-    std::optional<int> cursorX_;
+    std::optional<int> cursorX_; // device column
     std::optional<std::int64_t> readoutIndex_;
     bool readoutShown_ = false;
     std::optional<QRect> band_;
