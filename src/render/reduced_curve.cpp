@@ -420,13 +420,14 @@ void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter&
         // A run of dot centres one row apart is a stadium: a disc at each end and the band
         // between them, drawn with the same pen and brush as one dot.
         setDotInk(p, colour, width(dotPen(colour).width()));
+        // Sized as the printed dots, which are known to fill solid.
         const int radius = width(1);
         for (const DotRun& d : r.dots) {
             const QRect top(d.x - radius, d.yTop - radius, 2 * radius, 2 * radius);
             p.drawEllipse(top);
             if (d.yBottom > d.yTop) {
                 p.drawEllipse(top.translated(0, d.yBottom - d.yTop));
-                p.drawRect(QRect(d.x - radius, d.yTop, 2 * radius, d.yBottom - d.yTop));
+                p.drawRect(QRect(top.left(), d.yTop, 2 * radius, d.yBottom - d.yTop));
             }
         }
     }
