@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -39,7 +40,7 @@ void plotUsage(std::FILE* out) {
     std::fprintf(out,
                  "Usage: quillmark-cli plot FILE.smpq -o OUT.png|OUT.svg [--size WxH] "
                  "[--unit 0-4]\n"
-                 "                          [--first N] [--last M] [--fit]\n\n"
+                 "                          [--first N] [--last M] [--fit] [--scale F]\n\n"
                  "Draws the recording's plot as the window shows it, without a display.\n"
                  "By default the whole recording (View All) at 1280x800.\n\n"
                  "  -o, --output FILE  image to write; PNG or SVG by its name\n"
@@ -49,7 +50,9 @@ void plotUsage(std::FILE* out) {
                  "                     (1 to 4 for air-speed recordings only)\n"
                  "  --first N          first sample of the time window (0-based)\n"
                  "  --last M           last sample of the time window\n"
-                 "  --fit              fit the value axis to the samples shown\n");
+                 "  --fit              fit the value axis to the samples shown\n"
+                 "  --scale F          PNG pixels per image pixel, 1 to 4 (default 1): the same\n"
+                 "                     picture drawn sharper for high-resolution documents\n");
 }
 
 bool parseSize(const std::string& text, int& width, int& height) {
@@ -63,6 +66,18 @@ bool parseSize(const std::string& text, int& width, int& height) {
     width = static_cast<int>(*w);
     height = static_cast<int>(*h);
     return true;
+}
+
+constexpr double kMaxScale = 4.0;
+
+std::optional<double> parseScale(const std::string& text) {
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
+        return std::nullopt;
+    char* end = nullptr;
+    const double f = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !(f >= 1.0 && f <= kMaxScale))
+        return std::nullopt;
+    return f;
 }
 
 int usageError(const std::string& why) {
@@ -94,7 +109,8 @@ const CommandSyntax kPlotSyntax{"plot",
                                  {"--unit", "", OptionKind::Value},
                                  {"--first", "", OptionKind::Value},
                                  {"--last", "", OptionKind::Value},
-                                 {"--fit", "", OptionKind::Flag}},
+                                 {"--fit", "", OptionKind::Flag},
+                                 {"--scale", "", OptionKind::Value}},
                                 1,
                                 1};
 
@@ -123,6 +139,16 @@ int runPlot(const std::vector<std::string>& args) {
                           " to " + std::to_string(kMaxSide) + " high");
     if (!unitArg)
         return usageError(kUnitRangeError);
+    double scale = 1.0;
+    if (const auto text = parsed->value("--scale")) {
+        const std::optional<double> f = parseScale(*text);
+        if (!f)
+            return usageError("--scale takes a number from 1 to 4, not '" + *text + "'");
+        if (std::lround(width * *f) > kMaxSide || std::lround(height * *f) > kMaxSide)
+            return usageError("--scale makes the image larger than " + std::to_string(kMaxSide) +
+                              " pixels a side");
+        scale = *f;
+    }
     std::optional<std::int64_t> firstArg, lastArg;
     for (auto [name, value] : {std::pair{"--first", &firstArg}, std::pair{"--last", &lastArg}}) {
         if (const auto text = parsed->value(name); text && !(*value = parseSampleIndex(*text)))
@@ -204,7 +230,8 @@ int runPlot(const std::vector<std::string>& args) {
     startGui();
     std::string error;
     // Neither the recording nor the settings file may be overwritten by the image.
-    if (!savePlotImage(scene, screenFrame(width, height, g), output, &error, {input, iniPath})) {
+    if (!savePlotImage(scene, screenFrame(width, height, g), output, &error, {input, iniPath},
+                       scale)) {
         std::fprintf(stderr, "quillmark-cli plot: %s\n", error.c_str());
         return 1;
     }

@@ -2,9 +2,11 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QImage>
 #include <QPainter>
 #include <QString>
 #include <QSvgGenerator>
+#include <cmath>
 
 #include "core/common/atomic_file.h"
 #include "render/draw_plot.h"
@@ -36,7 +38,7 @@ void drawSvg(const PlotScene& scene, const PlotFrame& frame, QIODevice& out) {
 } // namespace
 
 bool savePlotImage(const PlotScene& scene, const PlotFrame& frame, const std::string& path,
-                   std::string* error, const std::vector<std::string>& inputs) {
+                   std::string* error, const std::vector<std::string>& inputs, double ratio) {
     const QString name = QString::fromStdString(path);
     const bool png = name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
     const bool svg = name.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive);
@@ -53,7 +55,12 @@ bool savePlotImage(const PlotScene& scene, const PlotFrame& frame, const std::st
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
             if (png) {
-                if (!renderPlotImage(scene, frame).save(&buffer, "PNG")) {
+                QImage image = renderPlotImage(scene, frame, ratio);
+                // 96 dpi per frame pixel: a document places the sharper image at the 1x size.
+                const int dotsPerMetre = static_cast<int>(std::lround(96.0 * ratio / 0.0254));
+                image.setDotsPerMeterX(dotsPerMetre);
+                image.setDotsPerMeterY(dotsPerMetre);
+                if (!image.save(&buffer, "PNG")) {
                     *encodeError = "Cannot write " + path + ": PNG encoding failed";
                     return false;
                 }

@@ -40,6 +40,14 @@ check "SVG with no display exits 0" test $rc -eq 0
 check "SVG of the given size" grep -q 'viewBox="0 0 800 500"' "$tmp/all.svg"
 check "SVG holds the drawing" test "$(grep -c '<path\|<polyline' "$tmp/all.svg")" -gt 10
 
+# --scale draws the same picture at a finer resolution (the window's test checks that it is
+# drawn anew, not enlarged).
+headless "$cli" plot "$data/sample.smpq" --size 640x400 --scale 2 -o "$tmp/sharp.png"; rc=$?
+check "--scale 2 exits 0" test $rc -eq 0
+check "--scale 2 doubles each side" test "$(png_info "$tmp/sharp.png")" = 1280x800
+headless "$cli" plot "$data/sample.smpq" --size 640x400 --scale 1.5 -o "$tmp/sharp15.png"
+check "--scale 1.5 rounds each side" test "$(png_info "$tmp/sharp15.png")" = 960x600
+
 # The same picture twice; a time window and Fit Values each give another.
 headless "$cli" plot "$data/sample.smpq" -o "$tmp/again.png"
 check "drawing is repeatable" cmp -s "$tmp/all.png" "$tmp/again.png"
@@ -59,7 +67,8 @@ rm -r "$tmp/config/Quillmark"
 
 # Usage errors exit 2, other failures 1, each with a reason.
 for args in "--first 600" "--last 600" "--first 10 --last 5" "--first 7 --last 7" "--first -1" \
-            "--size 10x10" "--size 640" "--size 640x400x2" "--unit 5" "--bogus" "--last"; do
+            "--size 10x10" "--size 640" "--size 640x400x2" "--unit 5" "--bogus" "--last" \
+            "--scale 0.5" "--scale 5" "--scale x" "--scale 1e1" "--scale 4 --size 5000x400"; do
   headless "$cli" plot "$data/sample.smpq" -o "$tmp/x.png" $args >/dev/null 2>"$tmp/err"; rc=$?
   check "'$args' exits 2" test $rc -eq 2
   check "'$args' says why" test -s "$tmp/err"

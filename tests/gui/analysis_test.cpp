@@ -283,6 +283,11 @@ private slots:
         copyPlotImage(g);
         QVERIFY(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32) ==
                 onScreen);
+        // The double-resolution choice: the plot drawn at twice the pixels each way.
+        QVERIFY(writePlotImage(g, png, nullptr, 2.0));
+        const QImage sharp = QImage(png).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(sharp.size(), onScreen.size() * 2);
+        QVERIFY(sharp == g.renderPlot(2.0).convertToFormat(QImage::Format_RGB32));
 
         // The SVG is well-formed and strokes the curve in the line colour.
         const QString svg = file(QStringLiteral("plot.svg"));

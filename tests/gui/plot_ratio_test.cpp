@@ -65,6 +65,13 @@ private slots:
         QVERIFY(img.width() == int(std::lround(kClientW * ratio)));
         QVERIFY(img.height() == int(std::lround(kClientH * ratio)));
 
+        if (ratio != 1.0) {
+            // Drawn anew at the finer resolution, not the 1x picture enlarged.
+            const QImage enlarged = f.plot.renderPlot(1.0).scaled(img.size());
+            QVERIFY(enlarged.convertToFormat(QImage::Format_RGB32) !=
+                    img.convertToFormat(QImage::Format_RGB32));
+        }
+
         const PlotFrame logical = screenFrame(kClientW, kClientH, f.plot.geometry());
         const PlotFrame device = deviceFrame(logical, ratio);
         const int left = device.leftMargin;

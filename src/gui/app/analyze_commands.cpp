@@ -26,6 +26,9 @@ namespace {
 
 const QString kPngFilter = QStringLiteral("PNG Image (*.png)");
 const QString kSvgFilter = QStringLiteral("SVG Image (*.svg)");
+// Sharper PNGs for documents printed or shown at high resolution.
+const QString kPng2xFilter = QStringLiteral("PNG Image, double resolution (*.png)");
+const QString kPng3xFilter = QStringLiteral("PNG Image, triple resolution (*.png)");
 
 } // namespace
 
@@ -56,10 +59,12 @@ void registerAnalyzeCommands(CMainFrame& f, CGraphics& plot,
     f.setCommandCheck(ID_MEASURE, [p] { return p->mode() == Measure; });
 }
 
-bool writePlotImage(const CGraphics& plot, const QString& path, QWidget* parent) {
+bool writePlotImage(const CGraphics& plot, const QString& path, QWidget* parent, double ratio) {
     std::string error;
+    if (ratio <= 0.0)
+        ratio = plot.devicePixelRatioF();
     if (savePlotImage(plot.scene(), screenFrame(plot.width(), plot.height(), plot.geometry()),
-                      encodeLocalPath(path).toStdString(), &error))
+                      encodeLocalPath(path).toStdString(), &error, {}, ratio))
         return true;
     QMessageBox box(QMessageBox::Warning, kApplicationTitle,
                     QStringLiteral("Failed to export the image."), QMessageBox::Ok, parent);
@@ -81,7 +86,7 @@ bool exportPlotImage(const CGraphics& plot, QWidget* parent, const QString& docu
         dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({kPngFilter, kSvgFilter});
+    dialog.setNameFilters({kPngFilter, kPng2xFilter, kPng3xFilter, kSvgFilter});
     dialog.setDefaultSuffix(QStringLiteral("png"));
     // A name typed without an extension takes the chosen type's.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
@@ -92,7 +97,10 @@ bool exportPlotImage(const CGraphics& plot, QWidget* parent, const QString& docu
         return false;
     const QString path = dialog.selectedFiles().constFirst();
     rememberFolder(FileKind::Images, path);
-    return writePlotImage(plot, path, parent);
+    // A PNG is as sharp as the screen shows the plot, or as the chosen resolution.
+    const QString filter = dialog.selectedNameFilter();
+    const double ratio = filter == kPng2xFilter ? 2.0 : filter == kPng3xFilter ? 3.0 : 0.0;
+    return writePlotImage(plot, path, parent, ratio);
 }
 
 bool copySelectedText(QWidget* window) {
@@ -117,7 +125,7 @@ bool copySelectedText(QWidget* window) {
 }
 
 void copyPlotImage(const CGraphics& plot) {
-    QGuiApplication::clipboard()->setImage(plot.renderPlot());
+    QGuiApplication::clipboard()->setImage(plot.renderPlot(plot.devicePixelRatioF()));
 }
 
 } // namespace quillmark

@@ -25,7 +25,9 @@ bool exportPlotImage(const CGraphics& plot, QWidget* parent,
 // The image name Export Image offers for a recording at `documentPath`.
 QString suggestedImageName(const QString& documentPath);
 // Writes the plot as shown to `path`; on failure shows the reason in a message box.
-bool writePlotImage(const CGraphics& plot, const QString& path, QWidget* parent);
+// A PNG gets `ratio` pixels per window pixel; 0 means the screen's.
+bool writePlotImage(const CGraphics& plot, const QString& path, QWidget* parent,
+                    double ratio = 0.0);
 // Analyze, Copy Image.
 void copyPlotImage(const CGraphics& plot);
 // Ctrl+C where text has focus: copies the selected text of the window's focused label or
