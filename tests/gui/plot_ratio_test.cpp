@@ -116,7 +116,8 @@ private slots:
         int rows = 0;
         for (int y = top; y < top + h; ++y)
             rows += img.pixelColor(x, y) == line;
-        QVERIFY2(rows == std::max(1, int(std::lround(2 * ratio))), qPrintable(QString::number(rows)));
+        QVERIFY2(rows == std::max(1, int(std::lround(2 * ratio))),
+                 qPrintable(QString::number(rows)));
         QVERIFY(rowHas(deviceRow(valueRow(12.0), ratio), line));
     }
 
@@ -157,9 +158,8 @@ private slots:
                 for (int y : {top, (top + bottom) / 2, std::min(bottom, screen.height() - 1)}) {
                     const QColor was = plain.pixelColor(dx, y);
                     const QColor now = screen.pixelColor(dx, y);
-                    const QColor want = dx == column
-                                            ? QColor(was.red(), 255 - was.green(), 255 - was.blue())
-                                            : was;
+                    const QColor want =
+                        dx == column ? QColor(was.red(), 255 - was.green(), 255 - was.blue()) : was;
                     if (now != want)
                         QFAIL(qPrintable(QStringLiteral("pointer %1: column %2 row %3 is %4")
                                              .arg(x)
