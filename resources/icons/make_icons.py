@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the toolbar strip (nine 32x32 pictures, 288x32) and the application icon as PNG files.
+"""Draws the application icon as PNG files (the toolbar pictures are SVG files in toolbar/).
 
 Pure Python (no imaging library): shapes are filled on a 4x supersampled canvas and averaged
 down. Run from this folder: python3 make_icons.py
@@ -91,102 +91,7 @@ def write_png(path, rows):
         f.write(png)
 
 
-DARK = (40, 40, 48, 255)
 WHITE = (255, 255, 255, 255)
-BLUE = (30, 90, 200, 255)
-GREEN = (30, 150, 60, 255)
-YELLOW = (235, 190, 60, 255)
-GREY = (150, 150, 160, 255)
-RED = (200, 40, 40, 255)
-LIGHT = (225, 230, 240, 255)
-
-
-def logger_box(c, x, y):
-    c.rect(x, y, 14, 9, DARK)
-    c.rect(x + 1.5, y + 1.5, 11, 6, LIGHT)
-    c.rect(x + 14, y + 3, 3, 3, GREY)
-
-
-def icon_download(c, o):
-    logger_box(c, o + 3, 3)
-    c.line(o + 22, 4, o + 22, 19, 4, GREEN)
-    c.polygon([(o + 15, 16), (o + 29, 16), (o + 22, 25)], GREEN)
-    c.rect(o + 4, 25, 24, 3, DARK)
-
-
-def icon_setting(c, o):
-    cx, cy = o + 16, 16
-    teeth = []
-    for i in range(16):
-        a = 2 * math.pi * i / 16
-        r = 13 if i % 2 == 0 else 10
-        teeth.append((cx + r * math.cos(a), cy + r * math.sin(a)))
-    c.polygon(teeth, GREY)
-    c.ring(cx, cy, 10, 4.5, DARK)
-    c.ellipse(cx, cy, 4.5, 4.5, (0, 0, 0, 0))
-
-
-def icon_open(c, o):
-    c.polygon([(o + 3, 8), (o + 12, 8), (o + 14, 11), (o + 27, 11), (o + 27, 26), (o + 3, 26)], (190, 140, 30, 255))
-    c.polygon([(o + 7, 15), (o + 30, 15), (o + 26, 26), (o + 3, 26)], YELLOW)
-
-
-def icon_save(c, o):
-    c.polygon([(o + 4, 4), (o + 24, 4), (o + 28, 8), (o + 28, 28), (o + 4, 28)], BLUE)
-    c.rect(o + 9, 4, 14, 9, LIGHT)
-    c.rect(o + 18, 5.5, 3, 6, BLUE)
-    c.rect(o + 8, 17, 16, 11, WHITE)
-    for y in (20, 23):
-        c.line(o + 10, y, o + 22, y, 1, GREY)
-
-
-def icon_print(c, o):
-    c.rect(o + 9, 3, 14, 10, WHITE)
-    c.rect(o + 9, 3, 14, 1.5, GREY)
-    c.rect(o + 3, 12, 26, 11, GREY)
-    c.rect(o + 24, 15, 3, 2, GREEN)
-    c.rect(o + 8, 19, 16, 10, WHITE)
-    c.line(o + 10, 23, o + 22, 23, 1, DARK)
-    c.line(o + 10, 26, o + 19, 26, 1, DARK)
-
-
-def plot_frame(c, o):
-    c.rect(o + 3, 4, 26, 24, WHITE)
-    c.line(o + 5, 5, o + 5, 26, 1.5, DARK)
-    c.line(o + 5, 26, o + 28, 26, 1.5, DARK)
-
-
-def icon_view_all(c, o):
-    plot_frame(c, o)
-    c.polyline([(o + 7, 21), (o + 11, 12), (o + 15, 18), (o + 20, 8), (o + 26, 15)], 2, BLUE)
-
-
-def icon_zoom_in(c, o):
-    c.line(o + 19, 19, o + 28, 28, 4, DARK)
-    c.ring(o + 13, 13, 10, 7.5, DARK)
-    c.ellipse(o + 13, 13, 7.5, 7.5, (210, 230, 255, 255))
-    c.line(o + 9, 13, o + 17, 13, 2.2, BLUE)
-    c.line(o + 13, 9, o + 13, 17, 2.2, BLUE)
-
-
-def icon_move(c, o):
-    cx, cy = o + 16, 16
-    c.line(cx - 10, cy, cx + 10, cy, 2.5, DARK)
-    c.line(cx, cy - 10, cx, cy + 10, 2.5, DARK)
-    for (ax, ay, bx, by, tx, ty) in ((-9, -5, -9, 5, -15, 0), (9, -5, 9, 5, 15, 0),
-                                     (-5, -9, 5, -9, 0, -15), (-5, 9, 5, 9, 0, 15)):
-        c.polygon([(cx + ax, cy + ay), (cx + bx, cy + by), (cx + tx, cy + ty)], DARK)
-
-
-def icon_about(c, o):
-    c.ellipse(o + 16, 16, 13, 13, BLUE)
-    c.ellipse(o + 16, 9, 2.2, 2.2, WHITE)
-    c.rect(o + 14, 13, 4, 11, WHITE)
-    c.rect(o + 12, 22, 8, 2.5, WHITE)
-
-
-TOOLBAR = [icon_download, icon_setting, icon_open, icon_save, icon_print,
-           icon_view_all, icon_zoom_in, icon_move, icon_about]
 
 
 def app_icon(size):
@@ -202,10 +107,6 @@ def app_icon(size):
 
 
 def main():
-    strip = Canvas(32 * len(TOOLBAR), 32)
-    for i, draw in enumerate(TOOLBAR):
-        draw(strip, 32 * i)
-    write_png("toolbar.png", strip.pixels())
     for size in (32, 48, 128, 256):
         write_png("quillmark-%d.png" % size, app_icon(size))
 

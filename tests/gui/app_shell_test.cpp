@@ -274,6 +274,39 @@ private slots:
                                              img.sizeInBytes())));
         }
         QCOMPARE(pictures.size(), qsizetype(9)); // nine different pictures
+
+        // Drawn from vectors: at 2x the picture has four times the pixels and is not the 1x
+        // one enlarged. On a dark theme every dark outline takes the text colour instead.
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(0x2a, 0x2a, 0x2e));
+        dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+        const QRgb ink = qRgb(0x28, 0x28, 0x30);
+        for (int i = 0; i < 9; ++i) {
+            const QImage one = acts[i]->icon().pixmap(QSize(32, 32), 1.0).toImage();
+            const QImage two = acts[i]->icon().pixmap(QSize(32, 32), 2.0).toImage();
+            QCOMPARE(two.size(), QSize(64, 64));
+            QVERIFY(two.convertToFormat(QImage::Format_ARGB32) !=
+                    one.scaled(64, 64).convertToFormat(QImage::Format_ARGB32));
+            const QImage onDark = toolbarIcon(i, dark).pixmap(QSize(32, 32), 1.0).toImage();
+            int inkPixels = 0;
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 32; ++x) {
+                    inkPixels += qAlpha(one.pixel(x, y)) == 255 &&
+                                 (one.pixel(x, y) & 0xffffff) == (ink & 0xffffff);
+                    QVERIFY(qAlpha(onDark.pixel(x, y)) < 255 ||
+                            (onDark.pixel(x, y) & 0xffffff) != (ink & 0xffffff));
+                }
+            // The outlined pictures (all but open, save and about) had ink to replace.
+            if (i != 2 && i != 3 && i != 8)
+                QVERIFY2(inkPixels > 0, qPrintable(QString::number(i)));
+        }
+        QCOMPARE(toolbarOutline(dark), dark.color(QPalette::WindowText));
+        QCOMPARE(toolbarOutline(QPalette(QColor(0xef, 0xef, 0xef))), QColor(0x28, 0x28, 0x30));
+        // A live switch to the dark theme recolours the toolbar.
+        f->setPalette(dark);
+        const QImage zoom = acts[6]->icon().pixmap(QSize(32, 32), 1.0).toImage();
+        QVERIFY(zoom == toolbarIcon(6, dark).pixmap(QSize(32, 32), 1.0).toImage());
+        f->setPalette(QPalette());
         // The status bar shows a button's prompt while it is hovered, then "Ready" again.
         QStatusTipEvent tip(QStringLiteral("download data"));
         QApplication::sendEvent(f, &tip);

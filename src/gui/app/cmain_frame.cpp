@@ -225,16 +225,27 @@ void CMainFrame::buildToolBar() {
     toolBar_->setMovable(true);
     toolBar_->setFloatable(true);
     toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
-    int index = 0;
     for (const ToolButton& button : kToolButtons) {
         QAction* act = actions_.at(button.id);
-        act->setIcon(toolbarIcon(index++));
         act->setToolTip(QString::fromLatin1(button.tooltip));
         act->setStatusTip(QString::fromLatin1(button.prompt));
         toolBar_->addAction(act);
     }
+    setToolbarIcons();
     setDockNestingEnabled(true);
     addToolBar(Qt::TopToolBarArea, toolBar_);
+}
+
+void CMainFrame::setToolbarIcons() {
+    int index = 0;
+    for (const ToolButton& button : kToolButtons)
+        actions_.at(button.id)->setIcon(toolbarIcon(index++, palette()));
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange && toolBar_)
+        setToolbarIcons();
+    QMainWindow::changeEvent(event);
 }
 
 void CMainFrame::buildStatusBar() {

@@ -79,8 +79,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // A theme switched to dark (or back) recolours the toolbar pictures.
+    void changeEvent(QEvent* event) override;
 
 private:
+    void setToolbarIcons();
     QAction* makeAction(int id, const QString& text);
     void buildMenus();
     void buildAnalyzeMenu();
