@@ -94,6 +94,22 @@ void BM_ViewAllNoise(benchmark::State& state) {
 }
 BENCHMARK(BM_ViewAllNoise)->Arg(32000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
+// View All as the window caches it on a screen of device pixel ratio 1, 1.5 and 2 (the second
+// argument in hundredths): the image of the window's size at that many pixels per window pixel.
+void BM_ViewAllAtRatio(benchmark::State& state) {
+    Frame f(recording(std::size_t(state.range(0))));
+    f.s.xOffset = f.g.xOffset;
+    f.s.yOffset = f.g.yOffset;
+    const double ratio = double(state.range(1)) / 100.0;
+    for (auto _ : state) {
+        const QImage image = renderPlotImage(f.s, screenFrame(kWidth, kHeight, f.g), ratio);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_ViewAllAtRatio)
+    ->ArgsProduct({{32000, 10000000}, {100, 150, 200}})
+    ->Unit(benchmark::kMillisecond);
+
 // Windows of 2000 samples or fewer, deep inside the 10M recording.
 void BM_Window(benchmark::State& state) {
     Frame f(recording(10000000));
@@ -163,6 +179,8 @@ void BM_ReadoutUpdate(benchmark::State& state) {
     w.ResetView();
     w.show();
     QApplication::processEvents();
+    // Run with QT_SCALE_FACTOR=1.5 or 2 for the cursor line on a high-density screen.
+    state.SetLabel("device pixel ratio " + std::to_string(w.devicePixelRatioF()));
     int x = 100;
     for (auto _ : state) {
         x = x >= 1200 ? 100 : x + 3;
@@ -245,6 +263,18 @@ int main(int argc, char** argv) {
             std::printf("  %-28s %8.3f   ratio %.3f\n", name.c_str(), ms, ms / it->second);
         } else {
             std::printf("  %-28s %8.3f\n", name.c_str(), ms);
+        }
+    }
+    // A high-density frame against the 1x frame of the same view, drawn in this run.
+    for (const char* length : {"32000", "10000000"}) {
+        const auto one =
+            reporter.medianMs.find(std::string("BM_ViewAllAtRatio/") + length + "/100");
+        for (const auto& [ratio, target] : {std::pair{"150", 2.5}, std::pair{"200", 4.0}}) {
+            const auto at =
+                reporter.medianMs.find(std::string("BM_ViewAllAtRatio/") + length + "/" + ratio);
+            if (one != reporter.medianMs.end() && at != reporter.medianMs.end() && one->second > 0)
+                std::printf("  View All over %s at ratio %s / ratio 1: %.2fx (target <= %.1f)\n",
+                            length, ratio, at->second / one->second, target);
         }
     }
     // Full-scale noise against the random walk of the same length, drawn in this run.

@@ -403,33 +403,123 @@ void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter&
         return std::max(1, static_cast<int>(std::lround(w * scale)));
     };
     if (std::max<std::int64_t>(truncToInt64(s.xOffset), 0) < s.sampleCount - 1) {
+        QPen pen = curvePen(colour);
+        pen.setWidth(width(pen.width()));
+        // A wide aliased vertical segment is a rectangle: one short segment drawn once tells
+        // how far it reaches past its end points, and the many vertical segments of a dense
+        // view are then filled row by row instead of stroked one by one.
+        QImage probe(4 * pen.width() + 8, 4 * pen.width() + 12, QImage::Format_ARGB32);
+        probe.fill(Qt::transparent);
+        const int c = 2 * pen.width() + 2;
+        {
+            QPainter pp(&probe);
+            pp.setRenderHint(QPainter::Antialiasing, false);
+            pp.setPen(pen);
+            pp.drawLine(c, c, c, c + 4);
+        }
+        QRect reach;
+        for (int y = 0; y < probe.height(); ++y)
+            for (int x = 0; x < probe.width(); ++x)
+                if (qAlpha(probe.pixel(x, y)) != 0)
+                    reach |= QRect(x, y, 1, 1);
+        const QMargins past(c - reach.left(), c - reach.top(), reach.right() - c,
+                            reach.bottom() - (c + 4));
+        const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
+        TallFills tall(target);
         QVector<QLine> lines;
         lines.reserve(qsizetype(r.xs.size()));
         if (r.xs.size() == 1) {
             addSegment(lines, r.xs[0], r.ys[0], r.xs[0], r.ys[0]);
         }
         for (std::size_t i = 1; i < r.xs.size(); ++i) {
+            const std::int64_t x = r.xs[i];
+            if (target.bits != nullptr && x == r.xs[i - 1] && r.ys[i] != r.ys[i - 1] &&
+                x > -kCoordLimit && x < kCoordLimit) {
+                const auto [top, bottom] = std::minmax(r.ys[i - 1], r.ys[i]);
+                const QRect band =
+                    QRect(QPoint(int(x), clampCoord(top)), QPoint(int(x), clampCoord(bottom)))
+                        .marginsAdded(past);
+                if (!tall.take(band))
+                    target.fillRect(band, colour.rgba());
+                continue;
+            }
             addSegment(lines, r.xs[i - 1], r.ys[i - 1], r.xs[i], r.ys[i]);
         }
-        QPen pen = curvePen(colour);
-        pen.setWidth(width(pen.width()));
+        tall.flush(colour.rgba());
         p.setPen(pen);
         p.drawLines(lines);
     }
     if (s.showMaskPoints && !r.dots.empty()) {
-        // A run of dot centres one row apart is a stadium: a disc at each end and the band
-        // between them, drawn with the same pen and brush as one dot.
-        setDotInk(p, colour, width(dotPen(colour).width()));
-        // Sized as the printed dots, which are known to fill solid.
+        // One dot drawn as the plain drawing draws it gives, per column of the dot, the rows it
+        // covers around its centre. A run of centres on consecutive rows then covers, in each
+        // such column, one span from the top centre's first row to the bottom centre's last:
+        // the union of the run's dots, filled without stroking an ellipse per sample.
+        const int penWidth = width(dotPen(colour).width());
         const int radius = width(1);
+        const int half = radius + penWidth;
+        QImage stamp(2 * half + 1, 2 * half + 1, QImage::Format_ARGB32);
+        stamp.fill(Qt::transparent);
+        {
+            QPainter sp(&stamp);
+            sp.setRenderHint(QPainter::Antialiasing, false);
+            setDotInk(sp, colour, penWidth);
+            sp.drawEllipse(QRect(half - radius, half - radius, 2 * radius, 2 * radius));
+        }
+        struct Column {
+            int dx, top, bottom;
+        };
+        std::vector<Column> columns;
+        for (int x = 0; x < stamp.width(); ++x) {
+            int top = -1, bottom = -1;
+            for (int y = 0; y < stamp.height(); ++y) {
+                if (qAlpha(stamp.pixel(x, y)) != 0) {
+                    top = top < 0 ? y : top;
+                    bottom = y;
+                }
+            }
+            if (top >= 0)
+                columns.push_back({x - half, top - half, bottom - half});
+        }
+        // Neighbouring runs overlap by most of a dot's width: the spans are gathered per
+        // target column and merged, so each pixel is written once.
+        const int firstX = r.dots.front().x - half;
+        std::vector<std::vector<std::pair<int, int>>> spans(
+            std::size_t(r.dots.back().x - r.dots.front().x + 2 * half + 1));
         for (const DotRun& d : r.dots) {
-            const QRect top(d.x - radius, d.yTop - radius, 2 * radius, 2 * radius);
-            p.drawEllipse(top);
-            if (d.yBottom > d.yTop) {
-                p.drawEllipse(top.translated(0, d.yBottom - d.yTop));
-                p.drawRect(QRect(top.left(), d.yTop, 2 * radius, d.yBottom - d.yTop));
+            for (const Column& c : columns) {
+                spans[std::size_t(d.x + c.dx - firstX)].emplace_back(d.yTop + c.top,
+                                                                     d.yBottom + c.bottom);
             }
         }
+        const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
+        TallFills tall(target);
+        const auto fill = [&](int x, int top, int bottom) {
+            const QRect span(x, top, 1, bottom - top + 1);
+            if (tall.take(span))
+                return;
+            if (target.bits != nullptr)
+                target.fillRect(span, colour.rgba());
+            else
+                p.fillRect(span, colour);
+        };
+        for (std::size_t k = 0; k < spans.size(); ++k) {
+            auto& col = spans[k];
+            if (col.empty())
+                continue;
+            std::sort(col.begin(), col.end());
+            const int x = firstX + int(k);
+            int top = col.front().first;
+            int bottom = col.front().second;
+            for (const auto& [t, b] : col) {
+                if (t > bottom + 1) {
+                    fill(x, top, bottom);
+                    top = t;
+                }
+                bottom = std::max(bottom, b);
+            }
+            fill(x, top, bottom);
+        }
+        tall.flush(colour.rgba());
     }
 }
 

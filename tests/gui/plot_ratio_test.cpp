@@ -4,6 +4,7 @@
 // device column under the pointer, with nothing left behind as the pointer moves.
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QWindow>
 #include <QtTest>
@@ -119,6 +120,50 @@ private slots:
         QVERIFY2(rows == std::max(1, int(std::lround(2 * ratio))),
                  qPrintable(QString::number(rows)));
         QVERIFY(rowHas(deviceRow(valueRow(12.0), ratio), line));
+    }
+
+    // The reduced drawing at a ratio against every segment and dot drawn plainly on the same
+    // device pixels, for a dense and a sparse view with dots: wide pens make the two differ
+    // only where a join's corner is rounded otherwise.
+    void reducedDrawingAgreesWithThePlainOne_data() {
+        QTest::addColumn<int>("samples");
+        QTest::newRow("sparse") << 300;
+        QTest::newRow("dense") << 200000;
+    }
+    void reducedDrawingAgreesWithThePlainOne() {
+        QFETCH(int, samples);
+        const double ratio = screenRatio();
+        std::vector<std::uint16_t> v(std::size_t(samples), 0);
+        std::uint32_t seed = 12345;
+        for (auto& x : v) {
+            seed = seed * 1103515245u + 12345u;
+            x = std::uint16_t(8000 + (seed >> 16) % 12000);
+        }
+        CGraphics plot;
+        plot.resize(kClientW, kClientH);
+        plot.setSamples(v.data(), std::int32_t(v.size()));
+        plot.setShowMaskPoints(true);
+        plot.ResetView();
+        const QImage reduced = plot.renderPlot(ratio).convertToFormat(QImage::Format_RGB32);
+        const PlotFrame device =
+            deviceFrame(screenFrame(kClientW, kClientH, plot.geometry()), ratio);
+        QImage plain(reduced.size(), QImage::Format_RGB32);
+        plain.fill(toQColor(plot.scene().colours.background));
+        {
+            QPainter p(&plain);
+            DrawPlot(plot.scene(), device, p, CurveDrawing::Full);
+        }
+        test_support::dumpImage(reduced);
+        test_support::dumpImage(plain);
+        qint64 differ = 0;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                differ += plain.pixel(x, y) != reduced.pixel(x, y);
+        const qint64 area = qint64(device.plotWidth()) * device.plotHeight();
+        QVERIFY2(differ * 1000 <= area,
+                 qPrintable(QStringLiteral("%1 of %2").arg(differ).arg(area)));
+        if (ratio == 1.0)
+            QCOMPARE(differ, qint64(0));
     }
 
     void cursorLineIsTheDeviceColumnUnderThePointer() {
