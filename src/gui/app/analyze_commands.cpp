@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,8 +25,9 @@
 namespace quillmark {
 namespace {
 
-const QString kPngFilter = QStringLiteral("PNG Image (*.png)");
-const QString kSvgFilter = QStringLiteral("SVG Image (*.svg)");
+QString translated(const char* text) {
+    return QCoreApplication::translate("quillmark::AnalyzeCommands", text);
+}
 
 } // namespace
 
@@ -61,8 +63,10 @@ bool writePlotImage(const CGraphics& plot, const QString& path, QWidget* parent)
     if (savePlotImage(plot.scene(), screenFrame(plot.width(), plot.height(), plot.geometry()),
                       encodeLocalPath(path).toStdString(), &error))
         return true;
-    QMessageBox box(QMessageBox::Warning, kApplicationTitle,
-                    QStringLiteral("Failed to export the image."), QMessageBox::Ok, parent);
+    QMessageBox box(
+        QMessageBox::Warning, kApplicationTitle,
+        translated(QT_TRANSLATE_NOOP("quillmark::AnalyzeCommands", "Failed to export the image.")),
+        QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("imageExportFailure"));
     box.setInformativeText(QString::fromStdString(error));
     box.exec();
@@ -81,12 +85,17 @@ bool exportPlotImage(const CGraphics& plot, QWidget* parent, const QString& docu
         dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({kPngFilter, kSvgFilter});
+    const QString pngFilter =
+        translated(QT_TRANSLATE_NOOP("quillmark::AnalyzeCommands", "PNG Image (*.png)"));
+    const QString svgFilter =
+        translated(QT_TRANSLATE_NOOP("quillmark::AnalyzeCommands", "SVG Image (*.svg)"));
+    dialog.setNameFilters({pngFilter, svgFilter});
     dialog.setDefaultSuffix(QStringLiteral("png"));
     // A name typed without an extension takes the chosen type's.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
-        dialog.setDefaultSuffix(f == kSvgFilter ? QStringLiteral("svg") : QStringLiteral("png"));
-    });
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog, [&dialog, svgFilter](const QString& f) {
+            dialog.setDefaultSuffix(f == svgFilter ? QStringLiteral("svg") : QStringLiteral("png"));
+        });
     dialog.selectFile(suggestedImageName(documentPath));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
