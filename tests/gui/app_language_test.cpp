@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
@@ -38,7 +39,7 @@ namespace {
 
 // Texts that read the same in German.
 const QStringList kSameInGerman = {
-    "OK", "Quillmark", "CAP", "NUM", "SCRL", "Status", "Quillmark Version 2.2", "_Minute"};
+    "OK", "Quillmark", "CAP", "NUM", "SCRL", "Status", "Quillmark Version 2.2", "_Minute", "..."};
 
 QString plain(QString text) {
     return text.remove(QLatin1Char('&'));
@@ -83,6 +84,8 @@ QList<QPair<QString, QString>> shownTexts() {
         return {};
     CMainFrame* f = app.mainFrame();
     for (QMenu* m : f->menuBar()->findChildren<QMenu*>()) {
+        if (!m->objectName().startsWith(QLatin1String("menu")))
+            continue; // Qt's own popups
         add(m->objectName(), m->title());
         for (QAction* a : m->actions())
             if (!a->isSeparator() && a->isVisible()) {
@@ -99,7 +102,8 @@ QList<QPair<QString, QString>> shownTexts() {
     const Recording rec = someRecording();
     CGraphics plot;
     plot.setData(&rec);
-    for (QAction* a : plot.createContextMenu()->actions())
+    const std::unique_ptr<QMenu> menu = plot.createContextMenu();
+    for (QAction* a : menu->actions())
         add(QStringLiteral("plot menu"), a->text());
     add(QStringLiteral("plot"),
         QAccessible::queryAccessibleInterface(&plot)->text(QAccessible::Name));
@@ -160,13 +164,18 @@ private slots:
     // German covers every text, and back in English every text is as it was.
     void germanAndBack() {
         const auto english = shownTexts();
-        QVERIFY(english.size() > 150);
+        QVERIFY(english.size() > 140);
         QVERIFY(installUiTranslation(QStringLiteral("de_DE")));
         const auto german = shownTexts();
         removeUiTranslation();
         QCOMPARE(shownTexts(), english);
 
-        QCOMPARE(german.size(), english.size());
+        QStringList germanPlaces, englishPlaces;
+        for (const auto& t : german)
+            germanPlaces << t.first;
+        for (const auto& t : english)
+            englishPlaces << t.first;
+        QCOMPARE(germanPlaces, englishPlaces);
         QStringList untranslated;
         for (qsizetype i = 0; i < english.size(); ++i) {
             QCOMPARE(german[i].first, english[i].first);
@@ -242,6 +251,7 @@ private slots:
     // A screen reader names every control of both dialogs by what it is, and hears the plot's
     // state.
     void accessibleNames() {
+        setLoggerModel(kModelAirSpeed);
         const Recording rec = someRecording();
         CGraphics plot;
         plot.setData(&rec);

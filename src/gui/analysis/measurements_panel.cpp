@@ -65,6 +65,8 @@ void MeasurementsPanel::setLines(const std::vector<MeasurementLine>& lines, bool
         auto* value = new QLabel(widget());
         // Selectable by mouse and keyboard, so a figure can be copied alone.
         value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        // Keyboard selection alone gives click focus only; Tab has to reach the figure too.
+        value->setFocusPolicy(Qt::StrongFocus);
         value->setContextMenuPolicy(Qt::NoContextMenu); // the panel's menu, with Copy Figures
         grid_->addWidget(label, row, 0, Qt::AlignTop);
         grid_->addWidget(value, row, 1, Qt::AlignTop);

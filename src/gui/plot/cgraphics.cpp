@@ -282,7 +282,7 @@ QString CGraphics::accessibleSummary() const {
     const std::optional<std::int64_t> under =
         readoutShown_ ? readoutIndex_ : std::optional<std::int64_t>();
     const PlotSummary s =
-        plotSummary(scene_, geometry_.yOffset, geometry_.yScale * geometry_.plotHeight, under);
+        plotSummary(scene(), geometry_.yOffset, geometry_.yScale * geometry_.plotHeight, under);
     const QString model = QString::number(s.model);
     if (s.samples <= 0)
         return tr("Logger model %1; no recording.").arg(model);
