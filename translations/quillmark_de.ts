@@ -76,38 +76,6 @@ Bitte erneut versuchen!</translation>
         <translation>Keine Daten zum Anzeigen.</translation>
     </message>
     <message>
-        <source>View All</source>
-        <translation>Alles anzeigen</translation>
-    </message>
-    <message>
-        <source>Move View</source>
-        <translation>Ansicht verschieben</translation>
-    </message>
-    <message>
-        <source>Zoom In</source>
-        <translation>Vergrößern</translation>
-    </message>
-    <message>
-        <source>ColorSetting</source>
-        <translation>Farbeinstellung</translation>
-    </message>
-    <message>
-        <source>Grid X</source>
-        <translation>Gitter X</translation>
-    </message>
-    <message>
-        <source>Grid Y</source>
-        <translation>Gitter Y</translation>
-    </message>
-    <message>
-        <source>MaskPoints</source>
-        <translation>Messpunkte markieren</translation>
-    </message>
-    <message>
-        <source>Alarm Line</source>
-        <translation>Alarmlinien</translation>
-    </message>
-    <message>
         <source>Range:</source>
         <translation>Bereich:</translation>
     </message>
@@ -246,6 +214,58 @@ Bitte erneut versuchen!</translation>
     <message>
         <source>_Seconds</source>
         <translation>_Sekunden</translation>
+    </message>
+    <message>
+        <source>&amp;View All</source>
+        <translation>&amp;Alles anzeigen</translation>
+    </message>
+    <message>
+        <source>M&amp;ove View</source>
+        <translation>Ansicht &amp;verschieben</translation>
+    </message>
+    <message>
+        <source>&amp;Zoom In</source>
+        <translation>Ver&amp;größern</translation>
+    </message>
+    <message>
+        <source>&amp;ColorSetting</source>
+        <translation>&amp;Farbeinstellung</translation>
+    </message>
+    <message>
+        <source>Grid &amp;X</source>
+        <translation>Gitter &amp;X</translation>
+    </message>
+    <message>
+        <source>Grid &amp;Y</source>
+        <translation>Gitter &amp;Y</translation>
+    </message>
+    <message>
+        <source>&amp;MaskPoints</source>
+        <translation>&amp;Messpunkte markieren</translation>
+    </message>
+    <message>
+        <source>&amp;Alarm Line</source>
+        <translation>Alarm&amp;linien</translation>
+    </message>
+    <message>
+        <source>Unit(m/&amp;s)</source>
+        <translation>Einheit(m/&amp;s)</translation>
+    </message>
+    <message>
+        <source>Unit(&amp;ft/min)</source>
+        <translation>Einheit(f&amp;t/min)</translation>
+    </message>
+    <message>
+        <source>Unit(&amp;knots)</source>
+        <translation>Einheit(&amp;knots)</translation>
+    </message>
+    <message>
+        <source>Unit(km/&amp;h)</source>
+        <translation>Einheit(km/&amp;h)</translation>
+    </message>
+    <message>
+        <source>Unit(M&amp;PH)</source>
+        <translation>Einheit(M&amp;PH)</translation>
     </message>
 </context>
 <context>

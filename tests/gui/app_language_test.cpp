@@ -228,6 +228,14 @@ private slots:
             }
             const Recording rec = someRecording();
             CGraphics plot;
+            const std::unique_ptr<QMenu> menu = plot.createContextMenu();
+            QStringList items;
+            for (QAction* a : menu->actions()) {
+                QVERIFY2(a->text().contains(QLatin1Char('&')), qPrintable(a->text()));
+                items << a->text();
+            }
+            QCOMPARE(items.size(), qsizetype(13));
+            QVERIFY2(clashes(items).isEmpty(), qPrintable(items.join(' ')));
             sim::SimulatedLogger logger;
             CDlgSetting settings(logger, kModelAirSpeed, nullptr);
             CColorSetting colours(plot, rec, nullptr);

@@ -566,7 +566,8 @@ private slots:
                 timer->deleteLater();
                 QAction* pick = nullptr;
                 for (QAction* a : menu->actions()) {
-                    *chosen << a->text() + (a->isChecked() ? QStringLiteral("*") : QString());
+                    *chosen << QString(a->text()).remove(QLatin1Char('&')) +
+                                   (a->isChecked() ? QStringLiteral("*") : QString());
                     if (a->data().toInt() == id)
                         pick = a;
                 }

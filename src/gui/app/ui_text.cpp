@@ -37,15 +37,6 @@ namespace {
     QT_TRANSLATE_NOOP("quillmark", "Failed reading data from the datalogger."),
     QT_TRANSLATE_NOOP("quillmark", "Datalogger internal memory currently empty."),
     QT_TRANSLATE_NOOP("quillmark", "No data to view."),
-    // Plot context menu
-    QT_TRANSLATE_NOOP("quillmark", "View All"),
-    QT_TRANSLATE_NOOP("quillmark", "Move View"),
-    QT_TRANSLATE_NOOP("quillmark", "Zoom In"),
-    QT_TRANSLATE_NOOP("quillmark", "ColorSetting"),
-    QT_TRANSLATE_NOOP("quillmark", "Grid X"),
-    QT_TRANSLATE_NOOP("quillmark", "Grid Y"),
-    QT_TRANSLATE_NOOP("quillmark", "MaskPoints"),
-    QT_TRANSLATE_NOOP("quillmark", "Alarm Line"),
     // Measurements panel labels
     QT_TRANSLATE_NOOP("quillmark", "Range:"),
     QT_TRANSLATE_NOOP("quillmark", "Start:"),
@@ -59,6 +50,27 @@ namespace {
     QT_TRANSLATE_NOOP("quillmark", "OverRange:"),
     QT_TRANSLATE_NOOP("quillmark", "AlarmHigh:"),
     QT_TRANSLATE_NOOP("quillmark", "AlarmLow:"),
+};
+
+// The plot's right-click menu as the window shows it: the core's words with a mnemonic.
+struct MenuText {
+    const char* core;
+    const char* shown;
+};
+const MenuText kPlotMenuTexts[] = {
+    {"View All", QT_TRANSLATE_NOOP("quillmark", "&View All")},
+    {"Move View", QT_TRANSLATE_NOOP("quillmark", "M&ove View")},
+    {"Zoom In", QT_TRANSLATE_NOOP("quillmark", "&Zoom In")},
+    {"ColorSetting", QT_TRANSLATE_NOOP("quillmark", "&ColorSetting")},
+    {"Grid X", QT_TRANSLATE_NOOP("quillmark", "Grid &X")},
+    {"Grid Y", QT_TRANSLATE_NOOP("quillmark", "Grid &Y")},
+    {"MaskPoints", QT_TRANSLATE_NOOP("quillmark", "&MaskPoints")},
+    {"Alarm Line", QT_TRANSLATE_NOOP("quillmark", "&Alarm Line")},
+    {"Unit(m/s)", QT_TRANSLATE_NOOP("quillmark", "Unit(m/&s)")},
+    {"Unit(ft/min)", QT_TRANSLATE_NOOP("quillmark", "Unit(&ft/min)")},
+    {"Unit(knots)", QT_TRANSLATE_NOOP("quillmark", "Unit(&knots)")},
+    {"Unit(km/h)", QT_TRANSLATE_NOOP("quillmark", "Unit(km/&h)")},
+    {"Unit(MPH)", QT_TRANSLATE_NOOP("quillmark", "Unit(M&PH)")},
 };
 
 // Core texts with numbers or names filled in; %1, %2, ... stand for them.
@@ -196,6 +208,13 @@ QString uiText(const std::string& english) {
 
 QString uiText(const char* english) {
     return uiText(std::string(english ? english : ""));
+}
+
+QString uiMenuText(const std::string& english) {
+    for (const MenuText& m : kPlotMenuTexts)
+        if (english == m.core)
+            return tr(m.shown);
+    return uiText(english);
 }
 
 QString uiFigure(const std::string& english) {

@@ -16,6 +16,9 @@ inline constexpr char kCoreTextContext[] = "quillmark";
 QString uiText(const std::string& english);
 QString uiText(const char* english);
 
+// An item of the plot's right-click menu, with a mnemonic, in the user's language.
+QString uiMenuText(const std::string& english);
+
 // A figure of the Measurements panel ("3 samples", "12.5 V at sample 7, ..."): its words in
 // the user's language, its numbers and times as they are.
 QString uiFigure(const std::string& english);

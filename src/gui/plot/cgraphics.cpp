@@ -268,7 +268,7 @@ void CGraphics::renderCache() {
 std::unique_ptr<QMenu> CGraphics::createContextMenu(QWidget* parent) const {
     auto menu = std::make_unique<QMenu>(parent);
     for (const PlotMenuItem& item : plotMenuItems(loggerModel(), scene_)) {
-        QAction* a = menu->addAction(uiText(item.text));
+        QAction* a = menu->addAction(uiMenuText(item.text));
         a->setData(item.id);
         if (item.checkable) {
             a->setCheckable(true);
