@@ -52,13 +52,14 @@ QList<MenuEntry> entriesOf(QMenu* menu) {
 bool sameEntries(const QList<MenuEntry>& got, const QList<MenuEntry>& want) {
     if (got.size() != want.size())
         return false;
-    for (qsizetype i = 0; i < got.size(); ++i)
+    for (qsizetype i = 0; i < got.size(); ++i) {
         // A label without a mnemonic of its own may gain one; the words stay.
         const bool sameText = got[i].text == want[i].text ||
                               (!want[i].text.contains(QLatin1Char('&')) &&
                                QString(got[i].text).remove(QLatin1Char('&')) == want[i].text);
-    if (got[i].id != want[i].id || !sameText)
-        return false;
+        if (got[i].id != want[i].id || !sameText)
+            return false;
+    }
     return true;
 }
 
