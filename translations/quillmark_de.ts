@@ -669,7 +669,7 @@ Bitte erneut versuchen!</translation>
     </message>
     <message>
         <source>&amp;View</source>
-        <translation>&amp;Anzeigen</translation>
+        <translation>&amp;Ansicht</translation>
     </message>
     <message>
         <source>&amp;Toolbar</source>
