@@ -267,6 +267,22 @@ Bitte erneut versuchen!</translation>
         <source>Unit(M&amp;PH)</source>
         <translation>Einheit(M&amp;PH)</translation>
     </message>
+    <message>
+        <source>NO.</source>
+        <translation>Nr.</translation>
+    </message>
+    <message>
+        <source>Value:</source>
+        <translation>Wert:</translation>
+    </message>
+    <message>
+        <source>Time:</source>
+        <translation>Zeit:</translation>
+    </message>
+    <message>
+        <source>Average:</source>
+        <translation>Mittelwert:</translation>
+    </message>
 </context>
 <context>
     <name>quillmark::AnalyzeCommands</name>

@@ -37,6 +37,11 @@ namespace {
     QT_TRANSLATE_NOOP("quillmark", "Failed reading data from the datalogger."),
     QT_TRANSLATE_NOOP("quillmark", "Datalogger internal memory currently empty."),
     QT_TRANSLATE_NOOP("quillmark", "No data to view."),
+    // Plot labels and readout (drawn by the render library)
+    QT_TRANSLATE_NOOP("quillmark", "NO."),
+    QT_TRANSLATE_NOOP("quillmark", "Value:"),
+    QT_TRANSLATE_NOOP("quillmark", "Time:"),
+    QT_TRANSLATE_NOOP("quillmark", "Average:"),
     // Measurements panel labels
     QT_TRANSLATE_NOOP("quillmark", "Range:"),
     QT_TRANSLATE_NOOP("quillmark", "Start:"),
