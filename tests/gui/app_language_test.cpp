@@ -20,6 +20,9 @@
 #include "core/data/recording.h"
 #include "core/data/spreadsheet_export.h"
 #include "core/data/text_data_file.h"
+#include "core/link/download.h"
+#include "core/link/logger_link.h"
+#include "core/link/upload.h"
 #include "core/settings/ini_store.h"
 #include "core/settings/logger_settings.h"
 #include "gui/analysis/measurements_panel.h"
@@ -199,6 +202,28 @@ private slots:
         QCOMPARE(uiDuration(" 1_Day, 20_Hours, 1_Minute, 40_Seconds"),
                  QStringLiteral(" 1_Tag, 20_Stunden, 1_Minute, 40_Sekunden"));
         QCOMPARE(uiText("no such text 42"), QStringLiteral("no such text 42"));
+        // What the core says reaches the window in German: a core text that no longer matches
+        // its listed key would show in English.
+        UploadOutcome written;
+        UploadOutcome refused;
+        refused.result = UploadResult::WriteFault;
+        refused.showMessageBox = true;
+        std::vector<std::string> core = {probeCaption(ProbeState::Connecting),
+                                         probeCaption(ProbeState::Connected),
+                                         probeCaption(ProbeState::NotConnected),
+                                         uploadStatusText(UploadResult::ConnectionFault),
+                                         uploadMessage(refused, kStartInstant)->text,
+                                         uploadMessage(written, kStartManual)->text,
+                                         uploadMessage(written, kStartInstant)->text,
+                                         uploadMessage(written, kStartInstant)->caption,
+                                         settingsNotSavedMessage("disk full").text,
+                                         downloadFinishedText(500),
+                                         noDataToViewMessage().text,
+                                         noDataToViewMessage().caption};
+        for (DownloadResult r : {DownloadResult::ReadFailure, DownloadResult::EmptyLogger})
+            core.push_back(downloadMessage(r)->text);
+        for (const std::string& text : core)
+            QVERIFY2(uiText(text) != QString::fromStdString(text), text.c_str());
         removeUiTranslation();
         QCOMPARE(uiText("Please input between 0 and 30 V"),
                  QStringLiteral("Please input between 0 and 30 V"));
