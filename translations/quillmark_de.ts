@@ -283,6 +283,18 @@ Bitte erneut versuchen!</translation>
         <source>Average:</source>
         <translation>Mittelwert:</translation>
     </message>
+    <message>
+        <source>%1hr</source>
+        <translation>%1 h</translation>
+    </message>
+    <message>
+        <source>%1m</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1s</source>
+        <translation>%1 s</translation>
+    </message>
 </context>
 <context>
     <name>quillmark::AnalyzeCommands</name>

@@ -202,6 +202,11 @@ private slots:
         QCOMPARE(uiDuration(" 1_Day, 20_Hours, 1_Minute, 40_Seconds"),
                  QStringLiteral(" 1_Tag, 20_Stunden, 1_Minute, 40_Sekunden"));
         QCOMPARE(uiText("no such text 42"), QStringLiteral("no such text 42"));
+        for (const auto& [rate, german] : {std::pair{"24hr", "24 h"},
+                                           {"5m", "5 min"},
+                                           {"30s", "30 s"},
+                                           {"2.5ms(400Hz)", "2.5ms(400Hz)"}})
+            QCOMPARE(uiRate(rate), QString::fromUtf8(german));
         // What the core says reaches the window in German: a core text that no longer matches
         // its listed key would show in English.
         UploadOutcome written;
@@ -225,6 +230,7 @@ private slots:
         for (const std::string& text : core)
             QVERIFY2(uiText(text) != QString::fromStdString(text), text.c_str());
         removeUiTranslation();
+        QCOMPARE(uiRate("24hr"), QStringLiteral("24hr"));
         QCOMPARE(uiText("Please input between 0 and 30 V"),
                  QStringLiteral("Please input between 0 and 30 V"));
     }

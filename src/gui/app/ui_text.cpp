@@ -110,6 +110,13 @@ const Word kFigureWords[] = {
     {R"(^invalid$)", QT_TRANSLATE_NOOP("quillmark", "invalid")},
 };
 
+// The sample-rate list's abbreviations ("30s", "1m", "24hr").
+const Word kRateWords[] = {
+    {R"(^(\d+)hr$)", QT_TRANSLATE_NOOP("quillmark", "%1hr")},
+    {R"(^(\d+)m$)", QT_TRANSLATE_NOOP("quillmark", "%1m")},
+    {R"(^(\d+)s$)", QT_TRANSLATE_NOOP("quillmark", "%1s")},
+};
+
 // The recording-time words of the settings dialog.
 const Word kDurationWords[] = {
     {R"(_Days\b)", QT_TRANSLATE_NOOP("quillmark", "_Days")},
@@ -224,6 +231,10 @@ QString uiMenuText(const std::string& english) {
 
 QString uiFigure(const std::string& english) {
     return replaceWords(QString::fromStdString(english), kFigureWords, std::size(kFigureWords));
+}
+
+QString uiRate(const std::string& english) {
+    return replaceWords(QString::fromStdString(english), kRateWords, std::size(kRateWords));
 }
 
 QString uiDuration(const std::string& english) {

@@ -23,6 +23,9 @@ QString uiMenuText(const std::string& english);
 // the user's language, its numbers and times as they are.
 QString uiFigure(const std::string& english);
 
+// An entry of the sample-rate list ("24hr"), its abbreviation in the user's language.
+QString uiRate(const std::string& english);
+
 // The settings dialog's recording-time text ("1_Day, 20_Hours, 26_Minutes"), its words
 // translated, its numbers and commas kept.
 QString uiDuration(const std::string& english);

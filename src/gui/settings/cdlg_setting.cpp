@@ -46,11 +46,12 @@ std::optional<std::tm> localNow() {
     return local;
 }
 
-void fillList(QComboBox* box, const std::vector<std::string>& items) {
+void fillList(QComboBox* box, const std::vector<std::string>& items,
+              QString (*shown)(const std::string&) = qs) {
     QSignalBlocker block(box);
     box->clear();
     for (const std::string& item : items)
-        box->addItem(qs(item));
+        box->addItem(shown(item));
 }
 
 template <typename W> W* named(W* widget, const char* name) {
@@ -95,7 +96,7 @@ CDlgSetting::CDlgSetting(VendorUsb& usb, std::int32_t model, QWidget* parent)
     onClockTimer();
 
     fillList(points_, rules_.pointsList());
-    fillList(rate_, rules_.rateList());
+    fillList(rate_, rules_.rateList(), uiRate);
     fillList(unit_, rules_.unitList());
     LoggerSettings loaded;
     loaded.load(); // a file that cannot be read gives the missing-key values
