@@ -36,8 +36,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillmark.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Opening the manual in a browser, the plot's metric-compatible stand-in for Arial, and Qt's
 # Wayland platform, so a Wayland session runs the window natively (without it Qt falls back
-# to XWayland; the command-line tool on a server needs none of these).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-liberation, qt6-wayland")
+# to XWayland; the command-line tool on a server needs none of these), and Qt's own dialog
+# texts in the user's language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "xdg-utils, fonts-liberation, qt6-wayland, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/resources/debian/postinst
                                        ${PROJECT_SOURCE_DIR}/resources/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-svg-dev # plot images as SVG
   qt6-wayland # the window on a Wayland session, natively
+  qt6-l10n-tools qt6-tools-dev # lupdate/lrelease and their CMake module, for the translations
+  qt6-translations-l10n # Qt's own dialogs in the user's language
   libusb-1.0-0-dev umockdev libumockdev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev

@@ -22,6 +22,7 @@ set(QUILLMARK_CORE_SOURCES
   plot/plot_geometry.cpp
   plot/plot_layout.cpp
   plot/plot_menu.cpp
+  plot/plot_summary.cpp
   plot/plot_text.cpp
   settings/ini_store.cpp
   settings/logger_settings.cpp

@@ -9,6 +9,7 @@
 #include "core/common/user_message.h"
 #include "gui/app/command_line.h"
 #include "gui/app/cskein_app.h"
+#include "gui/app/ui_text.h"
 #include "quillmark/version.h"
 #include "render/headless.h"
 
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(quillmark::kAppTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(quillmark::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("org.quillmark.Quillmark"));
+    // The windows speak the user's language; the files they write do not change with it.
+    quillmark::installUiTranslation();
 
     const quillmark::CommandLine cmd = quillmark::parseCommandLine(arguments);
     if (answeredAtOnce(cmd))

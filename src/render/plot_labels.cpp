@@ -1,6 +1,7 @@
 #include "render/plot_labels.h"
 #include "render/qt_colour.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QImage>
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <limits>
 #include <string>
 
+#include "core/common/model_units.h"
 #include "core/data/sample_text.h"
 #include "core/data/time_stamp.h"
 #include "core/plot/plot_layout.h"
@@ -55,6 +57,12 @@ void drawTextTopLeft(QPainter& painter, int x, int y, const QString& text) {
 
 namespace {
 
+// A word of the plot in the window's language. Programs that install no translation (the
+// command-line tool) keep the English words; the window lists them for its translators.
+QString word(const char* english) {
+    return QCoreApplication::translate("quillmark", english);
+}
+
 // The readout's words right to left from xr; drawn only when `painter` is given. Returns the
 // width used.
 int placeReadout(int index, int y, float interval, std::uint16_t raw, double factor,
@@ -70,11 +78,11 @@ int placeReadout(int index, int y, float interval, std::uint16_t raw, double fac
             drawTextTopLeft(*painter, xr - w, y, text);
     };
     place(qText(clockText(start + secondsAfter(index, interval))), 13);
-    place(QStringLiteral("Time:"), 5);
+    place(word("Time:"), 5);
     place(qText(sampleValueText(raw, factor, overRange)), 13);
-    place(QStringLiteral("Value:"), 5);
+    place(word("Value:"), 5);
     place(QString::number(index), 13);
-    place(QStringLiteral("NO."), 5);
+    place(word("NO."), 5);
     return w;
 }
 
@@ -141,7 +149,8 @@ void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, i
         }
     }
     // Unit label above the top value label, left-aligned with it.
-    const QString unitText = qText(unitLabel(s.model, s.unitIndex));
+    const QString unitText =
+        word("Unit(%1)").arg(QString::fromLatin1(unitName(s.model, s.unitIndex)));
     const int unitLeft = left - topLabelWidth - kValueLabelGap;
     drawTextTopLeft(p, unitLeft, top - (3 * lineHeight) / 2, unitText);
     const int unitRight = unitLeft + fm.horizontalAdvance(unitText);
@@ -177,8 +186,8 @@ void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, i
         return i >= 0 && i < s.sampleCount && s.samples != nullptr;
     };
     const bool markOverRange = statisticsMarkOverRange(s.model);
-    const QString maxLabel = QStringLiteral("Max:  ");
-    const QString minLabel = QStringLiteral("Min:  ");
+    const QString maxLabel = word("Max:") + QStringLiteral("  ");
+    const QString minLabel = word("Min:") + QStringLiteral("  ");
     // In a narrow plot a wide unit ("Unit(ft/min)") would run into the lines: both move right
     // together until they clear it.
     int anchor = left + width / 2;
@@ -208,7 +217,7 @@ void drawPlotLabels(QPainter& p, const PlotScene& s, const CurveMapping& area, i
         const QString average = qText(averageText(s.model, s.average));
         const int averageWidth = fm.horizontalAdvance(average);
         drawTextTopLeft(p, left + width - averageWidth, top - 2 * lineHeight, average);
-        const QString label = QStringLiteral("Average:  ");
+        const QString label = word("Average:") + QStringLiteral("  ");
         drawTextTopLeft(p, left + width - averageWidth - fm.horizontalAdvance(label),
                         top - 2 * lineHeight, label);
     }

@@ -52,9 +52,14 @@ QList<MenuEntry> entriesOf(QMenu* menu) {
 bool sameEntries(const QList<MenuEntry>& got, const QList<MenuEntry>& want) {
     if (got.size() != want.size())
         return false;
-    for (qsizetype i = 0; i < got.size(); ++i)
-        if (got[i].id != want[i].id || got[i].text != want[i].text)
+    for (qsizetype i = 0; i < got.size(); ++i) {
+        // A label without a mnemonic of its own may gain one; the words stay.
+        const bool sameText = got[i].text == want[i].text ||
+                              (!want[i].text.contains(QLatin1Char('&')) &&
+                               QString(got[i].text).remove(QLatin1Char('&')) == want[i].text);
+        if (got[i].id != want[i].id || !sameText)
             return false;
+    }
     return true;
 }
 
@@ -595,7 +600,8 @@ private slots:
                 timer->deleteLater();
                 QAction* pick = nullptr;
                 for (QAction* a : menu->actions()) {
-                    *chosen << a->text() + (a->isChecked() ? QStringLiteral("*") : QString());
+                    *chosen << QString(a->text()).remove(QLatin1Char('&')) +
+                                   (a->isChecked() ? QStringLiteral("*") : QString());
                     if (a->data().toInt() == id)
                         pick = a;
                 }

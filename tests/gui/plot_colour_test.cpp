@@ -220,7 +220,8 @@ private slots:
         for (const char* text : {"Background Color", "Border Color", "Grid Color", "Line Color"}) {
             QLabel* label = nullptr;
             for (QLabel* l : dlg.findChildren<QLabel*>())
-                label = l->text() == QLatin1String(text) ? l : label;
+                label =
+                    QString(l->text()).remove(QLatin1Char('&')) == QLatin1String(text) ? l : label;
             QVERIFY2(label, text);
             // The text as drawn, not the label's whole box.
             const QRect textRect = QStyle::alignedRect(

@@ -31,7 +31,9 @@ QList<Item> menuItems(const CGraphics& g) {
     std::unique_ptr<QMenu> menu(g.createContextMenu());
     QList<Item> out;
     for (QAction* a : menu->actions()) {
-        out.append({a->text(), a->data().toInt(), a->isCheckable(), a->isChecked()});
+        // The window adds mnemonics to the menu's words.
+        out.append({QString(a->text()).remove(QLatin1Char('&')), a->data().toInt(),
+                    a->isCheckable(), a->isChecked()});
     }
     return out;
 }

@@ -7,12 +7,12 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "gui/app/ui_text.h"
 #include "gui/plot/cgraphics.h"
 
 namespace quillmark {
 
-MeasurementsPanel::MeasurementsPanel(QWidget* parent)
-    : QDockWidget(QStringLiteral("Measurements"), parent) {
+MeasurementsPanel::MeasurementsPanel(QWidget* parent) : QDockWidget(tr("Measurements"), parent) {
     setObjectName(QStringLiteral("measurementsPanel"));
     auto* body = new QWidget(this);
     auto* column = new QVBoxLayout(body);
@@ -25,8 +25,11 @@ MeasurementsPanel::MeasurementsPanel(QWidget* parent)
     column->addStretch(1);
     setWidget(body);
     // The figures are there to be taken elsewhere: all at once from the context menu.
-    auto* copy = new QAction(QStringLiteral("Copy Figures"), body);
+    auto* copy = new QAction(tr("&Copy Figures"), body);
     copy->setObjectName(QStringLiteral("copyFigures"));
+    // From the keyboard too, wherever the focus is inside the panel.
+    copy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(copy, &QAction::triggered, this, &MeasurementsPanel::copyFigures);
     body->addAction(copy);
     body->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -52,9 +55,9 @@ void MeasurementsPanel::refreshFigures() {
 }
 
 void MeasurementsPanel::setLines(const std::vector<MeasurementLine>& lines, bool selection) {
-    caption_->setText(lines.empty() ? QStringLiteral("No samples")
-                      : selection   ? QStringLiteral("Selection")
-                                    : QStringLiteral("Visible window"));
+    caption_->setText(lines.empty() ? tr("No samples")
+                      : selection   ? tr("Selection")
+                                    : tr("Visible window"));
     // Rows are made once and reused: the panel updates on every pan step.
     while (labels_.size() < static_cast<qsizetype>(lines.size())) {
         const int row = static_cast<int>(labels_.size());
@@ -62,6 +65,8 @@ void MeasurementsPanel::setLines(const std::vector<MeasurementLine>& lines, bool
         auto* value = new QLabel(widget());
         // Selectable by mouse and keyboard, so a figure can be copied alone.
         value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        // Keyboard selection alone gives click focus only; Tab has to reach the figure too.
+        value->setFocusPolicy(Qt::StrongFocus);
         value->setContextMenuPolicy(Qt::NoContextMenu); // the panel's menu, with Copy Figures
         grid_->addWidget(label, row, 0, Qt::AlignTop);
         grid_->addWidget(value, row, 1, Qt::AlignTop);
@@ -72,8 +77,10 @@ void MeasurementsPanel::setLines(const std::vector<MeasurementLine>& lines, bool
         const bool used = i < static_cast<qsizetype>(lines.size());
         if (used) {
             const auto& line = lines[static_cast<std::size_t>(i)];
-            labels_[i]->setText(QString::fromStdString(line.label));
-            values_[i]->setText(QString::fromStdString(line.value));
+            labels_[i]->setText(uiText(line.label));
+            values_[i]->setText(uiFigure(line.value));
+            // Tab reaches each value; a screen reader says which figure it is.
+            values_[i]->setAccessibleName(QString(labels_[i]->text()).remove(QLatin1Char(':')));
         }
         labels_[i]->setVisible(used);
         values_[i]->setVisible(used);

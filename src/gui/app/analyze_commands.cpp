@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,11 +25,9 @@
 namespace quillmark {
 namespace {
 
-const QString kPngFilter = QStringLiteral("PNG Image (*.png)");
-const QString kSvgFilter = QStringLiteral("SVG Image (*.svg)");
-// Sharper PNGs for documents printed or shown at high resolution.
-const QString kPng2xFilter = QStringLiteral("PNG Image, double resolution (*.png)");
-const QString kPng3xFilter = QStringLiteral("PNG Image, triple resolution (*.png)");
+QString translated(const char* text) {
+    return QCoreApplication::translate("quillmark::AnalyzeCommands", text);
+}
 
 } // namespace
 
@@ -66,8 +65,10 @@ bool writePlotImage(const CGraphics& plot, const QString& path, QWidget* parent,
     if (savePlotImage(plot.scene(), screenFrame(plot.width(), plot.height(), plot.geometry()),
                       encodeLocalPath(path).toStdString(), &error, {}, ratio))
         return true;
-    QMessageBox box(QMessageBox::Warning, kApplicationTitle,
-                    QStringLiteral("Failed to export the image."), QMessageBox::Ok, parent);
+    QMessageBox box(
+        QMessageBox::Warning, kApplicationTitle,
+        translated(QT_TRANSLATE_NOOP("quillmark::AnalyzeCommands", "Failed to export the image.")),
+        QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("imageExportFailure"));
     box.setInformativeText(QString::fromStdString(error));
     box.exec();
@@ -86,12 +87,22 @@ bool exportPlotImage(const CGraphics& plot, QWidget* parent, const QString& docu
         dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({kPngFilter, kPng2xFilter, kPng3xFilter, kSvgFilter});
+    const QString pngFilter =
+        translated(QT_TRANSLATE_NOOP("quillmark::AnalyzeCommands", "PNG Image (*.png)"));
+    const QString svgFilter =
+        translated(QT_TRANSLATE_NOOP("quillmark::AnalyzeCommands", "SVG Image (*.svg)"));
+    // Sharper PNGs for documents printed or shown at high resolution.
+    const QString png2xFilter = translated(
+        QT_TRANSLATE_NOOP("quillmark::AnalyzeCommands", "PNG Image, double resolution (*.png)"));
+    const QString png3xFilter = translated(
+        QT_TRANSLATE_NOOP("quillmark::AnalyzeCommands", "PNG Image, triple resolution (*.png)"));
+    dialog.setNameFilters({pngFilter, png2xFilter, png3xFilter, svgFilter});
     dialog.setDefaultSuffix(QStringLiteral("png"));
     // A name typed without an extension takes the chosen type's.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
-        dialog.setDefaultSuffix(f == kSvgFilter ? QStringLiteral("svg") : QStringLiteral("png"));
-    });
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog, [&dialog, svgFilter](const QString& f) {
+            dialog.setDefaultSuffix(f == svgFilter ? QStringLiteral("svg") : QStringLiteral("png"));
+        });
     dialog.selectFile(suggestedImageName(documentPath));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
@@ -99,7 +110,7 @@ bool exportPlotImage(const CGraphics& plot, QWidget* parent, const QString& docu
     rememberFolder(FileKind::Images, path);
     // A PNG is as sharp as the screen shows the plot, or as the chosen resolution.
     const QString filter = dialog.selectedNameFilter();
-    const double ratio = filter == kPng2xFilter ? 2.0 : filter == kPng3xFilter ? 3.0 : 0.0;
+    const double ratio = filter == png2xFilter ? 2.0 : filter == png3xFilter ? 3.0 : 0.0;
     return writePlotImage(plot, path, parent, ratio);
 }
 

@@ -12,12 +12,11 @@
 namespace quillmark {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Quillmark"));
+    setWindowTitle(tr("About Quillmark"));
     setModal(true);
     auto* icon = new QLabel(this);
     icon->setPixmap(applicationIcon().pixmap(48, 48));
-    auto* version =
-        new QLabel(QStringLiteral("Quillmark Version %1").arg(QLatin1String(kShortVersion)), this);
+    auto* version = new QLabel(tr("Quillmark Version %1").arg(QLatin1String(kShortVersion)), this);
     version->setObjectName(QStringLiteral("versionLine"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);

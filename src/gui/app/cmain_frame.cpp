@@ -24,8 +24,6 @@
 namespace quillmark {
 namespace {
 
-const QString kReady = QStringLiteral("Ready");
-
 // Preferences of our own additions, apart from the recent-file list.
 QSettings preferences() {
     return QSettings(QStringLiteral("Quillmark"), QStringLiteral("Quillmark"));
@@ -36,7 +34,7 @@ QSettings preferences() {
 class SaveQuestion : public QMessageBox {
 public:
     explicit SaveQuestion(QWidget* parent)
-        : QMessageBox(QMessageBox::NoIcon, QStringLiteral("Tip"), QStringLiteral("Save Data?"),
+        : QMessageBox(QMessageBox::NoIcon, CMainFrame::tr("Tip"), CMainFrame::tr("Save Data?"),
                       QMessageBox::Yes | QMessageBox::No, parent) {
         setObjectName(QStringLiteral("saveDataQuestion"));
     }
@@ -60,15 +58,25 @@ struct ToolButton {
 
 // Left to right; the picture of button i is image i of the toolbar strip.
 constexpr ToolButton kToolButtons[] = {
-    {ID_DATA_DOWNLOAD, "Download", "download data"},
-    {ID_LOGGER_SETTING, "Setting", "setting"},
-    {ID_FILE_OPEN, "Open", "Open an existing document"},
-    {ID_FILE_SAVE, "Save As", "Save the active document with a new name"},
-    {ID_FILE_PRINT, "Print", "Print the active document"},
-    {ID_VIEW_ALL, "View all", "view all graph"},
-    {ID_ZOOM_IN, "Zoom in", "zoom in"},
-    {ID_MOVE_VIEW, "Move", "move view"},
-    {ID_APP_ABOUT, "About", "Display program information, version number and copyright"},
+    {ID_DATA_DOWNLOAD, QT_TRANSLATE_NOOP("quillmark::CMainFrame", "Download"),
+     QT_TRANSLATE_NOOP("quillmark::CMainFrame", "download data")},
+    {ID_LOGGER_SETTING, QT_TRANSLATE_NOOP("quillmark::CMainFrame", "Setting"),
+     QT_TRANSLATE_NOOP("quillmark::CMainFrame", "setting")},
+    {ID_FILE_OPEN, QT_TRANSLATE_NOOP("quillmark::CMainFrame", "Open"),
+     QT_TRANSLATE_NOOP("quillmark::CMainFrame", "Open an existing document")},
+    {ID_FILE_SAVE, QT_TRANSLATE_NOOP("quillmark::CMainFrame", "Save As"),
+     QT_TRANSLATE_NOOP("quillmark::CMainFrame", "Save the active document with a new name")},
+    {ID_FILE_PRINT, QT_TRANSLATE_NOOP("quillmark::CMainFrame", "Print"),
+     QT_TRANSLATE_NOOP("quillmark::CMainFrame", "Print the active document")},
+    {ID_VIEW_ALL, QT_TRANSLATE_NOOP("quillmark::CMainFrame", "View all"),
+     QT_TRANSLATE_NOOP("quillmark::CMainFrame", "view all graph")},
+    {ID_ZOOM_IN, QT_TRANSLATE_NOOP("quillmark::CMainFrame", "Zoom in"),
+     QT_TRANSLATE_NOOP("quillmark::CMainFrame", "zoom in")},
+    {ID_MOVE_VIEW, QT_TRANSLATE_NOOP("quillmark::CMainFrame", "Move"),
+     QT_TRANSLATE_NOOP("quillmark::CMainFrame", "move view")},
+    {ID_APP_ABOUT, QT_TRANSLATE_NOOP("quillmark::CMainFrame", "About"),
+     QT_TRANSLATE_NOOP("quillmark::CMainFrame",
+                       "Display program information, version number and copyright")},
 };
 
 } // namespace
@@ -97,51 +105,51 @@ QAction* CMainFrame::makeAction(int id, const QString& text) {
 void CMainFrame::buildMenus() {
     QMenuBar* bar = menuBar();
 
-    fileMenu_ = bar->addMenu(QStringLiteral("&File"));
+    fileMenu_ = bar->addMenu(tr("&File"));
     fileMenu_->setObjectName(QStringLiteral("menuFile"));
-    fileMenu_->addAction(makeAction(ID_FILE_OPEN, QStringLiteral("&Open...\tCtrl+O")));
-    fileMenu_->addAction(makeAction(ID_FILE_SAVE, QStringLiteral("&Save")));
-    fileMenu_->addAction(makeAction(ID_EXPORT_EXCEL, QStringLiteral("&Export to Excel")));
+    fileMenu_->addAction(makeAction(ID_FILE_OPEN, tr("&Open...\tCtrl+O")));
+    fileMenu_->addAction(makeAction(ID_FILE_SAVE, tr("&Save")));
+    fileMenu_->addAction(makeAction(ID_EXPORT_EXCEL, tr("&Export to Excel")));
     fileMenu_->addSeparator();
-    fileMenu_->addAction(makeAction(ID_FILE_PRINT, QStringLiteral("&Print...\tCtrl+P")));
-    fileMenu_->addAction(makeAction(ID_FILE_PRINT_PREVIEW, QStringLiteral("Print Pre&view")));
-    fileMenu_->addAction(makeAction(ID_FILE_PRINT_SETUP, QStringLiteral("P&rint Setup...")));
+    fileMenu_->addAction(makeAction(ID_FILE_PRINT, tr("&Print...\tCtrl+P")));
+    fileMenu_->addAction(makeAction(ID_FILE_PRINT_PREVIEW, tr("Print Pre&view")));
+    fileMenu_->addAction(makeAction(ID_FILE_PRINT_SETUP, tr("P&rint Setup...")));
     fileMenu_->addSeparator();
     for (int i = 0; i < 4; ++i) {
-        QAction* entry = makeAction(ID_FILE_MRU_FILE1 + i, QStringLiteral("Recent File"));
+        QAction* entry = makeAction(ID_FILE_MRU_FILE1 + i, tr("Recent &File"));
         recentActions_.append(entry);
         fileMenu_->addAction(entry);
     }
     recentSeparator_ = fileMenu_->addSeparator();
-    fileMenu_->addAction(makeAction(ID_APP_EXIT, QStringLiteral("E&xit")));
+    fileMenu_->addAction(makeAction(ID_APP_EXIT, tr("E&xit")));
     rebuildRecentMenu();
 
-    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    QMenu* view = bar->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("menuView"));
-    view->addAction(makeAction(ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar")));
-    view->addAction(makeAction(ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar")));
-    view->addAction(makeAction(ID_COLOR_SETTING, QStringLiteral("&ColorSetting")));
-    QMenu* grid = view->addMenu(QStringLiteral("GridLines"));
+    view->addAction(makeAction(ID_VIEW_TOOLBAR, tr("&Toolbar")));
+    view->addAction(makeAction(ID_VIEW_STATUS_BAR, tr("&Status Bar")));
+    view->addAction(makeAction(ID_COLOR_SETTING, tr("&ColorSetting")));
+    QMenu* grid = view->addMenu(tr("&GridLines"));
     grid->setObjectName(QStringLiteral("menuGridLines"));
-    grid->addAction(makeAction(ID_GRID_X, QStringLiteral("&X Axis")));
-    grid->addAction(makeAction(ID_GRID_Y, QStringLiteral("&Y Axis")));
-    view->addAction(makeAction(ID_MASK_POINTS, QStringLiteral("&Mask Points")));
-    view->addAction(makeAction(ID_ALARM_LINE, QStringLiteral("Alarm Line")));
-    view->addAction(makeAction(ID_VIEW_ALL, QStringLiteral("&View All")));
-    view->addAction(makeAction(ID_MOVE_VIEW, QStringLiteral("Move View")));
-    view->addAction(makeAction(ID_ZOOM_IN, QStringLiteral("Zoom In")));
+    grid->addAction(makeAction(ID_GRID_X, tr("&X Axis")));
+    grid->addAction(makeAction(ID_GRID_Y, tr("&Y Axis")));
+    view->addAction(makeAction(ID_MASK_POINTS, tr("&Mask Points")));
+    view->addAction(makeAction(ID_ALARM_LINE, tr("&Alarm Line")));
+    view->addAction(makeAction(ID_VIEW_ALL, tr("&View All")));
+    view->addAction(makeAction(ID_MOVE_VIEW, tr("M&ove View")));
+    view->addAction(makeAction(ID_ZOOM_IN, tr("&Zoom In")));
 
     buildAnalyzeMenu();
 
-    QMenu* link = bar->addMenu(QStringLiteral("&Link"));
+    QMenu* link = bar->addMenu(tr("&Link"));
     link->setObjectName(QStringLiteral("menuLink"));
-    link->addAction(makeAction(ID_LOGGER_SETTING, QStringLiteral("&Logger Setting")));
-    link->addAction(makeAction(ID_DATA_DOWNLOAD, QStringLiteral("&Data Download")));
+    link->addAction(makeAction(ID_LOGGER_SETTING, tr("&Logger Setting")));
+    link->addAction(makeAction(ID_DATA_DOWNLOAD, tr("&Data Download")));
 
-    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    QMenu* help = bar->addMenu(tr("&Help"));
     help->setObjectName(QStringLiteral("menuHelp"));
-    help->addAction(makeAction(ID_HELP_CONTENTS, QStringLiteral("&Contents")));
-    help->addAction(makeAction(ID_APP_ABOUT, QStringLiteral("&About Quillmark...")));
+    help->addAction(makeAction(ID_HELP_CONTENTS, tr("&Contents")));
+    help->addAction(makeAction(ID_APP_ABOUT, tr("&About Quillmark...")));
 
     for (int id :
          {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_GRID_X, ID_GRID_Y, ID_MASK_POINTS, ID_ALARM_LINE})
@@ -150,10 +158,10 @@ void CMainFrame::buildMenus() {
     // Accelerators. New and the plain save have no menu item; they live on the window.
     actions_[ID_FILE_OPEN]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     actions_[ID_FILE_PRINT]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    QAction* newDoc = makeAction(ID_FILE_NEW, QStringLiteral("&New"));
+    QAction* newDoc = makeAction(ID_FILE_NEW, tr("&New"));
     newDoc->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     addAction(newDoc);
-    QAction* plainSave = makeAction(ID_FILE_SAVE_STANDARD, QStringLiteral("Save"));
+    QAction* plainSave = makeAction(ID_FILE_SAVE_STANDARD, tr("Save"));
     plainSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     addAction(plainSave);
 
@@ -176,38 +184,38 @@ void CMainFrame::buildAnalyzeMenu() {
         const char* prompt;
     };
     const auto add = [this](const Item& item) {
-        QAction* act = makeAction(item.id, QString::fromLatin1(item.text));
+        QAction* act = makeAction(item.id, tr(item.text));
         act->setShortcut(item.shortcut);
-        act->setStatusTip(QString::fromLatin1(item.prompt));
+        act->setStatusTip(tr(item.prompt));
         analyzeMenu_->addAction(act);
     };
-    analyzeMenu_ = menuBar()->addMenu(QStringLiteral("&Analyze"));
+    analyzeMenu_ = menuBar()->addMenu(tr("&Analyze"));
     analyzeMenu_->setObjectName(QStringLiteral("menuAnalyze"));
-    add({ID_FIT_VALUES, "&Fit Values", QKeySequence(Qt::Key_F),
-         "Fit the value axis to the samples in view"});
-    add({ID_MEASURE, "&Measure", QKeySequence(Qt::Key_M),
-         "Drag across the plot to measure a range of samples"});
+    add({ID_FIT_VALUES, QT_TR_NOOP("&Fit Values"), QKeySequence(Qt::Key_F),
+         QT_TR_NOOP("Fit the value axis to the samples in view")});
+    add({ID_MEASURE, QT_TR_NOOP("&Measure"), QKeySequence(Qt::Key_M),
+         QT_TR_NOOP("Drag across the plot to measure a range of samples")});
     measurePlace_ = analyzeMenu_->addSeparator();
     for (const Item& item : {
-             Item{ID_PAN_LEFT, "Pan &Left", QKeySequence(Qt::Key_Left),
-                  "Move the view back by a tenth of its width"},
-             Item{ID_PAN_RIGHT, "Pan &Right", QKeySequence(Qt::Key_Right),
-                  "Move the view on by a tenth of its width"},
-             Item{ID_PAGE_LEFT, "&Page Left", QKeySequence(Qt::SHIFT | Qt::Key_Left),
-                  "Move the view back by its whole width"},
-             Item{ID_PAGE_RIGHT, "Page Ri&ght", QKeySequence(Qt::SHIFT | Qt::Key_Right),
-                  "Move the view on by its whole width"},
-             Item{ID_ZOOM_TIME_IN, "Zoom Time &In", QKeySequence(Qt::Key_Plus),
-                  "Show half the time span about the middle"},
-             Item{ID_ZOOM_TIME_OUT, "Zoom Time &Out", QKeySequence(Qt::Key_Minus),
-                  "Show twice the time span about the middle"},
+             Item{ID_PAN_LEFT, QT_TR_NOOP("Pan &Left"), QKeySequence(Qt::Key_Left),
+                  QT_TR_NOOP("Move the view back by a tenth of its width")},
+             Item{ID_PAN_RIGHT, QT_TR_NOOP("Pan &Right"), QKeySequence(Qt::Key_Right),
+                  QT_TR_NOOP("Move the view on by a tenth of its width")},
+             Item{ID_PAGE_LEFT, QT_TR_NOOP("&Page Left"), QKeySequence(Qt::SHIFT | Qt::Key_Left),
+                  QT_TR_NOOP("Move the view back by its whole width")},
+             Item{ID_PAGE_RIGHT, QT_TR_NOOP("Page Ri&ght"), QKeySequence(Qt::SHIFT | Qt::Key_Right),
+                  QT_TR_NOOP("Move the view on by its whole width")},
+             Item{ID_ZOOM_TIME_IN, QT_TR_NOOP("Zoom Time &In"), QKeySequence(Qt::Key_Plus),
+                  QT_TR_NOOP("Show half the time span about the middle")},
+             Item{ID_ZOOM_TIME_OUT, QT_TR_NOOP("Zoom Time &Out"), QKeySequence(Qt::Key_Minus),
+                  QT_TR_NOOP("Show twice the time span about the middle")},
          })
         add(item);
     analyzeMenu_->addSeparator();
-    add({ID_EXPORT_IMAGE, "&Export Image...", QKeySequence(Qt::CTRL | Qt::Key_E),
-         "Save the plot as shown as a PNG or SVG image"});
-    add({ID_COPY_IMAGE, "&Copy Image", QKeySequence(Qt::CTRL | Qt::Key_C),
-         "Copy the plot as shown to the clipboard"});
+    add({ID_EXPORT_IMAGE, QT_TR_NOOP("&Export Image..."), QKeySequence(Qt::CTRL | Qt::Key_E),
+         QT_TR_NOOP("Save the plot as shown as a PNG or SVG image")});
+    add({ID_COPY_IMAGE, QT_TR_NOOP("&Copy Image"), QKeySequence(Qt::CTRL | Qt::Key_C),
+         QT_TR_NOOP("Copy the plot as shown to the clipboard")});
 
     // The mouse modes are exclusive; the plot's mode decides the checks.
     modeGroup_ = new QActionGroup(this);
@@ -219,7 +227,7 @@ void CMainFrame::buildAnalyzeMenu() {
 }
 
 void CMainFrame::buildToolBar() {
-    toolBar_ = new QToolBar(QStringLiteral("Toolbar"), this);
+    toolBar_ = new QToolBar(tr("Toolbar"), this);
     toolBar_->setObjectName(QStringLiteral("toolBar"));
     toolBar_->setIconSize(QSize(32, 32));
     toolBar_->setMovable(true);
@@ -227,8 +235,8 @@ void CMainFrame::buildToolBar() {
     toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
     for (const ToolButton& button : kToolButtons) {
         QAction* act = actions_.at(button.id);
-        act->setToolTip(QString::fromLatin1(button.tooltip));
-        act->setStatusTip(QString::fromLatin1(button.prompt));
+        act->setToolTip(tr(button.tooltip));
+        act->setStatusTip(tr(button.prompt));
         toolBar_->addAction(act);
     }
     setToolbarIcons();
@@ -264,11 +272,11 @@ void CMainFrame::buildStatusBar() {
         indicators_.append(label);
     }
     // The idle text comes back whenever a command prompt is cleared.
-    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& text) {
+    connect(bar, &QStatusBar::messageChanged, this, [this, bar](const QString& text) {
         if (text.isEmpty())
-            bar->showMessage(kReady);
+            bar->showMessage(tr("Ready"));
     });
-    bar->showMessage(kReady);
+    bar->showMessage(tr("Ready"));
 }
 
 QAction* CMainFrame::action(int id) const {
@@ -344,7 +352,7 @@ void CMainFrame::rebuildRecentMenu() {
             act->setStatusTip(recentFiles_[i]);
             act->setVisible(true);
         } else {
-            act->setText(QStringLiteral("Recent File"));
+            act->setText(tr("Recent &File"));
             act->setStatusTip(QString());
             act->setVisible(i == 0 && recentFiles_.isEmpty());
         }

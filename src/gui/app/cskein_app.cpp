@@ -241,8 +241,7 @@ void CSkeinApp::onFilePrint() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (!printDocument(*printer_)) {
-        QMessageBox::warning(frame_.get(), kApplicationTitle,
-                             QStringLiteral("Failed to print the document."));
+        QMessageBox::warning(frame_.get(), kApplicationTitle, tr("Failed to print the document."));
     }
 }
 
@@ -277,7 +276,7 @@ void CSkeinApp::onHelpContents() {
     // Without a browser the command would do nothing visible: say where the manual is.
     const QString where = path.isEmpty() ? installedManualPath() : path;
     QMessageBox box(QMessageBox::Warning, kApplicationTitle,
-                    QStringLiteral("The manual could not be opened. It is installed at:\n%1")
+                    tr("The manual could not be opened. It is installed at:\n%1")
                         .arg(QDir::toNativeSeparators(where)),
                     QMessageBox::Ok, frame_.get());
     box.setObjectName(QStringLiteral("manualNotOpened"));

@@ -92,7 +92,7 @@ QString askOpenFileName(QWidget* parent) {
         dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({kDocumentFilter, QStringLiteral("All Files (*)")});
+    dialog.setNameFilters({CSkeinDoc::tr("Logger Files (*.smpq)"), CSkeinDoc::tr("All Files (*)")});
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     rememberFolder(FileKind::Recordings, dialog.selectedFiles().constFirst());
@@ -128,11 +128,11 @@ bool CSkeinDoc::openDocument(const QString& path, const std::function<bool()>& m
         if (!detail.contains(path))
             detail = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), detail);
         if (errorSink_) {
-            errorSink_(QStringLiteral("Failed to open document.\n") + detail);
+            errorSink_(tr("Failed to open document.\n") + detail);
             return false;
         }
-        QMessageBox box(QMessageBox::Warning, kApplicationTitle,
-                        QStringLiteral("Failed to open document."), QMessageBox::Ok, window_);
+        QMessageBox box(QMessageBox::Warning, kApplicationTitle, tr("Failed to open document."),
+                        QMessageBox::Ok, window_);
         box.setObjectName(QStringLiteral("openFailure"));
         box.setInformativeText(detail);
         box.exec();
@@ -153,8 +153,8 @@ std::int32_t CSkeinDoc::currentUnitIndex() const {
 }
 
 void CSkeinDoc::reportSaveFailure(const QString& detail) const {
-    QMessageBox box(QMessageBox::Warning, kApplicationTitle,
-                    QStringLiteral("Failed to save document."), QMessageBox::Ok, window_);
+    QMessageBox box(QMessageBox::Warning, kApplicationTitle, tr("Failed to save document."),
+                    QMessageBox::Ok, window_);
     box.setObjectName(QStringLiteral("saveFailure"));
     box.setInformativeText(detail);
     box.exec();
@@ -163,7 +163,7 @@ void CSkeinDoc::reportSaveFailure(const QString& detail) const {
 CSkeinDoc::SaveOutcome CSkeinDoc::onFileSave() {
     if (recording_.sampleCount < 1)
         return SaveOutcome::NothingToSave;
-    const QString chosen = askSaveFileName(window_, QStringLiteral("Data File(*.txt *.smpq)"),
+    const QString chosen = askSaveFileName(window_, tr("Data File(*.txt *.smpq)"),
                                            QStringLiteral("txt"), suggestedName());
     if (chosen.isEmpty())
         return SaveOutcome::Cancelled;
@@ -182,7 +182,7 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onFileSaveStandard() {
     QString target = path_;
     const QFileInfo info(target);
     if (target.isEmpty() || !info.exists() || !info.isWritable()) {
-        target = askSaveFileName(window_, kDocumentFilter, QStringLiteral("smpq"),
+        target = askSaveFileName(window_, tr("Logger Files (*.smpq)"), QStringLiteral("smpq"),
                                  target.isEmpty() ? title_ : info.fileName());
         if (target.isEmpty())
             return SaveOutcome::Cancelled;
@@ -204,7 +204,7 @@ CSkeinDoc::SaveOutcome CSkeinDoc::onExportExcel() {
         return SaveOutcome::NothingToSave;
     const QString suggested = suggestedName();
     const QString chosen = askSaveFileName(
-        window_, QStringLiteral("Data File(*.xls)"), QStringLiteral("xls"),
+        window_, tr("Data File(*.xls)"), QStringLiteral("xls"),
         suggested.isEmpty() ? QString() : suggested + QStringLiteral(".xls"), FileKind::Exports);
     if (chosen.isEmpty())
         return SaveOutcome::Cancelled;

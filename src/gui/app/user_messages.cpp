@@ -7,13 +7,14 @@
 #include <QSpacerItem>
 #include <QWidget>
 
+#include "gui/app/ui_text.h"
+
 namespace quillmark {
 
 void showDialogMessage(QWidget* parent, const DialogMessage& message, const QString& objectName) {
     QMessageBox box(message.icon == MessageIcon::Exclamation ? QMessageBox::Warning
                                                              : QMessageBox::NoIcon,
-                    QString::fromStdString(message.caption), QString::fromStdString(message.text),
-                    QMessageBox::Ok, parent);
+                    uiText(message.caption), uiText(message.text), QMessageBox::Ok, parent);
     if (!objectName.isEmpty())
         box.setObjectName(objectName);
     if (!message.detail.empty())
@@ -34,7 +35,7 @@ void fitCaption(QMessageBox& box) {
 }
 
 void setProbeCaption(QWidget* dialog, ProbeState state) {
-    dialog->setWindowTitle(QString::fromLatin1(probeCaption(state)));
+    dialog->setWindowTitle(uiText(probeCaption(state)));
 }
 
 } // namespace quillmark

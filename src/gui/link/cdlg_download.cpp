@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "gui/app/ui_text.h"
 #include "gui/app/user_messages.h"
 #include "gui/link/cdlg_progress.h"
 
@@ -16,18 +17,14 @@ namespace {
 constexpr int kWidth = 330; // 220 x 78 dialog units
 constexpr int kHeight = 127;
 
-const QString kInstructions = QStringLiteral("Press Download to stop logging and load data from "
-                                             "logger,or Cancel to exit");
-
 } // namespace
 
 CDlgDownload::CDlgDownload(Recording& recording, VendorUsb& usb, QWidget* /*mainWindow*/,
                            QWidget* parent)
     : QDialog(parent), recording_(recording), usb_(usb), link_(usb, 0),
-      download_(new QPushButton(QStringLiteral("Download"), this)),
-      view_(new QPushButton(QStringLiteral("View"), this)),
-      cancel_(new QPushButton(QStringLiteral("Cancel"), this)),
-      message_(new QLabel(kInstructions, this)), probeTimer_(new QTimer(this)) {
+      download_(new QPushButton(tr("&Download"), this)), view_(new QPushButton(tr("&View"), this)),
+      cancel_(new QPushButton(tr("Cancel"), this)), message_(new QLabel(instructions(), this)),
+      probeTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("downloadDialog"));
     setModal(true);
     download_->setObjectName(QStringLiteral("button3"));
@@ -64,6 +61,10 @@ CDlgDownload::CDlgDownload(Recording& recording, VendorUsb& usb, QWidget* /*main
 }
 
 CDlgDownload::~CDlgDownload() = default;
+
+QString CDlgDownload::instructions() {
+    return tr("Press Download to stop logging and load data from logger,or Cancel to exit");
+}
 
 void CDlgDownload::updateButtons() {
     const bool input = !downloading_ && !finishing_;
@@ -113,7 +114,7 @@ void CDlgDownload::onDownload() {
     downloading_ = true;
     stop_ = false;
     updateButtons();
-    message_->setText(QStringLiteral("Reading the logger's memory; Cancel stops the download."));
+    message_->setText(tr("Reading the logger's memory; Cancel stops the download."));
     work_ = recording_;
     auto outcome = std::make_shared<DownloadOutcome>();
     runner_.start(
@@ -135,19 +136,18 @@ void CDlgDownload::onDownloaded(const DownloadOutcome& outcome) {
     // user asked for the recording to stay as it was.
     if (stop_ || outcome.stopped) {
         stop_ = false;
-        message_->setText(QStringLiteral("Download cancelled; the recording is unchanged.\n") +
-                          kInstructions);
+        message_->setText(tr("Download cancelled; the recording is unchanged.\n") + instructions());
         updateButtons();
         return;
     }
-    message_->setText(kInstructions);
+    message_->setText(instructions());
     if (outcome.result == DownloadResult::Success) {
         recording_ = std::move(work_);
-        std::string text = downloadFinishedText(recording_.sampleCount);
+        QString text = uiText(downloadFinishedText(recording_.sampleCount));
         if (const std::string note = downloadCountNote(outcome, recording_.sampleCount);
             !note.empty())
-            text += "\n" + note;
-        message_->setText(QString::fromStdString(text));
+            text += QLatin1Char('\n') + uiText(note);
+        message_->setText(text);
         downloaded_ = true;
     }
     updateButtons();
@@ -183,7 +183,7 @@ void CDlgDownload::stopDownload() {
     stop_ = true;
     // A read already waiting for the logger ends now rather than at its timeout.
     usb_.cancel();
-    message_->setText(QStringLiteral("Stopping the download..."));
+    message_->setText(tr("Stopping the download..."));
     updateButtons();
 }
 

@@ -49,6 +49,8 @@ private slots:
     void onView();
 
 private:
+    // What the dialog says while it waits for the user.
+    static QString instructions();
     void updateButtons();
     void onProgress(int position, int maximum);
     void onDownloaded(const DownloadOutcome& outcome);

@@ -29,7 +29,7 @@ QString CDlgProgress::pagesText(int position, int maximum) {
     const int read = (position - pages * wire::kProgressStartPerPage) / wire::kProgressStepPerPage;
     if (read < 0 || read > pages)
         return {};
-    return QStringLiteral("%1 of %2 pages read").arg(read).arg(pages);
+    return tr("%1 of %2 pages read").arg(read).arg(pages);
 }
 
 void CDlgProgress::setProgress(int position, int maximum) {

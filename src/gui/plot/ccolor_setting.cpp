@@ -10,6 +10,7 @@
 #include "core/common/user_message.h"
 #include "core/data/recording.h"
 #include "core/settings/ini_store.h"
+#include "gui/app/ui_text.h"
 #include "gui/plot/cgraphics.h"
 #include "render/qt_colour.h"
 
@@ -42,7 +43,7 @@ bool SaveColours(const CGraphics& plot, const std::string& iniPath, std::string*
 
 CColorSetting::CColorSetting(const CGraphics& mainPlot, const Recording& rec, QWidget* parent)
     : QDialog(parent), colours_(mainPlot.colours()) {
-    setWindowTitle(QStringLiteral("Color Setting"));
+    setWindowTitle(tr("Color Setting"));
     picker = [](QWidget* owner) { return QColorDialog::getColor(QColor(0, 0, 0), owner); };
 
     // Dialog units to pixels from the dialog font, as dialog templates are laid out.
@@ -71,12 +72,13 @@ CColorSetting::CColorSetting(const CGraphics& mainPlot, const Recording& rec, QW
     preview_->setEnabled(false);
     preview_->setGeometry(r(14, 2, 304, 141));
 
-    auto* group = new QGroupBox(QStringLiteral("Color Setting"), this);
+    auto* group = new QGroupBox(tr("Color Setting"), this);
     group->setGeometry(r(14, 147, 303, 45));
     group->lower();
 
     struct Row {
         const char* label;
+        const char* pick; // what the "..." button says to a screen reader
         QRect labelRect;
         ControlId swatch;
         QRect swatchRect;
@@ -85,14 +87,15 @@ CColorSetting::CColorSetting(const CGraphics& mainPlot, const Recording& rec, QW
         int slot;
     };
     const Row rows[4] = {
-        {"Background Color", r(24, 158, 57, 8), IDC_SWATCH_BACKGROUND, r(86, 158, 31, 8),
-         IDC_PICK_BACKGROUND, r(128, 155, 29, 15), 0},
-        {"Border Color", r(40, 175, 41, 8), IDC_SWATCH_BORDER, r(85, 175, 31, 8), IDC_PICK_BORDER,
-         r(128, 172, 29, 14), 1},
-        {"Grid Color", r(190, 158, 32, 8), IDC_SWATCH_GRID, r(226, 158, 31, 8), IDC_PICK_GRID,
-         r(263, 155, 29, 15), 2},
-        {"Line Color", r(190, 176, 32, 8), IDC_SWATCH_LINE, r(226, 176, 31, 8), IDC_PICK_LINE,
-         r(263, 172, 30, 15), 3},
+        {QT_TR_NOOP("&Background Color"), QT_TR_NOOP("Choose the background color"),
+         r(24, 158, 57, 8), IDC_SWATCH_BACKGROUND, r(86, 158, 31, 8), IDC_PICK_BACKGROUND,
+         r(128, 155, 29, 15), 0},
+        {QT_TR_NOOP("B&order Color"), QT_TR_NOOP("Choose the border color"), r(40, 175, 41, 8),
+         IDC_SWATCH_BORDER, r(85, 175, 31, 8), IDC_PICK_BORDER, r(128, 172, 29, 14), 1},
+        {QT_TR_NOOP("&Grid Color"), QT_TR_NOOP("Choose the grid color"), r(190, 158, 32, 8),
+         IDC_SWATCH_GRID, r(226, 158, 31, 8), IDC_PICK_GRID, r(263, 155, 29, 15), 2},
+        {QT_TR_NOOP("&Line Color"), QT_TR_NOOP("Choose the line color"), r(190, 176, 32, 8),
+         IDC_SWATCH_LINE, r(226, 176, 31, 8), IDC_PICK_LINE, r(263, 172, 30, 15), 3},
     };
     // The labels end just left of their swatches, however wide this font makes them; a
     // column whose widest label would reach the group's frame moves right as a whole, and the
@@ -100,7 +103,7 @@ CColorSetting::CColorSetting(const CGraphics& mainPlot, const Recording& rec, QW
     const QRect inside = group->contentsRect().translated(group->pos());
     QWidget* placed[4][3] = {};
     for (const Row& row : rows) {
-        auto* label = new QLabel(QString::fromLatin1(row.label), this);
+        auto* label = new QLabel(tr(row.label), this);
         const int labelWidth = std::max(row.labelRect.width(), label->sizeHint().width());
         const int labelRight = row.swatchRect.left() - 4;
         label->setGeometry(labelRight - labelWidth, row.labelRect.top() - 2, labelWidth,
@@ -115,6 +118,11 @@ CColorSetting::CColorSetting(const CGraphics& mainPlot, const Recording& rec, QW
         button->setObjectName(QStringLiteral("pick%1").arg(int(row.button)));
         button->setGeometry(row.buttonRect);
         button->setAutoDefault(false);
+        // The label's mnemonic presses the button; "..." alone says nothing to a screen reader.
+        label->setBuddy(button);
+        button->setAccessibleName(tr(row.pick));
+        button->setToolTip(tr(row.pick));
+        sw->setAccessibleName(label->text().remove(QLatin1Char('&')));
         const int id = row.button;
         connect(button, &QPushButton::clicked, this, [this, id] { pickColour(id); });
         placed[row.slot][0] = label;
@@ -134,17 +142,17 @@ CColorSetting::CColorSetting(const CGraphics& mainPlot, const Recording& rec, QW
                 w->move(w->pos() + QPoint(right, down));
     }
 
-    auto* defaults = new QPushButton(QStringLiteral("Default"), this);
+    auto* defaults = new QPushButton(tr("&Default"), this);
     defaults->setObjectName(QStringLiteral("defaultButton"));
     defaults->setGeometry(r(84, 202, 50, 17));
     defaults->setAutoDefault(false);
     connect(defaults, &QPushButton::clicked, this, &CColorSetting::restoreDefaults);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setGeometry(r(144, 202, 50, 17));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
     cancel->setObjectName(QStringLiteral("cancelButton"));
     cancel->setGeometry(r(203, 202, 50, 17));
     cancel->setAutoDefault(false);
@@ -219,8 +227,8 @@ bool runColourSetting(CGraphics& plot, const Recording& rec, const std::string& 
     plot.setColours(dlg.colours());
     std::string error;
     if (!SaveColours(plot, iniPath, &error)) {
-        QMessageBox::warning(parent, QString::fromLatin1(kAppTitle),
-                             QStringLiteral("The colours could not be saved.\n%1")
+        QMessageBox::warning(parent, uiText(kAppTitle),
+                             CColorSetting::tr("The colours could not be saved.\n%1")
                                  .arg(QString::fromLocal8Bit(error.c_str())));
     }
     return true;

@@ -1,5 +1,7 @@
 #include "gui/plot/cgraphics.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -15,6 +17,8 @@
 #include "core/data/recording.h"
 #include "core/plot/plot_layout.h"
 #include "core/plot/plot_menu.h"
+#include "core/plot/plot_summary.h"
+#include "gui/app/ui_text.h"
 #include "render/draw_plot.h"
 #include "render/plot_labels.h"
 #include "render/qt_colour.h"
@@ -35,9 +39,35 @@ QCursor modeCursor(const char* path, Qt::CursorShape fallback) {
     return QCursor(pm, 0, 0); // hot spot at the top-left corner
 }
 
+// The plot as a screen reader sees it: a chart whose description is read when asked for, so
+// it always tells the current view and readout.
+class PlotAccessible : public QAccessibleWidget {
+public:
+    explicit PlotAccessible(CGraphics* plot) : QAccessibleWidget(plot, QAccessible::Chart) {}
+    QString text(QAccessible::Text t) const override {
+        const auto* plot = static_cast<const CGraphics*>(widget());
+        if (t == QAccessible::Name && plot->accessibleName().isEmpty())
+            return CGraphics::tr("Plot");
+        if (t == QAccessible::Description && plot->accessibleDescription().isEmpty())
+            return plot->accessibleSummary();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* plotAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("quillmark::CGraphics") && object && object->isWidgetType())
+        return new PlotAccessible(static_cast<CGraphics*>(object));
+    return nullptr;
+}
+
 } // namespace
 
 CGraphics::CGraphics(QWidget* parent) : QWidget(parent) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(plotAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     initPlotResources();
     zoomCursor_ = modeCursor(":/cursors/zoom.png", Qt::CrossCursor);
     handCursor_ = modeCursor(":/cursors/hand.png", Qt::OpenHandCursor);
@@ -238,7 +268,7 @@ void CGraphics::renderCache() {
 std::unique_ptr<QMenu> CGraphics::createContextMenu(QWidget* parent) const {
     auto menu = std::make_unique<QMenu>(parent);
     for (const PlotMenuItem& item : plotMenuItems(loggerModel(), scene_)) {
-        QAction* a = menu->addAction(QString::fromStdString(item.text));
+        QAction* a = menu->addAction(uiMenuText(item.text));
         a->setData(item.id);
         if (item.checkable) {
             a->setCheckable(true);
@@ -246,6 +276,27 @@ std::unique_ptr<QMenu> CGraphics::createContextMenu(QWidget* parent) const {
         }
     }
     return menu;
+}
+
+QString CGraphics::accessibleSummary() const {
+    const std::optional<std::int64_t> under =
+        readoutShown_ ? readoutIndex_ : std::optional<std::int64_t>();
+    const PlotSummary s =
+        plotSummary(scene(), geometry_.yOffset, geometry_.yScale * geometry_.plotHeight, under);
+    const QString model = QString::number(s.model);
+    if (s.samples <= 0)
+        return tr("Logger model %1; no recording.").arg(model);
+    QString text = tr("Logger model %1; %2 samples; unit %3; values in view from %4 to %5.")
+                       .arg(model)
+                       .arg(s.samples)
+                       .arg(QString::fromStdString(s.unit), QString::fromStdString(s.lowValue),
+                            QString::fromStdString(s.highValue));
+    if (s.readout)
+        text += QLatin1Char(' ') + tr("Readout: NO. %1, Value: %2, Time: %3.")
+                                       .arg(s.readout->index)
+                                       .arg(QString::fromStdString(s.readout->value),
+                                            QString::fromStdString(s.readout->time));
+    return text;
 }
 
 void CGraphics::contextMenuEvent(QContextMenuEvent* event) {

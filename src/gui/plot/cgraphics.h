@@ -100,6 +100,9 @@ public:
     // The right-click menu for the current logger model code (empty for unknown codes);
     // each action carries its command id as data.
     std::unique_ptr<QMenu> createContextMenu(QWidget* parent = nullptr) const;
+    // What a screen reader says about the plot: model, samples, unit, the value range in view
+    // and the readout's current text, in the user's language.
+    QString accessibleSummary() const;
 
     // The plot as the window shows it without pointer overlays, at `ratio` device pixels per
     // window pixel (the screen's for the window itself, Copy Image and Export Image).

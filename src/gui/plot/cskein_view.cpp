@@ -73,8 +73,8 @@ bool CSkeinView::dataTransfer() {
     const std::optional<std::int64_t> start = startTime(rec);
     if (!start) {
         QMessageBox box(QMessageBox::Warning, kApplicationTitle,
-                        QStringLiteral("The command could not be carried out: the recording's "
-                                       "start time is not valid."),
+                        tr("The command could not be carried out: the recording's start time is "
+                           "not valid."),
                         QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("commandFailure"));
         box.exec();
@@ -172,7 +172,7 @@ void CSkeinView::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tip"), QStringLiteral("Close Window?"),
+    QMessageBox box(QMessageBox::NoIcon, tr("Tip"), tr("Close Window?"),
                     QMessageBox::Yes | QMessageBox::No, this);
     if (box.exec() == QMessageBox::Yes)
         event->accept();

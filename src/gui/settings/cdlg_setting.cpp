@@ -19,6 +19,7 @@
 
 #include "core/link/upload.h"
 #include "core/settings/logger_settings.h"
+#include "gui/app/ui_text.h"
 #include "gui/app/user_messages.h"
 
 namespace quillmark {
@@ -26,10 +27,10 @@ namespace {
 
 // The label beside a control, tied to it, so that a screen reader names the control by what it
 // is rather than by the group box around it.
-QLabel* labelFor(const QString& text, QWidget* control, const char* accessibleName) {
+QLabel* labelFor(const QString& text, QWidget* control, const QString& accessibleName) {
     auto* label = new QLabel(text, control->parentWidget());
     label->setBuddy(control);
-    control->setAccessibleName(QString::fromLatin1(accessibleName));
+    control->setAccessibleName(accessibleName);
     return label;
 }
 
@@ -45,11 +46,12 @@ std::optional<std::tm> localNow() {
     return local;
 }
 
-void fillList(QComboBox* box, const std::vector<std::string>& items) {
+void fillList(QComboBox* box, const std::vector<std::string>& items,
+              QString (*shown)(const std::string&) = qs) {
     QSignalBlocker block(box);
     box->clear();
     for (const std::string& item : items)
-        box->addItem(qs(item));
+        box->addItem(shown(item));
 }
 
 template <typename W> W* named(W* widget, const char* name) {
@@ -69,7 +71,7 @@ CDlgSetting::CDlgSetting(VendorUsb& usb, std::int32_t model, QWidget* parent)
     setObjectName(QStringLiteral("settingDialog"));
     setModal(true);
 
-    status_ = named(new QLabel(QStringLiteral("Status"), this), "statusLine");
+    status_ = named(new QLabel(tr("Status"), this), "statusLine");
     status_->setAlignment(Qt::AlignCenter);
     status_->setMinimumHeight(status_->fontMetrics().height() * 2);
     status_->setWordWrap(true);
@@ -94,7 +96,7 @@ CDlgSetting::CDlgSetting(VendorUsb& usb, std::int32_t model, QWidget* parent)
     onClockTimer();
 
     fillList(points_, rules_.pointsList());
-    fillList(rate_, rules_.rateList());
+    fillList(rate_, rules_.rateList(), uiRate);
     fillList(unit_, rules_.unitList());
     LoggerSettings loaded;
     loaded.load(); // a file that cannot be read gives the missing-key values
@@ -106,15 +108,15 @@ CDlgSetting::CDlgSetting(VendorUsb& usb, std::int32_t model, QWidget* parent)
 CDlgSetting::~CDlgSetting() = default;
 
 QGroupBox* CDlgSetting::buildBasicSettings() {
-    basic_ = new QGroupBox(QStringLiteral("Basic Settings"), this);
+    basic_ = new QGroupBox(tr("Basic Settings"), this);
     auto* grid = new QGridLayout(basic_);
     int row = 0;
 
-    auto* nameLabel = new QLabel(QStringLiteral("LoggerName:"), basic_);
+    auto* nameLabel = new QLabel(tr("Logger&Name:"), basic_);
     loggerName_ = named(new QLineEdit(basic_), "loggerName");
-    loggerName_->setAccessibleName(QStringLiteral("Logger name"));
+    loggerName_->setAccessibleName(tr("Logger name"));
     loggerName_->setMaxLength(static_cast<int>(kLoggerNameMax) + 1);
-    auto* nameHint = new QLabel(QStringLiteral("Max.15 characters!"), basic_);
+    auto* nameHint = new QLabel(tr("Max.15 characters!"), basic_);
     nameLabel->setBuddy(loggerName_);
     grid->addWidget(nameLabel, row, 0);
     grid->addWidget(loggerName_, row, 1);
@@ -123,16 +125,15 @@ QGroupBox* CDlgSetting::buildBasicSettings() {
     for (QWidget* w : std::initializer_list<QWidget*>{nameLabel, loggerName_, nameHint})
         w->setVisible(SettingsDialogModel::kLoggerNameVisible);
 
-    grid->addWidget(new QLabel(QStringLiteral("Model Select:"), basic_), row, 0);
+    grid->addWidget(new QLabel(tr("Model Select:"), basic_), row, 0);
     auto* modes = new QHBoxLayout;
-    manual_ = named(new QRadioButton(QStringLiteral("Manual"), basic_), "modeManual");
-    instant_ = named(new QRadioButton(QStringLiteral("Instant"), basic_), "modeInstant");
-    calibration_ =
-        named(new QRadioButton(QStringLiteral("Calibration"), basic_), "modeCalibration");
+    manual_ = named(new QRadioButton(tr("&Manual"), basic_), "modeManual");
+    instant_ = named(new QRadioButton(tr("&Instant"), basic_), "modeInstant");
+    calibration_ = named(new QRadioButton(tr("Ca&libration"), basic_), "modeCalibration");
     calibration_->setVisible(SettingsDialogModel::kCalibrationVisible);
-    manual_->setAccessibleName(QStringLiteral("Start mode: Manual"));
-    instant_->setAccessibleName(QStringLiteral("Start mode: Instant"));
-    calibration_->setAccessibleName(QStringLiteral("Start mode: Calibration"));
+    manual_->setAccessibleName(tr("Start mode: Manual"));
+    instant_->setAccessibleName(tr("Start mode: Instant"));
+    calibration_->setAccessibleName(tr("Start mode: Calibration"));
     auto* modeGroup = new QButtonGroup(basic_);
     for (QRadioButton* r : {manual_, instant_, calibration_}) {
         modeGroup->addButton(r);
@@ -142,35 +143,31 @@ QGroupBox* CDlgSetting::buildBasicSettings() {
     grid->addLayout(modes, row++, 1, 1, 2);
 
     currentTime_ = named(new QLineEdit(basic_), "currentTime");
-    grid->addWidget(labelFor(QStringLiteral("Current Time:"), currentTime_, "Current time"), row,
-                    0);
+    grid->addWidget(labelFor(tr("&Current Time:"), currentTime_, tr("Current time")), row, 0);
     currentTime_->setReadOnly(true);
     grid->addWidget(currentTime_, row++, 1, 1, 2);
 
     points_ = named(new QComboBox(basic_), "samplePoints");
-    grid->addWidget(labelFor(QStringLiteral("Simple Points:"), points_, "Sample points"), row, 0);
+    grid->addWidget(labelFor(tr("Simple &Points:"), points_, tr("Sample points")), row, 0);
     grid->addWidget(points_, row++, 1, 1, 2);
 
     rate_ = named(new QComboBox(basic_), "sampleRate");
-    grid->addWidget(labelFor(QStringLiteral("Sample Rate:"), rate_, "Sample rate"), row, 0);
+    grid->addWidget(labelFor(tr("Sample &Rate:"), rate_, tr("Sample rate")), row, 0);
     grid->addWidget(rate_, row++, 1, 1, 2);
 
     recordingTime_ = named(new QLineEdit(basic_), "recordingTime");
-    grid->addWidget(labelFor(QStringLiteral("Recording Time:"), recordingTime_, "Recording time"),
-                    row, 0);
+    grid->addWidget(labelFor(tr("Recording &Time:"), recordingTime_, tr("Recording time")), row, 0);
     recordingTime_->setReadOnly(true);
     grid->addWidget(recordingTime_, row++, 1, 1, 2);
 
-    grid->addWidget(new QLabel(QStringLiteral("LED Flash Cycle::"), basic_), row, 0);
+    grid->addWidget(new QLabel(tr("LED Flash Cycle::"), basic_), row, 0);
     auto* cycles = new QHBoxLayout;
     auto* cycleGroup = new QButtonGroup(basic_);
     const char* cycleNames[] = {"flash10s", "flash20s", "flash30s"};
     for (int i = 0; i < 3; ++i) {
         flash_[i] =
-            named(new QRadioButton(QStringLiteral("%1s").arg(kFlashCycleSeconds[i]), basic_),
-                  cycleNames[i]);
-        flash_[i]->setAccessibleName(
-            QStringLiteral("LED flash cycle: %1 seconds").arg(kFlashCycleSeconds[i]));
+            named(new QRadioButton(tr("&%1s").arg(kFlashCycleSeconds[i]), basic_), cycleNames[i]);
+        flash_[i]->setAccessibleName(tr("LED flash cycle: %1 seconds").arg(kFlashCycleSeconds[i]));
         cycleGroup->addButton(flash_[i]);
         cycles->addWidget(flash_[i]);
     }
@@ -180,16 +177,16 @@ QGroupBox* CDlgSetting::buildBasicSettings() {
 }
 
 QGroupBox* CDlgSetting::buildAlarmSettings() {
-    alarm_ = new QGroupBox(QStringLiteral("Alarm Settings"), this);
+    alarm_ = new QGroupBox(tr("Alarm Settings"), this);
     auto* grid = new QGridLayout(alarm_);
-    alarmFlash_ = named(new QCheckBox(QStringLiteral("LED flash for high and low alarm"), alarm_),
-                        "alarmFlash");
+    alarmFlash_ =
+        named(new QCheckBox(tr("LED &flash for high and low alarm"), alarm_), "alarmFlash");
     grid->addWidget(alarmFlash_, 0, 0, 1, 4);
     lowAlarm_ = named(new QLineEdit(alarm_), "lowAlarm");
-    grid->addWidget(labelFor(QStringLiteral("Low Alarm:"), lowAlarm_, "Low alarm"), 1, 0);
+    grid->addWidget(labelFor(tr("L&ow Alarm:"), lowAlarm_, tr("Low alarm")), 1, 0);
     grid->addWidget(lowAlarm_, 1, 1);
     highAlarm_ = named(new QLineEdit(alarm_), "highAlarm");
-    grid->addWidget(labelFor(QStringLiteral("High Alarm:"), highAlarm_, "High alarm"), 1, 2);
+    grid->addWidget(labelFor(tr("&High Alarm:"), highAlarm_, tr("High alarm")), 1, 2);
     grid->addWidget(highAlarm_, 1, 3);
     // Why a typed limit reverted; hidden (taking no room) while there is nothing to say.
     alarmNote_ = named(new QLabel(alarm_), "alarmNote");
@@ -197,15 +194,15 @@ QGroupBox* CDlgSetting::buildAlarmSettings() {
     alarmNote_->hide();
     grid->addWidget(alarmNote_, 3, 0, 1, 4);
     unit_ = named(new QComboBox(alarm_), "unit");
-    grid->addWidget(labelFor(QStringLiteral("Unit:"), unit_, "Alarm unit"), 2, 0);
+    grid->addWidget(labelFor(tr("&Unit:"), unit_, tr("Alarm unit")), 2, 0);
     grid->addWidget(unit_, 2, 1);
     return alarm_;
 }
 
 QHBoxLayout* CDlgSetting::buildButtons() {
-    default_ = named(new QPushButton(QStringLiteral("Default"), this), "buttonDefault");
-    setup_ = named(new QPushButton(QStringLiteral("Setup"), this), "buttonSetup");
-    cancel_ = named(new QPushButton(QStringLiteral("Cancel"), this), "buttonCancel");
+    default_ = named(new QPushButton(tr("&Default"), this), "buttonDefault");
+    setup_ = named(new QPushButton(tr("&Setup"), this), "buttonSetup");
+    cancel_ = named(new QPushButton(tr("Cancel"), this), "buttonCancel");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* b : {default_, setup_, cancel_}) {
@@ -285,7 +282,7 @@ void CDlgSetting::refresh() {
     QStringList notes;
     for (auto [edit, field] :
          {std::pair{lowAlarm_, AlarmField::Low}, {highAlarm_, AlarmField::High}}) {
-        const QString note = qs(rules_.alarmRevertNote(field));
+        const QString note = uiText(rules_.alarmRevertNote(field));
         edit->setToolTip(note);
         if (!note.isEmpty())
             notes << note;
@@ -293,8 +290,8 @@ void CDlgSetting::refresh() {
     alarmNote_->setText(notes.join(QLatin1Char('\n')));
     alarmNote_->setVisible(!notes.isEmpty());
     loggerName_->setText(qs(rules_.loggerNameText()));
-    recordingTime_->setText(qs(rules_.recordingTime()));
-    status_->setText(qs(rules_.statusText()));
+    recordingTime_->setText(uiDuration(rules_.recordingTime()));
+    status_->setText(uiText(rules_.statusText()));
     updateInput();
 }
 
