@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-svg-dev # plot images as SVG
+  poppler-utils # the run report tests read the PDF back
   qt6-wayland # the window on a Wayland session, natively
   libusb-1.0-0-dev umockdev libumockdev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
