@@ -27,7 +27,7 @@ namespace {
 constexpr int kDpi = 600;
 constexpr double kMarginMm = 18.0;
 // The plot's height against the text width; never more than half the page.
-constexpr double kPlotAspect = 0.62;
+constexpr double kPlotAspect = 0.48;
 
 double mm(double v) {
     return v * kDpi / 25.4;
@@ -149,9 +149,9 @@ void layoutSections(Layout& l, const RunReport& r) {
             l.reserve(h);
             l.text(bodyFont(), q(row.label), l.left(), labelWidth, h);
             l.text(bodyFont(), value, l.left() + labelWidth, valueWidth, h);
-            l.advance(h + mm(0.6));
+            l.advance(h + mm(0.4));
         }
-        l.advance(mm(4));
+        l.advance(mm(3));
     }
 }
 
@@ -302,7 +302,7 @@ bool saveRunReport(const ReportJob& job, const std::string& path, std::string* e
                 Layout l(&pdf, body);
                 layoutSections(l, report);
                 // The table belongs to the Alarms section, the last one above.
-                l.advance(-mm(4));
+                l.advance(-mm(1));
                 layoutExcursions(l, report);
                 const double plotHeight =
                     std::min(l.textWidth() * kPlotAspect, page.height() / 2 - mm(1));
