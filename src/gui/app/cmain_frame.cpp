@@ -102,6 +102,7 @@ void CMainFrame::buildMenus() {
     fileMenu_->addAction(makeAction(ID_FILE_OPEN, QStringLiteral("&Open...\tCtrl+O")));
     fileMenu_->addAction(makeAction(ID_FILE_SAVE, QStringLiteral("&Save")));
     fileMenu_->addAction(makeAction(ID_EXPORT_EXCEL, QStringLiteral("&Export to Excel")));
+    fileMenu_->addAction(makeAction(ID_EXPORT_REPORT, tr("Expor&t Report...\tCtrl+R")));
     fileMenu_->addSeparator();
     fileMenu_->addAction(makeAction(ID_FILE_PRINT, QStringLiteral("&Print...\tCtrl+P")));
     fileMenu_->addAction(makeAction(ID_FILE_PRINT_PREVIEW, QStringLiteral("Print Pre&view")));
@@ -150,6 +151,7 @@ void CMainFrame::buildMenus() {
     // Accelerators. New and the plain save have no menu item; they live on the window.
     actions_[ID_FILE_OPEN]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     actions_[ID_FILE_PRINT]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    actions_[ID_EXPORT_REPORT]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     QAction* newDoc = makeAction(ID_FILE_NEW, QStringLiteral("&New"));
     newDoc->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     addAction(newDoc);
