@@ -247,13 +247,20 @@ void drawPlot(QPainter& p, const ReportJob& job, const QRectF& rect) {
     scene.model = job.model;
     scene.colours = job.colours;
 
-    const int w = static_cast<int>(rect.width());
-    const int h = static_cast<int>(rect.height());
-    // The printed page's rules on a page of twice the plot's height: its upper half.
+    // The printed page's rules (margins, an eightieth of the page for the font) on a page of
+    // twice the plot's height, whose upper half the plot is. Printing widens the pens by the
+    // font's ratio to the screen's; here the painter scales the whole plot by that ratio
+    // instead, drawn at the size where the font is the screen's. The page shows the same, and
+    // the curve keeps the screen's pens, so it is drawn from one summary per column rather
+    // than as every sample of a long recording.
+    const double k = std::max(1.0, rect.height() / (kScreenFontHeight * 40.0));
+    const int w = static_cast<int>(rect.width() / k);
+    const int h = static_cast<int>(rect.height() / k);
     const PlotFrame frame = printLayout(w, 2 * h, g);
     p.save();
     p.setClipRect(rect);
     p.translate(rect.topLeft());
+    p.scale(k, k);
     DrawPlot(scene, frame, p);
     p.restore();
 }
