@@ -2,12 +2,12 @@
 """Runs the core benchmarks once and prints the medians and the ratios the targets ask for.
 Usage: ratios.py [BENCH_EXE [benchmark options, e.g. --benchmark_filter=Range|PlainStat|Fit
        or --benchmark_filter=Export|BareWrite for the export and its baselines alone]]
-       ratios.py --cli QUILLMARK_CLI [RUNS]   times whole `quillmark-cli plot` processes"""
+       ratios.py --cli QUILLMARK_CLI [RUNS]   times whole `quillmark-cli plot` processes
+       ratios.py --cli-report QUILLMARK_CLI [RUNS]   times `report` against `plot` to SVG"""
 import array, json, os, statistics, struct, subprocess, sys, tempfile, time
 
-def cli_plot(cli, runs):
-    """Whole processes on a 10,000,000-sample recording: plot to PNG, against stats of the
-    same file (reading it and one pass over the samples) as the baseline."""
+def write_ten_million(rec):
+    """A 10,000,000-sample recording with a period of 10007 samples around the alarm limits."""
     n = 10_000_000
     header = bytearray(64)
     struct.pack_into("<Ii", header, 12, 2, 2026)
@@ -16,11 +16,43 @@ def cli_plot(cli, runs):
     header[51] = 0x02
     period = array.array("H", (12000 + (i * 7919) % 9000 - 4500 + (i % 97) * 20 for i in range(10007)))
     samples = (period * (n // len(period) + 1))[:n]
+    with open(rec, "wb") as f:
+        f.write(struct.pack("<iiidii", n, -1, -1, 0.0, 0, 710) + header)
+        f.write(samples.tobytes())
+
+def time_processes(cases, runs):
+    """Medians in ms of whole processes, run in turn so a change of load hits all alike."""
+    env = dict(os.environ)
+    for k in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"):
+        env.pop(k, None)
+    times = {name: [] for name in cases}
+    for _ in range(runs):
+        for name, cmd in cases.items():
+            t0 = time.perf_counter()
+            subprocess.run(cmd, check=True, env=env, stdout=subprocess.DEVNULL)
+            times[name].append((time.perf_counter() - t0) * 1000)
+    med = {name: statistics.median(t) for name, t in times.items()}
+    for name, m in med.items():
+        print(f"{name:40s} median {m:11.1f} ms over {runs} runs")
+    return med
+
+def cli_report(cli, runs):
+    """Whole processes on a 10,000,000-sample recording: the PDF report, against plot to SVG
+    of the same file as the baseline."""
     with tempfile.TemporaryDirectory() as tmp:
         rec = os.path.join(tmp, "ten-million.smpq")
-        with open(rec, "wb") as f:
-            f.write(struct.pack("<iiidii", n, -1, -1, 0.0, 0, 710) + header)
-            f.write(samples.tobytes())
+        write_ten_million(rec)
+        med = time_processes({"plot to SVG (baseline)": [cli, "plot", rec, "-o", os.path.join(tmp, "out.svg")],
+                              "report to PDF": [cli, "report", rec, "-o", os.path.join(tmp, "out.pdf")]}, runs)
+    print(f"quillmark-cli report / plot to SVG of the same 10M-sample file: "
+          f"{med['report to PDF'] / med['plot to SVG (baseline)']:.2f}x")
+
+def cli_plot(cli, runs):
+    """Whole processes on a 10,000,000-sample recording: plot to PNG, against stats of the
+    same file (reading it and one pass over the samples) as the baseline."""
+    with tempfile.TemporaryDirectory() as tmp:
+        rec = os.path.join(tmp, "ten-million.smpq")
+        write_ten_million(rec)
         env = dict(os.environ)
         for k in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"):
             env.pop(k, None)
@@ -38,6 +70,9 @@ def cli_plot(cli, runs):
     print(f"quillmark-cli plot / stats of the same 10M-sample file: "
           f"{med['plot to PNG'] / med['stats (baseline)']:.2f}x")
 
+if len(sys.argv) > 2 and sys.argv[1] == "--cli-report":
+    cli_report(sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else 5)
+    sys.exit(0)
 if len(sys.argv) > 2 and sys.argv[1] == "--cli":
     cli_plot(sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else 5)
     sys.exit(0)

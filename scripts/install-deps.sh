@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-svg-dev # plot images as SVG
+  poppler-utils # the run report tests read the PDF back
   qt6-wayland # the window on a Wayland session, natively
   qt6-l10n-tools qt6-tools-dev # lupdate/lrelease and their CMake module, for the translations
   qt6-translations-l10n # Qt's own dialogs in the user's language

@@ -297,6 +297,21 @@ Bitte erneut versuchen!</translation>
     </message>
 </context>
 <context>
+    <name>ReportExport</name>
+    <message>
+        <source>(not saved)</source>
+        <translation>(nicht gespeichert)</translation>
+    </message>
+    <message>
+        <source>Failed to export the report.</source>
+        <translation>Der Bericht konnte nicht exportiert werden.</translation>
+    </message>
+    <message>
+        <source>PDF Document (*.pdf)</source>
+        <translation>PDF-Dokument (*.pdf)</translation>
+    </message>
+</context>
+<context>
     <name>quillmark::AnalyzeCommands</name>
     <message>
         <source>Failed to export the image.</source>
@@ -682,6 +697,10 @@ Bitte erneut versuchen!</translation>
     <message>
         <source>&amp;Export to Excel</source>
         <translation>Nach &amp;Excel exportieren</translation>
+    </message>
+    <message>
+        <source>Expor&amp;t Report...	Ctrl+R</source>
+        <translation>Beric&amp;ht exportieren...	Strg+R</translation>
     </message>
     <message>
         <source>&amp;Print...	Ctrl+P</source>

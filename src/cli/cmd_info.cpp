@@ -7,53 +7,12 @@
 #include "cli/options.h"
 #include "core/app/logger_model.h"
 #include "core/data/recording_file.h"
+#include "core/data/recording_info.h"
 #include "core/data/sample_text.h"
 #include "core/data/time_stamp.h"
 
 namespace quillmark::cli {
 namespace {
-
-std::string loggerName(const Recording& rec) {
-    std::string name;
-    for (std::size_t i = 0; i < block::kLoggerNameSize; ++i) {
-        const auto c = rec.header[block::kLoggerName + i];
-        if (c == 0)
-            break;
-        name.push_back(static_cast<char>(c));
-    }
-    return name;
-}
-
-// A name from a file may hold anything; printed raw, an escape sequence would reach the
-// terminal. Control and non-ASCII bytes are shown as \xHH, and a backslash doubled.
-std::string printable(const std::string& s) {
-    std::string out;
-    for (unsigned char c : s) {
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c < 0x20 || c >= 0x7f) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out += buf;
-        } else {
-            out.push_back(static_cast<char>(c));
-        }
-    }
-    return out;
-}
-
-const char* modelName(std::int32_t model) {
-    switch (model) {
-    case kModelAirSpeed:
-        return "air speed";
-    case kModelVoltage:
-        return "voltage";
-    case kModelCurrent:
-        return "current";
-    default:
-        return "unknown";
-    }
-}
 
 const CommandSyntax kInfoSyntax{"info", {{"--json", "", OptionKind::Flag}}, 1, 1};
 
@@ -107,7 +66,7 @@ int runInfo(const std::vector<std::string>& args) {
         std::printf("%s\n", o.text().c_str());
         return 0;
     }
-    std::printf("Model:       %d (%s)\n", loaded->model, modelName(loaded->model));
+    std::printf("Model:       %d (%s)\n", loaded->model, modelKindName(loaded->model));
     std::printf("Samples:     %d\n", rec.sampleCount);
     if (start) {
         std::printf("StartTime:   %s\n", formatLocalTime(*start).c_str());
@@ -122,7 +81,7 @@ int runInfo(const std::vector<std::string>& args) {
     std::printf("SampleRate:  %s second\n", rec.intervalText().c_str());
     std::printf("AlarmLow:    %s %s\n", formatFixed(rec.alarmLow(), 2).c_str(), base.name);
     std::printf("AlarmHigh:   %s %s\n", formatFixed(rec.alarmHigh(), 2).c_str(), base.name);
-    std::printf("LoggerName:  %s\n", printable(loggerName(rec)).c_str());
+    std::printf("LoggerName:  %s\n", printableText(loggerName(rec)).c_str());
     return 0;
 }
 

@@ -2,7 +2,6 @@
 // [--last M] [--fit]
 // The only command with Qt: it draws with the window's own drawing code on the offscreen
 // platform, so it runs without a display.
-#include <QGuiApplication>
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -13,6 +12,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/headless_app.h"
 #include "cli/options.h"
 #include "core/analysis/range_analysis.h"
 #include "core/data/recording_file.h"
@@ -23,7 +23,6 @@
 #include "core/plot/plot_layout.h"
 #include "core/plot/plot_scene.h"
 #include "core/settings/ini_store.h"
-#include "render/headless.h"
 #include "render/plot_image.h"
 
 namespace quillmark::cli {
@@ -83,24 +82,6 @@ std::optional<double> parseScale(const std::string& text) {
 int usageError(const std::string& why) {
     std::fprintf(stderr, "quillmark-cli plot: %s\n", why.c_str());
     return 2;
-}
-
-// Qt needs an application object for fonts; with no display it draws on the offscreen
-// platform, so the command also runs over ssh and in CI.
-void startGui() {
-    useOffscreenWithoutDisplay();
-    // Qt's own warnings (a missing runtime folder, font lookups) are not this command's
-    // business; its failures come back as errors.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            std::fprintf(stderr, "quillmark-cli plot: %s\n", qPrintable(text));
-    });
-    if (!QGuiApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "quillmark-cli";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication app(argc, argv);
-    }
 }
 
 const CommandSyntax kPlotSyntax{"plot",
@@ -227,7 +208,7 @@ int runPlot(const std::vector<std::string>& args) {
     ini.load(iniPath);
     scene.colours = readPlotColours(ini);
 
-    startGui();
+    startHeadlessGui("plot");
     std::string error;
     // Neither the recording nor the settings file may be overwritten by the image.
     if (!savePlotImage(scene, screenFrame(width, height, g), output, &error, {input, iniPath},

@@ -1,12 +1,15 @@
 # The core library's sources, shared by the library and its fuzzing build.
 set(QUILLMARK_CORE_SOURCES
+  analysis/excursions.cpp
   analysis/measurement_text.cpp
   analysis/range_analysis.cpp
+  analysis/run_report.cpp
   app/logger_model.cpp
   common/atomic_file.cpp
   common/input_file.cpp
   data/recording.cpp
   data/recording_file.cpp
+  data/recording_info.cpp
   data/sample_text.cpp
   data/save_paths.cpp
   data/spreadsheet_export.cpp

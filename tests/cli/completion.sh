@@ -35,6 +35,8 @@ expect "recording for download -o" "$tmp/a.smpq $tmp/runs" quillmark-cli downloa
 expect "any file for export -o" "$tmp/b.txt" quillmark-cli export x.smpq -o "$tmp/b"
 expect "quoted 400 Hz rate" '2.5ms\(400Hz\)' quillmark-cli setup --rate 2.
 expect "mode values" "manual instant" quillmark-cli setup --mode ""
+expect "page sizes" "a4 letter" quillmark-cli report x.smpq --page ""
+expect "recording for report" "$tmp/a.smpq $tmp/runs" quillmark-cli report "$tmp/"
 expect "no files for probe" "" quillmark-cli probe "$tmp/"
 expect "no value for alarm limits" "" quillmark-cli setup --low ""
 

@@ -1,5 +1,7 @@
 // File commands and the close sequence, driven through the real windows and file dialogs.
 #include <QFileInfo>
+#include <QMenu>
+#include <QProcess>
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
@@ -13,6 +15,7 @@
 #include "gui/app/cmain_frame.h"
 #include "gui/app/cskein_app.h"
 #include "gui/app/cskein_doc.h"
+#include "gui/app/file_folders.h"
 #include "gui/plot/cgraphics.h"
 #include "gui/plot/cskein_view.h"
 
@@ -216,6 +219,39 @@ private slots:
         const QByteArray xls = readAll(file(QStringLiteral("sheet.xls")));
         QVERIFY(xls.startsWith("StartTime\t"));
         QVERIFY(xls.contains("ID\tValue\tUnit\tDateTime\t\r\n0\t9.72\tknots\t"));
+    }
+
+    void exportReportWritesThePdfOfTheSelection() {
+        auto app = appWithSamples({5000, 6000, 7000, 8000, 9000, 4000});
+        QVERIFY(app);
+        CMainFrame* f = app->mainFrame();
+        // File menu: right after Export to Excel, on Ctrl+R, which nothing else takes.
+        const QList<QAction*> items = f->findChild<QMenu*>(QStringLiteral("menuFile"))->actions();
+        const qsizetype at = items.indexOf(f->action(ID_EXPORT_REPORT));
+        QVERIFY(at > 0);
+        QCOMPARE(items[at - 1], f->action(ID_EXPORT_EXCEL));
+        QCOMPARE(f->action(ID_EXPORT_REPORT)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+        for (QAction* a : f->findChildren<QAction*>())
+            QVERIFY(a == f->action(ID_EXPORT_REPORT) ||
+                    !a->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_R)));
+
+        CGraphics* plot = app->view()->plotWindow();
+        plot->setSelection(SampleSelection{1, 3});
+        const QString pdf = file(QStringLiteral("run.pdf"));
+        auto dialog = answerNextFileDialog(pdf);
+        f->action(ID_EXPORT_REPORT)->trigger();
+        QVERIFY(dialog->shown);
+        QCOMPARE(dialog->defaultSuffix, QStringLiteral("pdf"));
+        QVERIFY(readAll(pdf).startsWith("%PDF-"));
+        QCOMPARE(rememberedFolder(FileKind::Reports), dir_->path());
+        // The text layer names the selected range.
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
+        if (!text.waitForFinished(30000) || text.exitCode() != 0)
+            QSKIP("pdftotext (poppler-utils) is needed to read the report back");
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(out.contains(QStringLiteral("Range: 1 .. 3 (3 samples)")), qPrintable(out));
+        QVERIFY(out.contains(QStringLiteral("Max: 8.0000 V at sample 3")));
     }
 
     void exportThatCannotWriteSaysSo() {

@@ -196,6 +196,7 @@ private slots:
         const QList<MenuEntry> file = {{ID_FILE_OPEN, "&Open...\tCtrl+O"},
                                        {ID_FILE_SAVE, "&Save"},
                                        {ID_EXPORT_EXCEL, "&Export to Excel"},
+                                       {ID_EXPORT_REPORT, "Expor&t Report...\tCtrl+R"},
                                        {0, ""},
                                        {ID_FILE_PRINT, "&Print...\tCtrl+P"},
                                        {ID_FILE_PRINT_PREVIEW, "Print Pre&view"},

@@ -7,10 +7,9 @@
 #include "core/data/time_stamp.h"
 
 namespace quillmark {
-namespace {
 
 // The limits are single-precision values; their shortest text is what was entered.
-std::string shortest(float v) {
+std::string figureLimit(float v) {
     if (!std::isfinite(v))
         return "--";
     std::string s;
@@ -19,7 +18,7 @@ std::string shortest(float v) {
 }
 
 // "1 sample", "2 samples".
-std::string counted(std::int64_t n, const char* what) {
+std::string figureCount(std::int64_t n, const char* what) {
     std::string s;
     appendInt(s, n);
     s = s + " " + what;
@@ -28,7 +27,7 @@ std::string counted(std::int64_t n, const char* what) {
     return s;
 }
 
-std::string fixed(double v) {
+std::string figureValue(double v) {
     if (!std::isfinite(v))
         return "--";
     std::string s;
@@ -36,9 +35,8 @@ std::string fixed(double v) {
     return s;
 }
 
-// Seconds without trailing zeros: "20", "0.025".
-std::string seconds(double v) {
-    std::string s = fixed(v);
+std::string figureSeconds(double v) {
+    std::string s = figureValue(v);
     if (s.find('.') != std::string::npos) {
         s.erase(s.find_last_not_of('0') + 1);
         if (s.back() == '.')
@@ -47,10 +45,12 @@ std::string seconds(double v) {
     return s;
 }
 
+namespace {
+
 std::string alarmText(const AlarmFigures& a, const char* unit) {
-    return shortest(a.limit) + " " + unit + ": " + counted(a.samples, "sample") + ", " +
-           seconds(a.seconds) + " s, " + counted(a.excursions, "excursion") + ", longest " +
-           counted(a.longestSamples, "sample");
+    return figureLimit(a.limit) + " " + unit + ": " + figureCount(a.samples, "sample") + ", " +
+           figureSeconds(a.seconds) + " s, " + figureCount(a.excursions, "excursion") +
+           ", longest " + figureCount(a.longestSamples, "sample");
 }
 
 } // namespace
@@ -75,7 +75,7 @@ std::vector<MeasurementLine> measurementLines(const Recording& rec, const RangeS
     const auto extreme = [&](double value, std::int64_t index) {
         if (index < 0)
             return std::string("--");
-        std::string t = fixed(value) + " " + unit.name + " at sample ";
+        std::string t = figureValue(value) + " " + unit.name + " at sample ";
         appendInt(t, index);
         return t + ", " + timeOf(index);
     };
@@ -91,13 +91,13 @@ std::vector<MeasurementLine> measurementLines(const Recording& rec, const RangeS
     lines.push_back({"Range:", range});
     lines.push_back({"Start:", timeOf(s.first)});
     lines.push_back({"End:", timeOf(s.last)});
-    lines.push_back({"Duration:", seconds(s.durationSeconds) + " s"});
+    lines.push_back({"Duration:", figureSeconds(s.durationSeconds) + " s"});
     lines.push_back({"Unit:", unit.name});
     lines.push_back({"Min:", extreme(s.min, s.minIndex)});
     lines.push_back({"Max:", extreme(s.max, s.maxIndex)});
-    lines.push_back({"Mean:", anyValid ? fixed(s.mean) + " " + unit.name : "--"});
-    lines.push_back({"StdDev:", anyValid ? fixed(s.stddev) + " " + unit.name : "--"});
-    lines.push_back({"OverRange:", counted(s.overRange, "sample")});
+    lines.push_back({"Mean:", anyValid ? figureValue(s.mean) + " " + unit.name : "--"});
+    lines.push_back({"StdDev:", anyValid ? figureValue(s.stddev) + " " + unit.name : "--"});
+    lines.push_back({"OverRange:", figureCount(s.overRange, "sample")});
     lines.push_back({"AlarmHigh:", "above " + alarmText(s.alarmHigh, unit.name)});
     lines.push_back({"AlarmLow:", "below " + alarmText(s.alarmLow, unit.name)});
     return lines;

@@ -74,6 +74,11 @@ public:
     // negative and the plot does not pan below zero). Nothing when no valid sample is in range.
     std::optional<ValueSpan> fitValues(std::int64_t first, std::int64_t last, double factor) const;
 
+    // Whether a raw sample counts as above the high limit (every over-range sample does) or
+    // below the low one: the tests behind the alarm figures, for lists that must agree.
+    bool above(std::uint16_t raw) const { return raw >= aboveFrom_; }
+    bool below(std::uint16_t raw) const { return raw < belowUntil_; }
+
 private:
     struct RunSummary {
         std::uint32_t count = 0;

@@ -46,7 +46,8 @@ enum CommandId : int {
     ID_ZOOM_TIME_OUT = 32806,
     ID_EXPORT_IMAGE = 32807,
     ID_COPY_IMAGE = 32808,
-    ID_MEASURE = 32820, // Analyze, Measure: the third mouse mode
+    ID_MEASURE = 32820,       // Analyze, Measure: the third mouse mode
+    ID_EXPORT_REPORT = 32830, // File, Export Report...: the run report as a PDF
 };
 
 } // namespace quillmark

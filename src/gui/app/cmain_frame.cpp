@@ -110,6 +110,7 @@ void CMainFrame::buildMenus() {
     fileMenu_->addAction(makeAction(ID_FILE_OPEN, tr("&Open...\tCtrl+O")));
     fileMenu_->addAction(makeAction(ID_FILE_SAVE, tr("&Save")));
     fileMenu_->addAction(makeAction(ID_EXPORT_EXCEL, tr("&Export to Excel")));
+    fileMenu_->addAction(makeAction(ID_EXPORT_REPORT, tr("Expor&t Report...\tCtrl+R")));
     fileMenu_->addSeparator();
     fileMenu_->addAction(makeAction(ID_FILE_PRINT, tr("&Print...\tCtrl+P")));
     fileMenu_->addAction(makeAction(ID_FILE_PRINT_PREVIEW, tr("Print Pre&view")));
@@ -158,6 +159,7 @@ void CMainFrame::buildMenus() {
     // Accelerators. New and the plain save have no menu item; they live on the window.
     actions_[ID_FILE_OPEN]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     actions_[ID_FILE_PRINT]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    actions_[ID_EXPORT_REPORT]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     QAction* newDoc = makeAction(ID_FILE_NEW, tr("&New"));
     newDoc->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     addAction(newDoc);

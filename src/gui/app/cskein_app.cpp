@@ -23,6 +23,7 @@
 #include "gui/app/cabout_dlg.h"
 #include "gui/app/cmain_frame.h"
 #include "gui/app/cskein_doc.h"
+#include "gui/app/report_export.h"
 #include "gui/plot/cgraphics.h"
 #include "gui/plot/cskein_view.h"
 
@@ -161,6 +162,11 @@ void CSkeinApp::registerCommands() {
     f.setCommandHandler(ID_FILE_SAVE, [this] { doc_->onFileSave(); });
     f.setCommandHandler(ID_FILE_SAVE_STANDARD, [this] { doc_->onFileSaveStandard(); });
     f.setCommandHandler(ID_EXPORT_EXCEL, [this] { doc_->onExportExcel(); });
+    f.setCommandHandler(ID_EXPORT_REPORT, [this] {
+        exportRunReport(*view_->plotWindow(), doc_->recording(), frame_.get(), doc_->path());
+    });
+    f.setCommandEnabled(ID_EXPORT_REPORT,
+                        [this] { return view_->plotWindow()->scene().sampleCount >= 1; });
     f.setCommandHandler(ID_FILE_PRINT, [this] { onFilePrint(); });
     f.setCommandHandler(ID_FILE_PRINT_PREVIEW, [this] { onFilePrintPreview(); });
     f.setCommandHandler(ID_FILE_PRINT_SETUP, [this] { onFilePrintSetup(); });

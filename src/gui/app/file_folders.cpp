@@ -14,6 +14,8 @@ QString key(FileKind kind) {
         return QStringLiteral("Folders/Exports");
     case FileKind::Images:
         return QStringLiteral("Folders/Images");
+    case FileKind::Reports:
+        return QStringLiteral("Folders/Reports");
     case FileKind::Recordings:
         break;
     }

@@ -5,7 +5,7 @@
 
 namespace quillmark {
 
-enum class FileKind { Recordings, Exports, Images };
+enum class FileKind { Recordings, Exports, Images, Reports };
 
 // The remembered folder of `kind`; empty when none is stored or it no longer exists.
 QString rememberedFolder(FileKind kind);
