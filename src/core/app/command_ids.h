@@ -47,6 +47,10 @@ enum CommandId : int {
     ID_EXPORT_IMAGE = 32807,
     ID_COPY_IMAGE = 32808,
     ID_MEASURE = 32820, // Analyze, Measure: the third mouse mode
+    ID_COMPARE_WITH = 32830,
+    ID_CLEAR_COMPARISON = 32831,
+    ID_ALIGN_START = 32832,
+    ID_ALIGN_CLOCK = 32833,
 };
 
 } // namespace quillmark

@@ -188,6 +188,24 @@ void CMainFrame::buildAnalyzeMenu() {
     add({ID_MEASURE, "&Measure", QKeySequence(Qt::Key_M),
          "Drag across the plot to measure a range of samples"});
     measurePlace_ = analyzeMenu_->addSeparator();
+    {
+        // Compared runs: added, cleared and aligned here, listed in the Runs panel.
+        QAction* compare = makeAction(ID_COMPARE_WITH, tr("Compare &With..."));
+        compare->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+        compare->setStatusTip(tr("Lay other recordings over the shown one"));
+        analyzeMenu_->addAction(compare);
+        analyzeMenu_->addAction(makeAction(ID_CLEAR_COMPARISON, tr("Clear Compa&rison")));
+        QMenu* align = analyzeMenu_->addMenu(tr("&Align Runs"));
+        auto* alignGroup = new QActionGroup(this);
+        for (const auto& [id, text] : {std::pair{ID_ALIGN_START, tr("At &Start")},
+                                       std::pair{ID_ALIGN_CLOCK, tr("By &Clock")}}) {
+            QAction* a = makeAction(id, text);
+            a->setCheckable(true);
+            alignGroup->addAction(a);
+            align->addAction(a);
+        }
+        analyzeMenu_->addSeparator();
+    }
     for (const Item& item : {
              Item{ID_PAN_LEFT, "Pan &Left", QKeySequence(Qt::Key_Left),
                   "Move the view back by a tenth of its width"},
@@ -433,6 +451,17 @@ void CMainFrame::dropEvent(QDropEvent* event) {
         if (url.isLocalFile()) {
             event->acceptProposedAction();
             activateWindow();
+            // Shift+drop compares the files with the shown recording instead of opening one.
+            if (event->modifiers().testFlag(Qt::ShiftModifier)) {
+                QStringList paths;
+                for (const QUrl& u : event->mimeData()->urls()) {
+                    if (u.isLocalFile())
+                        paths << localPathFromUrl(u);
+                }
+                emit filesDroppedForComparison(paths);
+                updateCommandUi();
+                return;
+            }
             emit fileDropped(localPathFromUrl(url));
             // Like a command, an opened file changes what the items may do.
             updateCommandUi();

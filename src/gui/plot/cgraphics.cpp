@@ -131,6 +131,35 @@ void CGraphics::copyViewFrom(const CGraphics& other) {
     refresh();
 }
 
+PlotView::AddResult CGraphics::addRun(std::shared_ptr<const Recording> rec) {
+    const PlotView::AddResult r = view_.addRun(std::move(rec));
+    if (r == PlotView::AddResult::Added) {
+        refresh();
+        emit runsChanged();
+    }
+    return r;
+}
+void CGraphics::removeRun(std::size_t i) {
+    view_.removeRun(i);
+    refresh();
+    emit runsChanged();
+}
+void CGraphics::clearRuns() {
+    view_.clearRuns();
+    refresh();
+    emit runsChanged();
+}
+void CGraphics::setRunVisible(std::size_t i, bool visible) {
+    view_.setRunVisible(i, visible);
+    refresh();
+    emit runsChanged();
+}
+void CGraphics::setAlignment(RunAlignment a) {
+    view_.setAlignment(a);
+    refresh();
+    emit runsChanged();
+}
+
 PlotScene CGraphics::scene() const {
     return view_.scene(loggerModel());
 }

@@ -92,6 +92,12 @@ public:
     // The data window and drag state; after changing it call refresh().
     PlotGeometry& geometry() { return view_.geometry(); }
     const PlotGeometry& geometry() const { return view_.geometry(); }
+    // Compared runs (see PlotView); each change redraws and emits runsChanged.
+    PlotView::AddResult addRun(std::shared_ptr<const Recording> rec);
+    void removeRun(std::size_t i);
+    void clearRuns();
+    void setRunVisible(std::size_t i, bool visible);
+    void setAlignment(RunAlignment a);
     // The plot model behind the window; after changing it call refresh().
     PlotView& view() { return view_; }
     const PlotView& view() const { return view_; }
@@ -127,6 +133,8 @@ signals:
     void commandIssued(int id);
     // The selection, the data window, the unit or the recording changed.
     void measurementChanged();
+    // A compared run was added, removed, hidden or shown, or the alignment changed.
+    void runsChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
