@@ -194,13 +194,18 @@ void CMainFrame::buildAnalyzeMenu() {
         compare->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
         compare->setStatusTip(tr("Lay other recordings over the shown one"));
         analyzeMenu_->addAction(compare);
-        analyzeMenu_->addAction(makeAction(ID_CLEAR_COMPARISON, tr("Clear Compa&rison")));
+        QAction* clear = makeAction(ID_CLEAR_COMPARISON, tr("Clear Compa&rison"));
+        clear->setStatusTip(tr("Remove every compared run"));
+        analyzeMenu_->addAction(clear);
         QMenu* align = analyzeMenu_->addMenu(tr("&Align Runs"));
         auto* alignGroup = new QActionGroup(this);
         for (const auto& [id, text] : {std::pair{ID_ALIGN_START, tr("At &Start")},
                                        std::pair{ID_ALIGN_CLOCK, tr("By &Clock")}}) {
             QAction* a = makeAction(id, text);
             a->setCheckable(true);
+            a->setStatusTip(id == ID_ALIGN_START
+                                ? tr("Start every compared run with the shown recording")
+                                : tr("Place every compared run by its own start time"));
             alignGroup->addAction(a);
             align->addAction(a);
         }
