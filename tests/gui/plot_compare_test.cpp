@@ -1,18 +1,24 @@
 // Compared runs: the reduced drawing against a plain drawing of every segment, pixel for
 // pixel, and the legend kept clear of the statistics texts.
+#include <QFile>
 #include <QImage>
+#include <QListWidget>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <cstdint>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "app_test_support.h"
 #include "core/app/logger_model.h"
 #include "core/data/recording.h"
 #include "core/plot/compared_runs.h"
 #include "core/plot/plot_layout.h"
 #include "core/plot/plot_view.h"
+#include "gui/plot/cgraphics.h"
+#include "gui/plot/compare_runs.h"
 #include "render/compared_drawing.h"
 #include "render/draw_plot.h"
 #include "render/qt_colour.h"
@@ -163,6 +169,53 @@ private slots:
         QCOMPARE(differing, 0);
         // The runs did draw: the image is not the bare plot.
         QVERIFY(reduced != renderPlotImage(bare, frame));
+    }
+
+    // A file that cannot be read, or one run too many, gives Open's message and adds nothing;
+    // the Runs list hides and removes runs.
+    void addingHidingAndRemovingRuns() {
+        test_support::forgetWatches();
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString good = test_support::writeRecording(dir.filePath(QStringLiteral("a.smpq")),
+                                                          signal(400, 5, false), kModelVoltage);
+        const QString bad = dir.filePath(QStringLiteral("bad.smpq"));
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("short");
+        f.close();
+        CGraphics plot;
+        plot.resize(900, 500);
+        auto shown = std::make_shared<Recording>(*run(signal(1000, 4, false), 2.0f, 0));
+        plot.setRecording(shown, *startTime(*shown));
+        RunsPanel panel(plot);
+
+        auto box = test_support::answerNextBox(QMessageBox::Ok);
+        QVERIFY(!addComparedRuns(plot, {good, bad}, nullptr));
+        QVERIFY(box->shown);
+        QCOMPARE(box->text, QStringLiteral("Failed to open document."));
+        QVERIFY(box->informative.contains(QStringLiteral("bad.smpq")));
+        QVERIFY(plot.view().runs().empty());
+
+        QVERIFY(addComparedRuns(plot, {good, good}, nullptr));
+        QCOMPARE(plot.view().runs().size(), std::size_t(2));
+        QCOMPARE(panel.rows().size(), 2);
+        QVERIFY(panel.rows()[0].contains(QStringLiteral("400 samples")));
+        QStringList seven;
+        for (int i = 0; i < 7; ++i)
+            seven << good;
+        box = test_support::answerNextBox(QMessageBox::Ok);
+        QVERIFY(!addComparedRuns(plot, seven, nullptr));
+        QVERIFY(box->shown);
+        QCOMPARE(plot.view().runs().size(), std::size_t(2));
+
+        panel.list()->item(0)->setCheckState(Qt::Unchecked);
+        QVERIFY(!plot.view().runs()[0]->visible);
+        QCOMPARE(plot.scene().compared.size(), std::size_t(1));
+        QCOMPARE(plot.scene().compared[0].colour, plot.view().runColour(1));
+        plot.removeRun(0);
+        QCOMPARE(panel.rows().size(), 1);
+        QCOMPARE(plot.scene().compared.size(), std::size_t(1));
     }
 
     void legendLeavesTheStatisticsAlone() {
