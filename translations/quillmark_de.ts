@@ -1,6 +1,64 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
+<context>
+    <name>CompareRuns</name>
+    <message>
+        <source>Failed to open document.</source>
+        <translation>Das Dokument konnte nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>At most %1 runs can be compared.</source>
+        <translation>Höchstens %1 Läufe können verglichen werden.</translation>
+    </message>
+    <message>
+        <source>Compare With</source>
+        <translation>Vergleichen mit</translation>
+    </message>
+    <message>
+        <source>Logger Files (*.smpq)</source>
+        <translation>Logger-Dateien (*.smpq)</translation>
+    </message>
+    <message>
+        <source>Runs without a valid start time stay aligned at the start.</source>
+        <translation>Läufe ohne gültige Startzeit bleiben am Anfang ausgerichtet.</translation>
+    </message>
+    <message>
+        <source>Runs</source>
+        <translation>Läufe</translation>
+    </message>
+    <message>
+        <source>Compared runs</source>
+        <translation>Verglichene Läufe</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>&amp;Entfernen</translation>
+    </message>
+    <message>
+        <source>no start time</source>
+        <translation>keine Startzeit</translation>
+    </message>
+    <message>
+        <source>%1  %2  %3 samples  %4 s</source>
+        <translation>%1  %2  %3 Messwerte  %4 s</translation>
+    </message>
+</context>
+<context>
+    <name>ReportExport</name>
+    <message>
+        <source>(not saved)</source>
+        <translation>(nicht gespeichert)</translation>
+    </message>
+    <message>
+        <source>Failed to export the report.</source>
+        <translation>Der Bericht konnte nicht exportiert werden.</translation>
+    </message>
+    <message>
+        <source>PDF Document (*.pdf)</source>
+        <translation>PDF-Dokument (*.pdf)</translation>
+    </message>
+</context>
 <context>
     <name>quillmark</name>
     <message>
@@ -36,7 +94,7 @@
         <translation>Bitte eine andere Anzahl Messpunkte wählen!</translation>
     </message>
     <message>
-        <source>Any settings can't be empty!
+        <source>Any settings can&apos;t be empty!
 Please retry!</source>
         <translation>Keine Einstellung darf leer sein!
 Bitte erneut versuchen!</translation>
@@ -132,7 +190,7 @@ Bitte erneut versuchen!</translation>
         <translation>Bitte höchstens %1 Zeichen eingeben.</translation>
     </message>
     <message>
-        <source>"%1" was not taken: the alarm limits take whole numbers</source>
+        <source>&quot;%1&quot; was not taken: the alarm limits take whole numbers</source>
         <translation>„%1“ wurde nicht übernommen: Die Alarmgrenzen sind ganze Zahlen</translation>
     </message>
     <message>
@@ -297,21 +355,6 @@ Bitte erneut versuchen!</translation>
     </message>
 </context>
 <context>
-    <name>ReportExport</name>
-    <message>
-        <source>(not saved)</source>
-        <translation>(nicht gespeichert)</translation>
-    </message>
-    <message>
-        <source>Failed to export the report.</source>
-        <translation>Der Bericht konnte nicht exportiert werden.</translation>
-    </message>
-    <message>
-        <source>PDF Document (*.pdf)</source>
-        <translation>PDF-Dokument (*.pdf)</translation>
-    </message>
-</context>
-<context>
     <name>quillmark::AnalyzeCommands</name>
     <message>
         <source>Failed to export the image.</source>
@@ -421,7 +464,7 @@ Bitte erneut versuchen!</translation>
         <translation>„Herunterladen“ beendet die Aufzeichnung und lädt die Daten aus dem Logger, „Abbrechen“ schließt.</translation>
     </message>
     <message>
-        <source>Reading the logger's memory; Cancel stops the download.</source>
+        <source>Reading the logger&apos;s memory; Cancel stops the download.</source>
         <translation>Der Speicher des Loggers wird gelesen; „Abbrechen“ beendet das Herunterladen.</translation>
     </message>
     <message>
@@ -894,6 +937,42 @@ Bitte erneut versuchen!</translation>
         <source>Ready</source>
         <translation>Bereit</translation>
     </message>
+    <message>
+        <source>Compare &amp;With...</source>
+        <translation>Ver&amp;gleichen mit...</translation>
+    </message>
+    <message>
+        <source>Lay other recordings over the shown one</source>
+        <translation>Andere Aufzeichnungen über die angezeigte legen</translation>
+    </message>
+    <message>
+        <source>Clear Compari&amp;son</source>
+        <translation>Vergleich &amp;aufheben</translation>
+    </message>
+    <message>
+        <source>Remove every compared run</source>
+        <translation>Alle verglichenen Läufe entfernen</translation>
+    </message>
+    <message>
+        <source>&amp;Align Runs</source>
+        <translation>Läufe a&amp;usrichten</translation>
+    </message>
+    <message>
+        <source>At &amp;Start</source>
+        <translation>Am &amp;Start</translation>
+    </message>
+    <message>
+        <source>By &amp;Clock</source>
+        <translation>Nach &amp;Uhrzeit</translation>
+    </message>
+    <message>
+        <source>Start every compared run with the shown recording</source>
+        <translation>Jeden verglichenen Lauf mit der angezeigten Aufzeichnung beginnen</translation>
+    </message>
+    <message>
+        <source>Place every compared run by its own start time</source>
+        <translation>Jeden verglichenen Lauf nach seiner eigenen Startzeit platzieren</translation>
+    </message>
 </context>
 <context>
     <name>quillmark::CSkeinApp</name>
@@ -944,7 +1023,7 @@ Bitte erneut versuchen!</translation>
 <context>
     <name>quillmark::CSkeinView</name>
     <message>
-        <source>The command could not be carried out: the recording's start time is not valid.</source>
+        <source>The command could not be carried out: the recording&apos;s start time is not valid.</source>
         <translation>Der Befehl konnte nicht ausgeführt werden: Die Startzeit der Aufzeichnung ist ungültig.</translation>
     </message>
     <message>

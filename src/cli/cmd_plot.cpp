@@ -1,5 +1,5 @@
-// quillmark-cli plot FILE.smpq -o OUT.png|OUT.svg [--size WxH] [--unit 0-4] [--first N]
-// [--last M] [--fit]
+// quillmark-cli plot FILE.smpq [COMPARED.smpq ...] -o OUT.png|OUT.svg [--align start|clock]
+// [--size WxH] [--unit 0-4] [--first N] [--last M] [--fit]
 // The only command with Qt: it draws with the window's own drawing code on the offscreen
 // platform, so it runs without a display.
 #include <algorithm>
@@ -22,6 +22,7 @@
 #include "core/plot/plot_geometry.h"
 #include "core/plot/plot_layout.h"
 #include "core/plot/plot_scene.h"
+#include "core/plot/plot_view.h"
 #include "core/settings/ini_store.h"
 #include "render/plot_image.h"
 
@@ -37,19 +38,23 @@ constexpr int kMaxSide = 16384;
 
 void plotUsage(std::FILE* out) {
     std::fprintf(out,
-                 "Usage: quillmark-cli plot FILE.smpq -o OUT.png|OUT.svg [--size WxH] "
-                 "[--unit 0-4]\n"
+                 "Usage: quillmark-cli plot FILE.smpq [COMPARED.smpq ...] -o OUT.png|OUT.svg\n"
+                 "                          [--align start|clock] [--size WxH] [--unit 0-4]\n"
                  "                          [--first N] [--last M] [--fit] [--scale F]\n\n"
                  "Draws the recording's plot as the window shows it, without a display.\n"
-                 "By default the whole recording (View All) at 1280x800.\n\n"
+                 "By default the whole recording (View All) at 1280x800. Up to 8 further\n"
+                 "recordings are drawn over it as compared runs, placed by elapsed time.\n\n"
                  "  -o, --output FILE  image to write; PNG or SVG by its name\n"
+                 "  --align start|clock  compared runs start with FILE (default) or are placed\n"
+                 "                     by their own start times\n"
                  "  --size WxH         image size in pixels (default 1280x800)\n"
                  "  --unit N           display unit row: 0 base unit, 1 ft/min, 2 knots, 3 km/h,"
                  " 4 MPH\n"
                  "                     (1 to 4 for air-speed recordings only)\n"
                  "  --first N          first sample of the time window (0-based)\n"
                  "  --last M           last sample of the time window\n"
-                 "  --fit              fit the value axis to the samples shown\n"
+                 "  --fit              fit the value axis to the samples shown (compared runs\n"
+                 "                     included)\n"
                  "  --scale F          PNG pixels per image pixel, 1 to 4 (default 1): the same\n"
                  "                     picture drawn sharper for high-resolution documents\n");
 }
@@ -91,9 +96,10 @@ const CommandSyntax kPlotSyntax{"plot",
                                  {"--first", "", OptionKind::Value},
                                  {"--last", "", OptionKind::Value},
                                  {"--fit", "", OptionKind::Flag},
+                                 {"--align", "", OptionKind::Value},
                                  {"--scale", "", OptionKind::Value}},
                                 1,
-                                1};
+                                1 + kMaxComparedRuns};
 
 int runPlot(const std::vector<std::string>& args) {
     const auto parsed = parseOptions(kPlotSyntax, args);
@@ -148,12 +154,24 @@ int runPlot(const std::vector<std::string>& args) {
             return usageError("the output must end in .png or .svg");
     }
 
-    const auto loaded = loadRecordingOrSay(input);
+    const std::string align = parsed->value("--align").value_or("start");
+    if (align != "start" && align != "clock")
+        return usageError("--align takes start or clock");
+    const std::vector<std::string>& files = parsed->positional();
+    const bool several = files.size() > 1;
+    auto loaded = several ? loadNamedRecordingOrSay(input) : loadRecordingOrSay(input);
     if (!loaded)
         return 1;
+    std::vector<std::shared_ptr<const Recording>> compared;
+    for (std::size_t i = 1; i < files.size(); ++i) {
+        auto run = loadNamedRecordingOrSay(files[i]);
+        if (!run)
+            return 1;
+        compared.push_back(std::make_shared<const Recording>(std::move(run->recording)));
+    }
     if (const auto unitError = unitModelError(loaded->model, *unitArg))
         return usageError(*unitError);
-    const Recording& rec = loaded->recording;
+    const Recording& rec = loaded->recording; // until the plot model takes it
     const std::int64_t n = presentSampleCount(rec);
     const bool windowed = firstArg || lastArg;
     const std::int64_t first = firstArg.value_or(0);
@@ -166,53 +184,41 @@ int runPlot(const std::vector<std::string>& args) {
         return 1;
     }
 
-    const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(n, INT32_MAX));
-    PlotGeometry g;
+    PlotView view;
+    PlotGeometry& g = view.geometry();
     g.resize(width, height);
-    g.resetView(count);
+    view.setRecording(std::make_shared<const Recording>(std::move(loaded->recording)), *start);
+    view.resetView();
     if (windowed) {
         g.xOffset = static_cast<double>(first);
         g.xScale = static_cast<double>(last - first) / g.plotWidth;
     }
+    view.setAlignment(align == "clock" ? RunAlignment::ByClock : RunAlignment::AtStart);
+    for (auto& run : compared)
+        view.addRun(std::move(run));
     const int unit = *unitArg;
+    view.display().unitIndex = unit;
     if (fit && n > 0) {
         const double factor = displayUnit(loaded->model, unit).factor;
-        if (const auto span = RangeAnalysis(rec).fitValues(first, last, factor)) {
+        if (const auto span = view.fittedValues(first, last)) {
             // The value axis keeps base units; the unit factor applies when drawing.
             g.yOffset = span->low / factor;
             g.yScale = (span->high - span->low) / factor / g.plotHeight;
         }
     }
-
-    const SampleSummary summary(rec.samples.data(), count);
-    PlotScene scene;
-    scene.xOffset = g.xOffset;
-    scene.xMin = g.xMin;
-    scene.yOffset = g.yOffset;
-    scene.yMin = g.yMin;
-    scene.samples = rec.samples.empty() ? nullptr : rec.samples.data();
-    scene.sampleCount = count;
-    scene.summary = &summary;
-    scene.unitIndex = unit;
-    scene.alarmLow = rec.alarmLow();
-    scene.alarmHigh = rec.alarmHigh();
-    scene.sampleInterval = rec.effectiveInterval();
-    scene.startTime = *start;
-    scene.maxIndex = rec.maxIndex;
-    scene.minIndex = rec.minIndex;
-    scene.average = rec.average;
-    scene.model = loaded->model;
     // The colours the application saved; without a settings file, the defaults.
     const std::string iniPath = settingsIniPath();
     IniStore ini;
     ini.load(iniPath);
-    scene.colours = readPlotColours(ini);
+    view.display().colours = readPlotColours(ini);
+    const PlotScene scene = view.scene(loaded->model);
 
     startHeadlessGui("plot");
     std::string error;
     // Neither the recording nor the settings file may be overwritten by the image.
-    if (!savePlotImage(scene, screenFrame(width, height, g), output, &error, {input, iniPath},
-                       scale)) {
+    std::vector<std::string> keep(files.begin(), files.end());
+    keep.push_back(iniPath);
+    if (!savePlotImage(scene, screenFrame(width, height, g), output, &error, keep, scale)) {
         std::fprintf(stderr, "quillmark-cli plot: %s\n", error.c_str());
         return 1;
     }

@@ -12,4 +12,12 @@ std::optional<LoadedRecording> loadRecordingOrSay(const std::string& path) {
     return loaded;
 }
 
+std::optional<LoadedRecording> loadNamedRecordingOrSay(const std::string& path) {
+    std::string error;
+    auto loaded = readRecordingFile(path, &error);
+    if (!loaded)
+        std::fprintf(stderr, "Failed to open document.\n%s: %s\n", path.c_str(), error.c_str());
+    return loaded;
+}
+
 } // namespace quillmark::cli

@@ -31,5 +31,7 @@ bool optionValue(const std::vector<std::string>& args, std::string_view name, st
 
 // Reads a recording file; on failure says why on stderr, as the application does.
 std::optional<LoadedRecording> loadRecordingOrSay(const std::string& path);
+// The same, naming the file in the message (commands that read several files).
+std::optional<LoadedRecording> loadNamedRecordingOrSay(const std::string& path);
 
 } // namespace quillmark::cli

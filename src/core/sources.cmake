@@ -22,11 +22,13 @@ set(QUILLMARK_CORE_SOURCES
   link/logger_link.cpp
   link/upload.cpp
   plot/column_reduction.cpp
+  plot/compared_runs.cpp
   plot/plot_geometry.cpp
   plot/plot_layout.cpp
   plot/plot_menu.cpp
   plot/plot_summary.cpp
   plot/plot_text.cpp
+  plot/plot_view.cpp
   settings/ini_store.cpp
   settings/logger_settings.cpp
   settings/settings_block.cpp

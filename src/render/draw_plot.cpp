@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "core/plot/column_reduction.h"
+#include "render/compared_drawing.h"
 #include "render/fast_paths.h"
 #include "render/plot_labels.h"
 #include "render/qt_colour.h"
@@ -139,6 +140,8 @@ void DrawPlot(const PlotScene& s, const PlotFrame& given, QPainter& p, CurveDraw
     if (s.showAlarmLines) {
         drawAlarmLines(p, s, area, scale);
     }
+    drawComparedRuns(p, s, area, scaledWidth(1, scale),
+                     scale == 1.0 && curve != CurveDrawing::Full);
     if (s.samples != nullptr && s.sampleCount > 0 && frame.xScale > 0.0) {
         const QColor lineColour = toQColor(s.colours.line);
         // The reduced drawing stands for the screen's pens only; heavier pens take the plain way.
@@ -154,6 +157,7 @@ void DrawPlot(const PlotScene& s, const PlotFrame& given, QPainter& p, CurveDraw
     // The labels sit on the margins: white paper in print, the border colour elsewhere.
     const ColourRef margin = frame.printing ? rgbColour(255, 255, 255) : s.colours.border;
     drawPlotLabels(p, s, area, frame.fontHeight, readableTextColour(margin));
+    drawComparedLegend(p, s, area, frame.fontHeight, scaledWidth(1, scale));
     p.restore();
 }
 

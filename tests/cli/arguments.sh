@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # quillmark-cli's arguments are checked before anything happens: for every command, an unknown
-# option, a missing or empty value, a repeated option and an extra argument exit 2 with the
-# reason, and no file is written and no logger reached. The logger commands are pointed at a
+# option, a missing or empty value, a repeated option and an extra argument (for plot and
+# stats: a tenth file) exit 2 with the reason, and no file is written and no logger reached. The logger commands are pointed at a
 # socket where no logger answers, so reaching it would fail with exit 1 instead.
 source "$(dirname "$0")/harness.bash"
 data=${QUILLMARK_TEST_DATA:?}
@@ -12,12 +12,12 @@ out=$tmp/out
 nolog="socket:$tmp/no-logger"
 lacks() { ! grep -q -- "$1" "$2"; }
 
-# command | arguments that would run it | option with a value | flag or "" | positional count
+# command | arguments that would run it | option with a value | flag or "" | most positionals
 table=(
-  "plot|$in -o $out.png|--size|--fit|1"
+  "plot|$in -o $out.png|--size|--fit|9"
   "export|$in --format csv -o $out.csv|--unit||1"
   "info|$in|||1"
-  "stats|$in|--first|--json|1"
+  "stats|$in|--first|--json|9"
   "probe|--backend $nolog|--device|--simulate|0"
   "download|-o $out.smpq --backend $nolog|--txt|--simulate|0"
   "setup|--mode instant --backend $nolog|--points|--simulate|0"
@@ -25,10 +25,12 @@ table=(
 for row in "${table[@]}"; do
   IFS='|' read -r cmd good valued flag positionals <<<"$row"
   read -ra base <<<"$good"
-  cases=("--bogus" "--points=8000x" "extra")
+  cases=("--bogus" "--points=8000x")
+  [ "$positionals" -le 1 ] && cases+=("extra")
   [ -n "$valued" ] && cases+=("$valued" "$valued=")
   [ -n "$flag" ] && cases+=("$flag $flag" "$flag=1")
   [ "$positionals" -eq 1 ] && cases+=("$in")
+  [ "$positionals" -eq 9 ] && cases+=("$in $in $in $in $in $in $in $in $in")
   for extra in "${cases[@]}"; do
     args=("${base[@]}")
     case $extra in

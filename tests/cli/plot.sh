@@ -65,6 +65,32 @@ headless "$cli" plot "$data/sample.smpq" --size 640x400 -o "$tmp/green.svg"
 check "saved background colour" grep -qi 'fill="#0ac81e"' "$tmp/green.svg"
 rm -r "$tmp/config/Quillmark"
 
+# Compared runs: another interval and start time, drawn in the first palette colour, placed
+# by elapsed time from the start or by the clock.
+python3 - "$data/sample.smpq" "$tmp/other.smpq" <<'EOF2'
+import struct, sys
+raw = bytearray(open(sys.argv[1], "rb").read())
+struct.pack_into("<I", raw, 28 + 12, 1)  # 1 s instead of the file's interval
+raw[28 + 31] = (raw[28 + 31] + 10) % 60  # ten minutes later
+open(sys.argv[2], "wb").write(raw)
+EOF2
+headless "$cli" plot "$data/sample.smpq" "$tmp/other.smpq" -o "$tmp/two.png"; rc=$?
+check "two files exit 0" test $rc -eq 0
+check "two files: PNG of the default size" test "$(png_info "$tmp/two.png")" = 1280x800
+check "a compared run changes the picture" differ "$tmp/all.png" "$tmp/two.png"
+headless "$cli" plot "$data/sample.smpq" "$tmp/other.smpq" --align clock -o "$tmp/clock.png"
+check "by clock differs from at start" differ "$tmp/two.png" "$tmp/clock.png"
+headless "$cli" plot "$data/sample.smpq" "$tmp/other.smpq" --size 800x500 -o "$tmp/two.svg"
+check "the first compared run in the first palette colour" grep -qi 'stroke="#e69f00"' "$tmp/two.svg"
+args=(); for i in 1 2 3 4 5 6 7 8 9; do args+=("$tmp/other.smpq"); done
+headless "$cli" plot "$data/sample.smpq" "${args[@]}" -o "$tmp/x.png" 2>"$tmp/err"; rc=$?
+check "nine compared runs exit 2" test $rc -eq 2
+headless "$cli" plot "$data/sample.smpq" "$tmp/other.smpq" --align noon -o "$tmp/x.png" 2>/dev/null; rc=$?
+check "a bad --align exits 2" test $rc -eq 2
+headless "$cli" plot "$data/sample.smpq" "$tmp/gone.smpq" -o "$tmp/x.png" 2>"$tmp/err"; rc=$?
+check "a missing compared file exits 1" test $rc -eq 1
+check "and names it" grep -q 'gone\.smpq' "$tmp/err"
+
 # Usage errors exit 2, other failures 1, each with a reason.
 for args in "--first 600" "--last 600" "--first 10 --last 5" "--first 7 --last 7" "--first -1" \
             "--size 10x10" "--size 640" "--size 640x400x2" "--unit 5" "--bogus" "--last" \

@@ -92,6 +92,74 @@ EOF
 check "text range line" grep -q '^Range:       240 \.\. 260 (21 samples)$' "$tmp/s.txt"
 check "text alarm line" grep -q '^AlarmHigh:   above 3937.4 ft/min: 1 sample, 2 s, 1 excursion, longest 1 sample$' "$tmp/s.txt"
 
+# Several files: one object per file; compared runs over their samples aligned inside A's span.
+python3 - "$tmp" <<'EOF'
+import struct, sys
+def write(path, interval, fast, second, samples):
+    header = bytearray(64)
+    struct.pack_into("<Ii", header, 12, 0 if fast else interval, 2026)
+    struct.pack_into("<ff", header, 20, 5.0, 20.0)
+    header[28:33] = bytes([3, 29, 10, 0, second])
+    header[51] = 0x12 if fast else 0x02
+    with open(path, "wb") as f:
+        f.write(struct.pack("<iiidii", len(samples), -1, -1, 0.0, 0, 710) + header)
+        f.write(struct.pack(f"<{len(samples)}H", *samples))
+t = sys.argv[1]
+write(f"{t}/a.smpq", 2, False, 0, [(i * 977) % 30000 for i in range(50)])
+write(f"{t}/b.smpq", 1, False, 10, [(i * 1231) % 30000 if i % 17 else 45000 for i in range(120)])
+write(f"{t}/c.smpq", 0, True, 20, [(i * 37) % 30000 for i in range(30000)])
+write(f"{t}/d.smpq", 5, False, 59, [7000] * 3)
+EOF
+check_several() { # align
+  "$cli" stats "$tmp/a.smpq" "$tmp/b.smpq" "$tmp/c.smpq" "$tmp/d.smpq" --first 5 --last 30 \
+    --align "$1" --json >"$tmp/several.json" &&
+  "$cli" stats "$tmp/a.smpq" --first 5 --last 30 --json >"$tmp/alone.json" &&
+  python3 - "$tmp" "$1" <<'EOF'
+import json, math, struct, sys
+t, align = sys.argv[1], sys.argv[2]
+f32 = lambda x: struct.unpack("<f", struct.pack("<f", x))[0]
+def load(path):
+    raw = open(path, "rb").read()
+    n = struct.unpack_from("<i", raw, 0)[0]
+    fast = raw[28 + 51] & 0xF0 == 0x10
+    dt = f32(0.0025) if fast else float(struct.unpack_from("<I", raw, 28 + 12)[0])
+    return dt, raw[28 + 32], struct.unpack_from(f"<{n}H", raw, 92)
+d = json.load(open(f"{t}/several.json"))
+files = [f"{t}/{n}.smpq" for n in "abcd"]
+assert [o["file"] for o in d] == files, d
+alone = json.load(open(f"{t}/alone.json"))
+assert {k: v for k, v in d[0].items() if k != "file"} == alone and list(d[0])[0] == "file"
+dta, seca, _ = load(files[0])
+lo, hi = 5 * dta, 30 * dta
+for path, o in zip(files[1:], d[1:]):
+    dt, sec, s = load(path)
+    off = (sec - seca) if align == "clock" else 0.0
+    inside = [j for j in range(len(s)) if lo <= j * dt + off <= hi]
+    assert o["count"] == len(inside), (path, o["count"], len(inside))
+    if not inside:
+        assert [o[k] for k in ("first", "last", "start", "min", "max", "mean")] == [None] * 6, o
+        continue
+    assert (o["first"], o["last"]) == (inside[0], inside[-1]), o
+    assert o["duration_s"] == (inside[-1] - inside[0]) * dt, o
+    valid = [s[j] / 1000.0 for j in inside if s[j] <= 31000]
+    assert o["over_range"] == len(inside) - len(valid), o
+    assert (o["min"], o["max"]) == (min(valid), max(valid)), o
+    assert math.isclose(o["mean"], sum(valid) / len(valid), rel_tol=1e-9), o
+EOF
+}
+check "several files at start" check_several start
+check "several files by clock" check_several clock
+"$cli" stats "$tmp/a.smpq" "$tmp/b.smpq" --first 5 --last 30 >"$tmp/several.txt"
+check "text for several files names each" test "$(grep -c '\.smpq$' "$tmp/several.txt")" -eq 2
+args=("$tmp/a.smpq"); for i in 1 2 3 4 5 6 7 8 9; do args+=("$tmp/b.smpq"); done
+"$cli" stats "${args[@]}" >/dev/null 2>&1; rc=$?
+check "nine compared runs exit 2" test $rc -eq 2
+"$cli" stats "$tmp/a.smpq" "$tmp/b.smpq" --align noon >/dev/null 2>&1; rc=$?
+check "a bad --align exits 2" test $rc -eq 2
+"$cli" stats "$tmp/a.smpq" "$tmp/missing.smpq" 2>"$tmp/err"; rc=$?
+check "a missing compared file exits 1" test $rc -eq 1
+check "and names the file" grep -q 'missing\.smpq' "$tmp/err"
+
 # Usage errors exit 2, other errors 1, each with a message.
 for args in "--first 600" "--last 600" "--first 10 --last 5" "--first -1" "--last 1x" "--unit 5" \
             "--first" "--bogus"; do

@@ -184,6 +184,10 @@ private slots:
             {ID_FIT_VALUES, "&Fit Values", "F"},
             {ID_MEASURE, "&Measure", "M"},
             {0, nullptr, nullptr},
+            {ID_COMPARE_WITH, "Compare &With...", "Ctrl+Shift+O"},
+            {ID_CLEAR_COMPARISON, "Clear Compari&son", ""},
+            {-1, "&Align Runs", ""}, // a submenu: At Start, By Clock
+            {0, nullptr, nullptr},
             {ID_PAN_LEFT, "Pan &Left", "Left"},
             {ID_PAN_RIGHT, "Pan &Right", "Right"},
             {ID_PAGE_LEFT, "&Page Left", "Shift+Left"},
@@ -202,6 +206,13 @@ private slots:
             QCOMPARE(items[i]->isSeparator(), w.id == 0);
             if (w.id == 0)
                 continue;
+            if (w.id == -1) {
+                QVERIFY(items[i]->menu());
+                QCOMPARE(items[i]->text(), QString::fromLatin1(w.text));
+                QCOMPARE(items[i]->menu()->actions(),
+                         (QList<QAction*>{f->action(ID_ALIGN_START), f->action(ID_ALIGN_CLOCK)}));
+                continue;
+            }
             QCOMPARE(items[i], f->action(w.id));
             QCOMPARE(items[i]->text(), QString::fromLatin1(w.text));
             QCOMPARE(items[i]->shortcut(), QKeySequence(QString::fromLatin1(w.keys)));

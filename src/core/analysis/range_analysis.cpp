@@ -220,10 +220,14 @@ std::optional<ValueSpan> RangeAnalysis::fitValues(std::int64_t first, std::int64
     const RangeStatistics s = statistics(first, last, factor);
     if (s.minIndex < 0)
         return std::nullopt;
-    const double pad = 0.05 * (s.max - s.min);
-    ValueSpan v{s.min - pad, s.max + pad};
+    return fitSpan(s.min, s.max);
+}
+
+ValueSpan fitSpan(double min, double max) {
+    const double pad = 0.05 * (max - min);
+    ValueSpan v{min - pad, max + pad};
     if (v.high - v.low < kMinFitSpan) {
-        const double middle = (s.min + s.max) / 2.0;
+        const double middle = (min + max) / 2.0;
         v = {middle - kMinFitSpan / 2.0, middle + kMinFitSpan / 2.0};
     }
     if (v.low < 0.0) {

@@ -52,6 +52,8 @@ struct ValueSpan {
 // Fit Values never returns a window narrower than this many display units, so flat data
 // shows as a line in the middle of a one-unit window instead of a zero-height range.
 inline constexpr double kMinFitSpan = 1.0;
+// The fitted window around values min..max (RangeAnalysis::fitValues's rule).
+ValueSpan fitSpan(double min, double max);
 
 class RangeAnalysis {
 public:

@@ -48,6 +48,10 @@ enum CommandId : int {
     ID_COPY_IMAGE = 32808,
     ID_MEASURE = 32820,       // Analyze, Measure: the third mouse mode
     ID_EXPORT_REPORT = 32830, // File, Export Report...: the run report as a PDF
+    ID_COMPARE_WITH = 32831,  // Analyze, Compare With...: add recordings as compared runs
+    ID_CLEAR_COMPARISON = 32832,
+    ID_ALIGN_START = 32833,
+    ID_ALIGN_CLOCK = 32834,
 };
 
 } // namespace quillmark

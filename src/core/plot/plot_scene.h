@@ -3,9 +3,12 @@
 // samples with their statistics, the display flags and the colours. A plain record, so a
 // window, the printer, an image export or the command line can fill one.
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/common/model_units.h"
 #include "core/plot/column_reduction.h"
+#include "core/plot/compared_runs.h"
 #include "core/plot/plot_colours.h"
 
 namespace quillmark {
@@ -34,6 +37,10 @@ struct PlotScene {
     double average = 0.0;
     bool hideStatistics = false;
     std::int32_t model = kModelVoltage; // logger model code choosing the drawing variant
+    // Visible compared runs, drawn under the curve; with any, a legend lists them after
+    // `shownLabel`, the shown recording's line.
+    std::vector<ComparedCurve> compared;
+    std::string shownLabel;
 };
 
 } // namespace quillmark

@@ -198,6 +198,29 @@ void CMainFrame::buildAnalyzeMenu() {
     add({ID_MEASURE, QT_TR_NOOP("&Measure"), QKeySequence(Qt::Key_M),
          QT_TR_NOOP("Drag across the plot to measure a range of samples")});
     measurePlace_ = analyzeMenu_->addSeparator();
+    {
+        // Compared runs: added, cleared and aligned here, listed in the Runs panel.
+        QAction* compare = makeAction(ID_COMPARE_WITH, tr("Compare &With..."));
+        compare->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+        compare->setStatusTip(tr("Lay other recordings over the shown one"));
+        analyzeMenu_->addAction(compare);
+        QAction* clear = makeAction(ID_CLEAR_COMPARISON, tr("Clear Compari&son"));
+        clear->setStatusTip(tr("Remove every compared run"));
+        analyzeMenu_->addAction(clear);
+        QMenu* align = analyzeMenu_->addMenu(tr("&Align Runs"));
+        auto* alignGroup = new QActionGroup(this);
+        for (const auto& [id, text] : {std::pair{ID_ALIGN_START, tr("At &Start")},
+                                       std::pair{ID_ALIGN_CLOCK, tr("By &Clock")}}) {
+            QAction* a = makeAction(id, text);
+            a->setCheckable(true);
+            a->setStatusTip(id == ID_ALIGN_START
+                                ? tr("Start every compared run with the shown recording")
+                                : tr("Place every compared run by its own start time"));
+            alignGroup->addAction(a);
+            align->addAction(a);
+        }
+        analyzeMenu_->addSeparator();
+    }
     for (const Item& item : {
              Item{ID_PAN_LEFT, QT_TR_NOOP("Pan &Left"), QKeySequence(Qt::Key_Left),
                   QT_TR_NOOP("Move the view back by a tenth of its width")},
@@ -454,6 +477,17 @@ void CMainFrame::dropEvent(QDropEvent* event) {
         if (url.isLocalFile()) {
             event->acceptProposedAction();
             activateWindow();
+            // Shift+drop compares the files with the shown recording instead of opening one.
+            if (event->modifiers().testFlag(Qt::ShiftModifier)) {
+                QStringList paths;
+                for (const QUrl& u : event->mimeData()->urls()) {
+                    if (u.isLocalFile())
+                        paths << localPathFromUrl(u);
+                }
+                emit filesDroppedForComparison(paths);
+                updateCommandUi();
+                return;
+            }
             emit fileDropped(localPathFromUrl(url));
             // Like a command, an opened file changes what the items may do.
             updateCommandUi();

@@ -70,6 +70,7 @@ public:
 
 signals:
     void fileDropped(const QString& path);
+    void filesDroppedForComparison(const QStringList& paths);
 
 public slots:
     // A logger arrived (posted from the detection thread).

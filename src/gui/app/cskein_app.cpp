@@ -25,6 +25,7 @@
 #include "gui/app/cskein_doc.h"
 #include "gui/app/report_export.h"
 #include "gui/plot/cgraphics.h"
+#include "gui/plot/compare_runs.h"
 #include "gui/plot/cskein_view.h"
 
 namespace quillmark {
@@ -105,6 +106,20 @@ bool CSkeinApp::initInstance(const CommandLine& cmd) {
     connect(doc_, &CSkeinDoc::titleChanged, frame_.get(), &CMainFrame::setDocumentTitle);
     connect(doc_, &CSkeinDoc::pathAdopted, this, &CSkeinApp::addRecent);
     connect(frame_.get(), &CMainFrame::fileDropped, this, &CSkeinApp::openDocumentFile);
+    {
+        // The Runs list shows while runs are compared.
+        CGraphics* plot = view_->plotWindow();
+        auto* runs = new RunsPanel(*plot, frame_.get());
+        frame_->addDockWidget(Qt::BottomDockWidgetArea, runs);
+        runs->hide();
+        connect(plot, &CGraphics::runsChanged, runs,
+                [runs, plot] { runs->setVisible(!plot->view().runs().empty()); });
+        connect(frame_.get(), &CMainFrame::filesDroppedForComparison, this,
+                [this, plot](const QStringList& paths) {
+                    if (plot->scene().sampleCount >= 1)
+                        addComparedRuns(*plot, paths, frame_.get());
+                });
+    }
     connect(view_, &CSkeinView::commandIssued, frame_.get(), &CMainFrame::dispatchCommand);
     frame_->setShownSampleCount([this] { return view_->shownSampleCount(); });
     frame_->setSaveBeforeClose([this] {
@@ -196,6 +211,7 @@ void CSkeinApp::registerCommands() {
         f.setCommandCheck(id, [this, id] { return view_->isCommandChecked(id); });
     }
     registerAnalyzeCommands(f, *view_->plotWindow(), [this] { return doc_->path(); });
+    registerCompareCommands(f, *view_->plotWindow());
 }
 
 void CSkeinApp::addRecent(const QString& path) {

@@ -71,23 +71,21 @@ CGraphics::CGraphics(QWidget* parent) : QWidget(parent) {
     initPlotResources();
     zoomCursor_ = modeCursor(":/cursors/zoom.png", Qt::CrossCursor);
     handCursor_ = modeCursor(":/cursors/hand.png", Qt::OpenHandCursor);
-    scene_.startTime = static_cast<std::int64_t>(std::time(nullptr));
+    view_.display().startTime = static_cast<std::int64_t>(std::time(nullptr));
     setAttribute(Qt::WA_OpaquePaintEvent); // every pixel comes from the cached image
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
 }
 
 void CGraphics::setRecording(const Recording& rec, std::int64_t startTime) {
-    const auto count = static_cast<std::int32_t>(std::min<std::size_t>(
-        static_cast<std::size_t>(std::max(rec.sampleCount, 0)), rec.samples.size()));
-    setSamples(rec.samples.empty() ? nullptr : rec.samples.data(), count);
-    setStatistics(rec.maxIndex, rec.minIndex, rec.average);
-    setAlarmLevels(rec.alarmLow(), rec.alarmHigh());
-    setSampleInterval(rec.effectiveInterval());
-    setStartTime(startTime);
-    recording_ = &rec;
-    analysis_.reset();
-    emit measurementChanged();
+    // Not owned: the caller keeps the recording alive (an empty owner shares nothing).
+    setRecording(std::shared_ptr<const Recording>(std::shared_ptr<const Recording>(), &rec),
+                 startTime);
+}
+
+void CGraphics::setRecording(std::shared_ptr<const Recording> rec, std::int64_t startTime) {
+    view_.setRecording(std::move(rec), startTime);
+    refresh();
 }
 
 bool CGraphics::setData(const Recording* rec) {
@@ -105,103 +103,101 @@ bool CGraphics::setData(const Recording* rec) {
 }
 
 void CGraphics::setSamples(const std::uint16_t* samples, std::int32_t count) {
-    scene_.samples = samples;
-    scene_.sampleCount = samples ? std::max(count, 0) : 0;
-    summary_.build(scene_.samples, scene_.sampleCount);
-    zoomHistory_.clear(); // windows of an earlier recording mean nothing now
-    recording_ = nullptr;
-    analysis_.reset(); // it may refer to the samples being replaced
-    selection_.reset();
+    view_.setSamples(samples, count);
     refresh();
 }
 
 void CGraphics::setStatistics(std::int32_t maxIndex, std::int32_t minIndex, double average) {
-    scene_.maxIndex = maxIndex;
-    scene_.minIndex = minIndex;
-    scene_.average = average;
+    view_.setStatistics(maxIndex, minIndex, average);
     refresh();
 }
 
 void CGraphics::setAlarmLevels(float low, float high) {
-    scene_.alarmLow = low;
-    scene_.alarmHigh = high;
+    view_.setAlarmLevels(low, high);
     refresh();
 }
 
 void CGraphics::setSampleInterval(float seconds) {
-    scene_.sampleInterval = seconds;
+    view_.setSampleInterval(seconds);
     refresh();
 }
 
 void CGraphics::setStartTime(std::int64_t t) {
-    scene_.startTime = t;
+    view_.setStartTime(t);
     refresh();
 }
 
 void CGraphics::setShowGridX(bool on) {
-    scene_.showGridX = on;
+    view_.display().showGridX = on;
     refresh();
 }
 void CGraphics::setShowGridY(bool on) {
-    scene_.showGridY = on;
+    view_.display().showGridY = on;
     refresh();
 }
 void CGraphics::setShowMaskPoints(bool on) {
-    scene_.showMaskPoints = on;
+    view_.display().showMaskPoints = on;
     refresh();
 }
 void CGraphics::setShowAlarmLines(bool on) {
-    scene_.showAlarmLines = on;
+    view_.display().showAlarmLines = on;
     refresh();
 }
 void CGraphics::setUnitIndex(std::int32_t unit) {
-    scene_.unitIndex = unit;
+    view_.display().unitIndex = unit;
     refresh();
 }
 void CGraphics::setHideStatistics(bool hide) {
-    scene_.hideStatistics = hide;
+    view_.display().hideStatistics = hide;
     refresh();
 }
 void CGraphics::setColours(const PlotColours& c) {
-    scene_.colours = c;
+    view_.display().colours = c;
     refresh();
 }
 
 void CGraphics::copyViewFrom(const CGraphics& other) {
-    const PlotGeometry& g = other.geometry_;
-    geometry_.xScale = g.xScale;
-    geometry_.yScale = g.yScale;
-    geometry_.xMax = g.xMax;
-    geometry_.yMax = g.yMax;
-    geometry_.xMin = g.xMin;
-    geometry_.yMin = g.yMin;
-    geometry_.plotWidth = g.plotWidth;
-    geometry_.plotHeight = g.plotHeight;
-    geometry_.leftMargin = g.leftMargin;
-    geometry_.xOffset = g.xOffset;
-    geometry_.yOffset = g.yOffset;
-    scene_.colours = other.scene_.colours;
-    scene_.showGridX = other.scene_.showGridX;
-    scene_.showGridY = other.scene_.showGridY;
-    scene_.showMaskPoints = other.scene_.showMaskPoints;
-    scene_.showAlarmLines = other.scene_.showAlarmLines;
+    view_.copyViewFrom(other.view_);
     refresh();
 }
 
+PlotView::AddResult CGraphics::addRun(std::shared_ptr<const Recording> rec) {
+    const PlotView::AddResult r = view_.addRun(std::move(rec));
+    if (r == PlotView::AddResult::Added) {
+        refresh();
+        emit runsChanged();
+    }
+    return r;
+}
+void CGraphics::removeRun(std::size_t i) {
+    view_.removeRun(i);
+    refresh();
+    emit runsChanged();
+}
+void CGraphics::clearRuns() {
+    view_.clearRuns();
+    refresh();
+    emit runsChanged();
+}
+void CGraphics::setRunVisible(std::size_t i, bool visible) {
+    view_.setRunVisible(i, visible);
+    refresh();
+    emit runsChanged();
+}
+void CGraphics::setAlignment(RunAlignment a) {
+    view_.setAlignment(a);
+    refresh();
+    emit runsChanged();
+}
+
 PlotScene CGraphics::scene() const {
-    PlotScene s = scene_;
-    s.xOffset = geometry_.xOffset;
-    s.xMin = geometry_.xMin;
-    s.yOffset = geometry_.yOffset;
-    s.yMin = geometry_.yMin;
-    s.summary = &summary_;
-    s.model = loggerModel();
-    return s;
+    return view_.scene(loggerModel());
 }
 
 void CGraphics::fitLeftMargin() {
-    geometry_.setLeftMargin(valueLabelMargin(scene_, geometry_.yOffset, geometry_.yScale,
-                                             geometry_.plotHeight, kScreenFontHeight));
+    view_.geometry().setLeftMargin(
+        valueLabelMargin(view_.display(), view_.geometry().yOffset, view_.geometry().yScale,
+                         view_.geometry().plotHeight, kScreenFontHeight));
 }
 
 void CGraphics::refresh() {
@@ -215,49 +211,29 @@ void CGraphics::refresh() {
 }
 
 void CGraphics::setSelection(std::optional<SampleSelection> s) {
-    if (s == selection_) {
+    if (!view_.setSelection(s)) {
         return;
     }
-    selection_ = s;
     // Only the overlay changes: the cached plot stays.
-    update(
-        QRect(geometry_.leftMargin, kPlotTop, geometry_.plotWidth + 1, geometry_.plotHeight + 1));
+    const PlotGeometry& g = view_.geometry();
+    update(QRect(g.leftMargin, kPlotTop, g.plotWidth + 1, g.plotHeight + 1));
     emit measurementChanged();
 }
 
 std::optional<SampleSelection> CGraphics::measuredRange() const {
-    if (selection_) {
-        return selection_;
-    }
-    const std::int64_t n = scene_.sampleCount;
-    if (n < 1) {
-        return std::nullopt;
-    }
-    const std::int64_t first =
-        std::clamp<std::int64_t>(geometry_.readoutIndex(geometry_.leftMargin), 0, n - 1);
-    const std::int64_t last = std::clamp<std::int64_t>(
-        geometry_.readoutIndex(geometry_.leftMargin + geometry_.plotWidth), 0, n - 1);
-    return SampleSelection{first, last};
+    return view_.measuredRange();
 }
 
 const RangeAnalysis& CGraphics::analysis() const {
-    if (!analysis_)
-        analysis_ = recording_ ? RangeAnalysis(*recording_) : RangeAnalysis();
-    return *analysis_;
+    return view_.analysis();
 }
 
 std::vector<MeasurementLine> CGraphics::measurement() const {
-    const std::optional<SampleSelection> range = measuredRange();
-    if (!recording_ || !range) {
-        return {};
-    }
-    const DisplayUnit unit = displayUnit(loggerModel(), scene_.unitIndex);
-    return measurementLines(*recording_,
-                            analysis().statistics(range->first, range->last, unit.factor), unit);
+    return view_.measurement(loggerModel());
 }
 
 QImage CGraphics::renderPlot(double ratio) const {
-    return renderPlotImage(scene(), screenFrame(width(), height(), geometry_), ratio);
+    return renderPlotImage(scene(), screenFrame(width(), height(), view_.geometry()), ratio);
 }
 
 void CGraphics::renderCache() {
@@ -267,7 +243,7 @@ void CGraphics::renderCache() {
 
 std::unique_ptr<QMenu> CGraphics::createContextMenu(QWidget* parent) const {
     auto menu = std::make_unique<QMenu>(parent);
-    for (const PlotMenuItem& item : plotMenuItems(loggerModel(), scene_)) {
+    for (const PlotMenuItem& item : plotMenuItems(loggerModel(), view_.display())) {
         QAction* a = menu->addAction(uiMenuText(item.text));
         a->setData(item.id);
         if (item.checkable) {
@@ -281,8 +257,8 @@ std::unique_ptr<QMenu> CGraphics::createContextMenu(QWidget* parent) const {
 QString CGraphics::accessibleSummary() const {
     const std::optional<std::int64_t> under =
         readoutShown_ ? readoutIndex_ : std::optional<std::int64_t>();
-    const PlotSummary s =
-        plotSummary(scene(), geometry_.yOffset, geometry_.yScale * geometry_.plotHeight, under);
+    const PlotSummary s = plotSummary(scene(), view_.geometry().yOffset,
+                                      view_.geometry().yScale * view_.geometry().plotHeight, under);
     const QString model = QString::number(s.model);
     if (s.samples <= 0)
         return tr("Logger model %1; no recording.").arg(model);
@@ -323,7 +299,7 @@ QRect CGraphics::cursorLineRect(int deviceX) const {
     // may round to a device region that misses the line and leaves it behind.
     const double ratio = devicePixelRatioF();
     const int x = static_cast<int>(std::floor(deviceX / ratio));
-    return QRect(x - 1, kPlotTop, 3, geometry_.plotHeight);
+    return QRect(x - 1, kPlotTop, 3, view_.geometry().plotHeight);
 }
 
 QRect CGraphics::bandRect(PlotPoint a, PlotPoint b) const {
@@ -338,11 +314,11 @@ void CGraphics::paintEvent(QPaintEvent* event) {
         cacheValid_ = true;
         // A Move View drag pans after each frame is drawn; show the result at once with a
         // follow-up frame instead of leaving it for some later repaint.
-        if (geometry_.mode == MoveView && geometry_.dragging) {
-            const double x0 = geometry_.xOffset;
-            const double y0 = geometry_.yOffset;
-            geometry_.panStep();
-            if (geometry_.xOffset != x0 || geometry_.yOffset != y0) {
+        if (view_.geometry().mode == MoveView && view_.geometry().dragging) {
+            const double x0 = view_.geometry().xOffset;
+            const double y0 = view_.geometry().yOffset;
+            view_.geometry().panStep();
+            if (view_.geometry().xOffset != x0 || view_.geometry().yOffset != y0) {
                 cacheValid_ = false;
                 update();
                 emit measurementChanged();
@@ -354,22 +330,23 @@ void CGraphics::paintEvent(QPaintEvent* event) {
     // one, and the paint region clips it.
     p.setClipRegion(event->region());
     p.drawImage(QPoint(0, 0), cache_);
-    if (selection_) {
-        if (const auto cols = geometry_.selectionColumns(*selection_)) {
+    if (view_.selection()) {
+        if (const auto cols = view_.geometry().selectionColumns(*view_.selection())) {
             p.fillRect(QRect(cols->first, kPlotTop, cols->second - cols->first + 1,
-                             geometry_.plotHeight + 1),
+                             view_.geometry().plotHeight + 1),
                        QColor(40, 120, 220, 70));
         }
     }
     if (readoutShown_) {
         const QRect strip = readoutStrip();
-        p.fillRect(strip, toQColor(scene_.colours.border));
-        if (readoutIndex_ && *readoutIndex_ >= 0 && *readoutIndex_ < scene_.sampleCount) {
+        p.fillRect(strip, toQColor(view_.display().colours.border));
+        if (readoutIndex_ && *readoutIndex_ >= 0 && *readoutIndex_ < view_.display().sampleCount) {
             // The cursor readout carries the over-range mark in every model.
-            p.setPen(toQColor(readableTextColour(scene_.colours.border)));
-            DrawReadout(static_cast<int>(*readoutIndex_), strip.top(), scene_.sampleInterval,
-                        scene_.samples[*readoutIndex_], unitFactor(scene_.unitIndex),
-                        scene_.startTime, width() - kPlotRight, p, true);
+            p.setPen(toQColor(readableTextColour(view_.display().colours.border)));
+            DrawReadout(static_cast<int>(*readoutIndex_), strip.top(),
+                        view_.display().sampleInterval, view_.display().samples[*readoutIndex_],
+                        unitFactor(view_.display().unitIndex), view_.display().startTime,
+                        width() - kPlotRight, p, true);
         }
     }
     if (cursorX_) {
@@ -380,7 +357,7 @@ void CGraphics::paintEvent(QPaintEvent* event) {
         // A fill covers the pixels whose centres it holds: exactly one device column, and
         // rows kPlotTop .. kPlotTop + plotHeight - 1 (the bottom axis below is not inverted).
         const double ratio = devicePixelRatioF();
-        p.fillRect(QRectF(*cursorX_ / ratio, kPlotTop, 1.0 / ratio, geometry_.plotHeight),
+        p.fillRect(QRectF(*cursorX_ / ratio, kPlotTop, 1.0 / ratio, view_.geometry().plotHeight),
                    QColor(255, 0, 0));
     }
     if (band_) {
@@ -392,7 +369,7 @@ void CGraphics::paintEvent(QPaintEvent* event) {
 }
 
 void CGraphics::resizeEvent(QResizeEvent* event) {
-    geometry_.resize(event->size().width(), event->size().height());
+    view_.geometry().resize(event->size().width(), event->size().height());
     refresh();
 }
 
@@ -428,7 +405,7 @@ void CGraphics::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPoint pt = event->position().toPoint();
-    applyCursor(geometry_.press(pt.x(), pt.y()));
+    applyCursor(view_.geometry().press(pt.x(), pt.y()));
 }
 
 void CGraphics::mouseMoveEvent(QMouseEvent* event) {
@@ -436,13 +413,14 @@ void CGraphics::mouseMoveEvent(QMouseEvent* event) {
     const int x = pt.x();
     // The device column under the pointer's hot spot; the sample mapping stays logical.
     const int deviceX = static_cast<int>(std::floor(event->position().x() * devicePixelRatioF()));
-    const MoveOutcome m = geometry_.move(x, pt.y());
+    const MoveOutcome m = view_.geometry().move(x, pt.y());
     applyCursor(m.cursor);
     if (m.repaintAll) {
         refresh();
     }
     if (m.moveMeasure) {
-        setSelection(geometry_.measureSelection(m.bandStart.x, m.newBandEnd.x, scene_.sampleCount));
+        setSelection(view_.geometry().measureSelection(m.bandStart.x, m.newBandEnd.x,
+                                                       view_.display().sampleCount));
     }
     if (m.moveRubberBand) {
         if (band_) {
@@ -451,7 +429,7 @@ void CGraphics::mouseMoveEvent(QMouseEvent* event) {
         band_ = bandRect(m.bandStart, m.newBandEnd);
         update(band_->adjusted(-1, -1, 1, 1));
     }
-    readoutIndex_ = geometry_.readoutIndex(x);
+    readoutIndex_ = view_.geometry().readoutIndex(x);
     readoutShown_ = true;
     update(readoutStrip());
     if (m.drawCursorLine) {
@@ -461,7 +439,7 @@ void CGraphics::mouseMoveEvent(QMouseEvent* event) {
         cursorX_ = deviceX;
         update(cursorLineRect(deviceX));
     }
-    geometry_.finishMove(x, pt.y());
+    view_.geometry().finishMove(x, pt.y());
 }
 
 void CGraphics::leaveEvent(QEvent* event) {
@@ -483,15 +461,16 @@ void CGraphics::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     const QPoint pt = event->position().toPoint();
-    const DataWindow before = geometry_.window();
-    const ReleaseOutcome r = geometry_.release(pt.x(), pt.y());
-    rememberWindow(before);
+    const DataWindow before = view_.geometry().window();
+    const ReleaseOutcome r = view_.geometry().release(pt.x(), pt.y());
+    view_.rememberWindow(before);
     if (!r.handled) {
         return;
     }
     applyCursor(r.cursor);
     if (r.endMeasure) {
-        setSelection(geometry_.measureSelection(r.bandStart.x, r.bandEnd.x, scene_.sampleCount));
+        setSelection(view_.geometry().measureSelection(r.bandStart.x, r.bandEnd.x,
+                                                       view_.display().sampleCount));
     }
     if (r.repaintAll) {
         refresh();

@@ -24,6 +24,7 @@
 #include "core/plot/plot_colours.h"
 #include "core/plot/plot_geometry.h"
 #include "core/plot/plot_scene.h"
+#include "core/plot/plot_view.h"
 
 class QMenu;
 
@@ -40,6 +41,8 @@ public:
     // unchanged, or hand over again) and copies its scalars, the effective interval and the
     // given start time. Does not reset the view; call ResetView afterwards.
     void setRecording(const Recording& rec, std::int64_t startTime);
+    // The same, sharing the recording: the plot keeps it alive.
+    void setRecording(std::shared_ptr<const Recording> rec, std::int64_t startTime);
     // The same with the start time built from the recording's header. Returns false and
     // changes nothing when that start time cannot be built; null clears the samples.
     bool setData(const Recording* rec);
@@ -67,28 +70,37 @@ public:
     // Zooms the time axis about the window's centre (a factor below 1 zooms in), within the
     // wheel zoom's limits; one zoom-history step when it changes.
     bool zoomTimeAboutCentre(double factor);
-    void SetMode(PlotMode mode) { geometry_.setMode(mode); }
-    PlotMode mode() const { return geometry_.mode; }
+    void SetMode(PlotMode mode) { view_.geometry().setMode(mode); }
+    PlotMode mode() const { return view_.geometry().mode; }
 
-    bool showGridX() const { return scene_.showGridX; }
-    bool showGridY() const { return scene_.showGridY; }
-    bool showMaskPoints() const { return scene_.showMaskPoints; }
-    bool showAlarmLines() const { return scene_.showAlarmLines; }
+    bool showGridX() const { return view_.display().showGridX; }
+    bool showGridY() const { return view_.display().showGridY; }
+    bool showMaskPoints() const { return view_.display().showMaskPoints; }
+    bool showAlarmLines() const { return view_.display().showAlarmLines; }
     void setShowGridX(bool on);
     void setShowGridY(bool on);
     void setShowMaskPoints(bool on);
     void setShowAlarmLines(bool on);
-    std::int32_t unitIndex() const { return scene_.unitIndex; }
+    std::int32_t unitIndex() const { return view_.display().unitIndex; }
     void setUnitIndex(std::int32_t unit);
-    bool hideStatistics() const { return scene_.hideStatistics; }
+    bool hideStatistics() const { return view_.display().hideStatistics; }
     void setHideStatistics(bool hide);
 
-    PlotColours colours() const { return scene_.colours; }
+    PlotColours colours() const { return view_.display().colours; }
     void setColours(const PlotColours& c);
 
     // The data window and drag state; after changing it call refresh().
-    PlotGeometry& geometry() { return geometry_; }
-    const PlotGeometry& geometry() const { return geometry_; }
+    PlotGeometry& geometry() { return view_.geometry(); }
+    const PlotGeometry& geometry() const { return view_.geometry(); }
+    // Compared runs (see PlotView); each change redraws and emits runsChanged.
+    PlotView::AddResult addRun(std::shared_ptr<const Recording> rec);
+    void removeRun(std::size_t i);
+    void clearRuns();
+    void setRunVisible(std::size_t i, bool visible);
+    void setAlignment(RunAlignment a);
+    // The plot model behind the window; after changing it call refresh().
+    PlotView& view() { return view_; }
+    const PlotView& view() const { return view_; }
     // Copies another plot's data window, colours and display flags (the colour preview).
     void copyViewFrom(const CGraphics& other);
 
@@ -110,7 +122,7 @@ public:
 
     // Measure mode: the samples a drag selected, kept in sample terms so zooming and panning
     // move the band with the data. A new recording clears it.
-    std::optional<SampleSelection> selection() const { return selection_; }
+    std::optional<SampleSelection> selection() const { return view_.selection(); }
     void setSelection(std::optional<SampleSelection> s);
     // The selection, or with none the samples of the visible window; nothing without samples.
     std::optional<SampleSelection> measuredRange() const;
@@ -125,6 +137,8 @@ signals:
     void commandIssued(int id);
     // The selection, the data window, the unit or the recording changed.
     void measurementChanged();
+    // A compared run was added, removed, hidden or shown, or the alignment changed.
+    void runsChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -143,7 +157,6 @@ protected:
 
 private:
     void applyCursor(PlotCursor c);
-    void rememberWindow(const DataWindow& before);
     // The left margin the value labels need now (one rule for drawing and every mapping).
     void fitLeftMargin();
     void renderCache();
@@ -152,9 +165,7 @@ private:
     QRect cursorLineRect(int deviceX) const;
     QRect bandRect(PlotPoint a, PlotPoint b) const;
 
-    PlotGeometry geometry_;
-    PlotScene scene_;
-    SampleSummary summary_;
+    PlotView view_;
 
     QImage cache_;
     bool cacheValid_ = false;
@@ -167,13 +178,6 @@ private:
     QCursor zoomCursor_;
     QCursor handCursor_;
     std::optional<QCursor> savedCursor_;
-    std::vector<DataWindow> zoomHistory_;
-
-    const Recording* recording_ = nullptr; // of the last hand-over
-    // Built once per hand-over, when first needed: Fit Values and Measure then cost a block
-    // scan, not a pass.
-    mutable std::optional<RangeAnalysis> analysis_;
-    std::optional<SampleSelection> selection_;
 };
 
 } // namespace quillmark

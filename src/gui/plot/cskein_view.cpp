@@ -80,9 +80,11 @@ bool CSkeinView::dataTransfer() {
         box.exec();
         return false;
     }
-    shown_ = rec;
-    plot_->setRecording(shown_, *start);
-    shownSamples_ = shown_.sampleCount;
+    // The plot model shares an immutable snapshot: a later change of the document's
+    // recording (a download ended with Cancel) never reaches what the plot draws.
+    auto shown = std::make_shared<const Recording>(rec);
+    shownSamples_ = shown->sampleCount;
+    plot_->setRecording(std::move(shown), *start);
     return true;
 }
 

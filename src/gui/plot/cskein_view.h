@@ -36,9 +36,9 @@ public:
 
     // Hand-over at initial update (after start-up, New and Open) and after a download that
     // ended with View. False when the Recording's start time is invalid; the plot then keeps
-    // what it showed. The plot draws the view's own copy of the handed-over recording, so a
-    // later change of the document's recording (a download ended with Cancel) can never
-    // leave it pointing at released samples.
+    // what it showed. The plot model keeps a shared snapshot of the handed-over recording,
+    // so a later change of the document's recording (a download ended with Cancel) can
+    // never leave it pointing at released samples.
     bool initialUpdate();
     bool handOverAfterDownload();
     // The document's Recording was replaced (a hand-over, or a download ended without View):
@@ -69,7 +69,6 @@ private:
 
     CSkeinDoc* doc_;
     CGraphics* plot_ = nullptr;
-    Recording shown_; // what the plot refers to
     int shownSamples_ = 0;
 
 public:
