@@ -480,16 +480,14 @@ void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter&
             if (top >= 0)
                 columns.push_back({x - half, top - half, bottom - half});
         }
-        // Neighbouring runs overlap by most of a dot's width: the spans are gathered per
-        // target column and merged, so each pixel is written once.
-        const int firstX = r.dots.front().x - half;
-        std::vector<std::vector<std::pair<int, int>>> spans(
-            std::size_t(r.dots.back().x - r.dots.front().x + 2 * half + 1));
-        for (const DotRun& d : r.dots) {
-            for (const Column& c : columns) {
-                spans[std::size_t(d.x + c.dx - firstX)].emplace_back(d.yTop + c.top,
-                                                                     d.yBottom + c.bottom);
-            }
+        // Neighbouring runs overlap by most of a dot's width: each target column gathers the
+        // spans of the runs within a dot's reach (the runs come left to right) and merges
+        // them, so each pixel is written once.
+        std::vector<int> reachTop(std::size_t(2 * half + 1), 0);
+        std::vector<int> reachBottom(std::size_t(2 * half + 1), -1); // empty where bottom < top
+        for (const Column& c : columns) {
+            reachTop[std::size_t(c.dx + half)] = c.top;
+            reachBottom[std::size_t(c.dx + half)] = c.bottom;
         }
         const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
         TallFills tall(target);
@@ -502,12 +500,29 @@ void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter&
             else
                 p.fillRect(span, colour);
         };
-        for (std::size_t k = 0; k < spans.size(); ++k) {
-            auto& col = spans[k];
+        // The reduction emits runs column by column from the left; keep that as a guarantee.
+        std::vector<DotRun> sorted;
+        const auto byX = [](const DotRun& a, const DotRun& b) { return a.x < b.x; };
+        if (!std::is_sorted(r.dots.begin(), r.dots.end(), byX)) {
+            sorted = r.dots;
+            std::stable_sort(sorted.begin(), sorted.end(), byX);
+        }
+        const std::vector<DotRun>& runs = sorted.empty() ? r.dots : sorted;
+        std::vector<std::pair<int, int>> col;
+        std::size_t from = 0; // first run that can still reach the current column
+        for (int x = runs.front().x - half; x <= runs.back().x + half; ++x) {
+            while (from < runs.size() && runs[from].x < x - half)
+                ++from;
+            col.clear();
+            for (std::size_t k = from; k < runs.size() && runs[k].x <= x + half; ++k) {
+                const std::size_t dx = std::size_t(x - runs[k].x + half);
+                if (reachBottom[dx] >= reachTop[dx])
+                    col.emplace_back(runs[k].yTop + reachTop[dx],
+                                     runs[k].yBottom + reachBottom[dx]);
+            }
             if (col.empty())
                 continue;
             std::sort(col.begin(), col.end());
-            const int x = firstX + int(k);
             int top = col.front().first;
             int bottom = col.front().second;
             for (const auto& [t, b] : col) {
