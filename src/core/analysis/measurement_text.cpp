@@ -60,18 +60,7 @@ std::vector<MeasurementLine> measurementLines(const Recording& rec, const RangeS
     std::vector<MeasurementLine> lines;
     if (s.count <= 0)
         return lines;
-    const std::optional<std::int64_t> start = startTime(rec);
-    std::optional<SampleClock> clock;
-    if (start)
-        clock.emplace(rec, *start);
-    const auto timeOf = [&clock](std::int64_t i) {
-        std::string t;
-        if (clock)
-            clock->appendIsoSampleTime(t, i);
-        else
-            t = "invalid";
-        return t;
-    };
+    IsoSampleTimes timeOf(rec);
     const auto extreme = [&](double value, std::int64_t index) {
         if (index < 0)
             return std::string("--");

@@ -97,17 +97,7 @@ RunReport buildRunReport(const Recording& rec, const RangeAnalysis& analysis,
     r.excursionColumns = {"Kind",    "Start",        "End",
                           "Samples", "Duration (s)", "Extreme (" + unitName + ")"};
     const auto list = listExcursions(rec, analysis, s.first, s.last, kReportExcursions);
-    std::optional<SampleClock> clock;
-    if (const auto start = startTime(rec))
-        clock.emplace(rec, *start);
-    const auto timeOf = [&clock](std::int64_t i) {
-        std::string t;
-        if (clock)
-            clock->appendIsoSampleTime(t, i);
-        else
-            t = "invalid";
-        return t;
-    };
+    IsoSampleTimes timeOf(rec);
     for (const Excursion& e : list) {
         std::string samples;
         appendInt(samples, e.samples());

@@ -110,4 +110,18 @@ void appendExtremeLine(std::string& out, const Recording& rec, std::int64_t star
     out += unit.name;
 }
 
+IsoSampleTimes::IsoSampleTimes(const Recording& rec) {
+    if (const std::optional<std::int64_t> start = startTime(rec))
+        clock_.emplace(rec, *start);
+}
+
+std::string IsoSampleTimes::operator()(std::int64_t i) {
+    std::string t;
+    if (clock_)
+        clock_->appendIsoSampleTime(t, i);
+    else
+        t = "invalid";
+    return t;
+}
+
 } // namespace quillmark

@@ -57,6 +57,17 @@ private:
     LocalTimeCache cache_;
 };
 
+// ISO sample times of a recording (appendIsoSampleTime), or "invalid" for every sample when
+// its start time is not a date.
+class IsoSampleTimes {
+public:
+    explicit IsoSampleTimes(const Recording& rec);
+    std::string operator()(std::int64_t i);
+
+private:
+    std::optional<SampleClock> clock_;
+};
+
 // Buffers text and hands it to a sink in chunks of about a megabyte.
 class ChunkedText {
 public:
