@@ -17,6 +17,7 @@
 #include "core/plot/compared_runs.h"
 #include "core/plot/plot_layout.h"
 #include "core/plot/plot_view.h"
+#include "gui/analysis/measurements_panel.h"
 #include "gui/plot/cgraphics.h"
 #include "gui/plot/compare_runs.h"
 #include "render/compared_drawing.h"
@@ -216,6 +217,66 @@ private slots:
         plot.removeRun(0);
         QCOMPARE(panel.rows().size(), 1);
         QCOMPARE(plot.scene().compared.size(), std::size_t(1));
+    }
+
+    // One Measurements row per visible run over the visible span, with the run's value at
+    // the pointer's time; hiding a run takes its row away.
+    void measurementsShowOneRowPerVisibleRun() {
+        CGraphics plot;
+        plot.resize(900, 500);
+        auto shown = std::make_shared<Recording>(*run(signal(1000, 4, false), 2.0f, 0));
+        plot.setRecording(shown, *startTime(*shown));
+        plot.ResetView();
+        MeasurementsPanel panel;
+        panel.show();
+        panel.follow(&plot);
+        QVERIFY(panel.runRows().isEmpty());
+        const auto slow = run(signal(400, 6, true), 1.0f, 0);
+        const auto fast = run(signal(150, 7, false), 1.0f, 0);
+        plot.addRun(slow);
+        plot.addRun(fast);
+        plot.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plot));
+
+        struct Step {
+            const char* name;
+            int pointerX;
+            bool hideFirst;
+        };
+        const Step steps[] = {{"both runs, pointer inside both", 120, false},
+                              {"pointer past the short run", 200, false},
+                              {"first run hidden", 130, true}};
+        for (const Step& step : steps) {
+            QTest::mouseMove(&plot, QPoint(step.pointerX, 250));
+            if (step.hideFirst)
+                plot.setRunVisible(0, false);
+            const std::optional<std::int64_t> k = plot.pointerSample();
+            QVERIFY2(k, step.name);
+            const QStringList rows = panel.runRows();
+            std::vector<std::shared_ptr<const Recording>> visible;
+            if (!step.hideFirst)
+                visible.push_back(slow);
+            visible.push_back(fast);
+            QCOMPARE(rows.size(), 1 + static_cast<qsizetype>(visible.size()));
+            for (std::size_t r = 0; r < visible.size(); ++r) {
+                const Recording& rec = *visible[r];
+                const QStringList cells = rows[static_cast<qsizetype>(r) + 1].split('\t');
+                QCOMPARE(cells.size(), 8);
+                // The whole run lies within the visible span (At Start, the shown run is longer).
+                QCOMPARE(cells[1], QString::number(rec.samples.size()));
+                std::int64_t over = 0;
+                for (const std::uint16_t v : rec.samples)
+                    over += v > 31000 ? 1 : 0;
+                QCOMPARE(cells[6], QString::number(over));
+                // The pointer's shown sample k lies at 2k s: the run's sample 2k, if it has one.
+                const std::size_t j = static_cast<std::size_t>(2 * *k);
+                const QString expected = j >= rec.samples.size() ? QString()
+                                         : rec.samples[j] > 31000
+                                             ? QStringLiteral("OL")
+                                             : QString::number(rec.samples[j] / 1000.0, 'f', 2);
+                QCOMPARE(cells[7], expected);
+            }
+        }
     }
 
     void legendLeavesTheStatisticsAlone() {
