@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstdint>
@@ -14,10 +15,14 @@
 #include "app_test_support.h"
 #include "core/app/logger_model.h"
 #include "core/data/recording.h"
+#include "core/data/recording_file.h"
 #include "core/plot/compared_runs.h"
 #include "core/plot/plot_layout.h"
 #include "core/plot/plot_view.h"
+#include "core/settings/ini_store.h"
 #include "gui/analysis/measurements_panel.h"
+#include "gui/app/analyze_commands.h"
+#include "gui/plot/ccolor_setting.h"
 #include "gui/plot/cgraphics.h"
 #include "gui/plot/compare_runs.h"
 #include "render/compared_drawing.h"
@@ -279,6 +284,82 @@ private slots:
         }
     }
 
+    void windowExportAndCommandLineAgree_data() {
+        QTest::addColumn<bool>("byClock");
+        QTest::newRow("at start") << false;
+        QTest::newRow("by clock") << true;
+    }
+
+    // The same view with compared runs in the window, in Export Image and from
+    // `quillmark-cli plot`, pixel for pixel.
+    void windowExportAndCommandLineAgree() {
+        QFETCH(bool, byClock);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        // Three intervals: the shown 2 s, a 1 s run starting later and a fast run.
+        struct File {
+            const char* name;
+            std::size_t samples;
+            float interval;
+            int startMinute;
+            bool overRange;
+        };
+        const File files[] = {{"a.smpq", 3000, 2.0f, 0, false},
+                              {"b.smpq", 4000, 1.0f, 20, true},
+                              {"c.smpq", 200000, 0.0025f, 5, false}};
+        QStringList paths;
+        for (std::size_t i = 0; i < std::size(files); ++i) {
+            const File& f = files[i];
+            Recording rec = *run(signal(f.samples, 40 + i, f.overRange), f.interval, f.startMinute);
+            computeStatistics(rec);
+            paths << dir.filePath(QString::fromLatin1(f.name));
+            QVERIFY(writeRecordingFile(paths.last().toStdString(), rec, kModelVoltage));
+        }
+
+        CGraphics plot;
+        LoadColours(plot, settingsIniPath());
+        plot.resize(1280, 800);
+        plot.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plot));
+        const auto shown =
+            std::make_shared<const Recording>(readRecordingFile(paths[0].toStdString())->recording);
+        plot.setRecording(shown, *startTime(*shown));
+        plot.setAlignment(byClock ? RunAlignment::ByClock : RunAlignment::AtStart);
+        QVERIFY(addComparedRuns(plot, {paths[1], paths[2]}, nullptr));
+        plot.viewAll();
+        const QImage window = plot.renderPlot(1.0).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(window.size(), QSize(1280, 800));
+
+        const QString exported = dir.filePath(QStringLiteral("export.png"));
+        QVERIFY(writePlotImage(plot, exported, nullptr, 1.0));
+        const QImage fromExport = QImage(exported).convertToFormat(QImage::Format_RGB32);
+
+        const QString cli = dir.filePath(QStringLiteral("cli.png"));
+        QProcess p;
+        p.start(QStringLiteral(QUILLMARK_CLI),
+                {QStringLiteral("plot"), paths[0], paths[1], paths[2], QStringLiteral("--size"),
+                 QStringLiteral("1280x800"), QStringLiteral("--align"),
+                 byClock ? QStringLiteral("clock") : QStringLiteral("start"), QStringLiteral("-o"),
+                 cli});
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        const QImage fromCli = QImage(cli).convertToFormat(QImage::Format_RGB32);
+
+        for (const auto& [name, image] : {std::pair{"export", &fromExport}, {"cli", &fromCli}}) {
+            QCOMPARE(image->size(), window.size());
+            int differing = 0;
+            for (int y = 0; y < window.height(); ++y)
+                for (int x = 0; x < window.width(); ++x)
+                    differing += window.pixel(x, y) != image->pixel(x, y) ? 1 : 0;
+            QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1: %2 pixels differ")
+                                                    .arg(QLatin1String(name))
+                                                    .arg(differing)));
+        }
+        // The runs are in it: without them the window draws otherwise.
+        plot.clearRuns();
+        QVERIFY(plot.renderPlot(1.0).convertToFormat(QImage::Format_RGB32) != window);
+    }
+
     void legendLeavesTheStatisticsAlone() {
         std::vector<std::uint16_t> raw = signal(5000, 9, false);
         auto shown = run(raw, 2.0f, 0);
@@ -300,5 +381,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PlotCompareTest)
+QUILLMARK_GUI_TEST_MAIN(PlotCompareTest)
 #include "plot_compare_test.moc"
