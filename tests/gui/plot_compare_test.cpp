@@ -252,9 +252,12 @@ private slots:
                               {"pointer past the short run", 200, false},
                               {"first run hidden", 130, true}};
         for (const Step& step : steps) {
-            QTest::mouseMove(&plot, QPoint(step.pointerX, 250));
             if (step.hideFirst)
-                plot.setRunVisible(0, false);
+                plot.setRunVisible(0, false); // a redraw: the pointer has to move again
+            const QPointF at(step.pointerX, 250);
+            QMouseEvent move(QEvent::MouseMove, at, plot.mapToGlobal(at), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&plot, &move);
             const std::optional<std::int64_t> k = plot.pointerSample();
             QVERIFY2(k, step.name);
             const QStringList rows = panel.runRows();
