@@ -1057,5 +1057,37 @@ Bitte erneut versuchen!</translation>
         <source>Visible window</source>
         <translation>Sichtbarer Ausschnitt</translation>
     </message>
+    <message>
+        <source>Run</source>
+        <translation>Messreihe</translation>
+    </message>
+    <message>
+        <source>Samples</source>
+        <translation>Messwerte</translation>
+    </message>
+    <message>
+        <source>Min</source>
+        <translation>Min.</translation>
+    </message>
+    <message>
+        <source>Max</source>
+        <translation>Max.</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>Mittelwert</translation>
+    </message>
+    <message>
+        <source>Std. dev.</source>
+        <translation>Standardabw.</translation>
+    </message>
+    <message>
+        <source>Over range</source>
+        <translation>Überlauf</translation>
+    </message>
+    <message>
+        <source>At pointer</source>
+        <translation>Am Zeiger</translation>
+    </message>
 </context>
 </TS>

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstdint>
@@ -14,9 +15,14 @@
 #include "app_test_support.h"
 #include "core/app/logger_model.h"
 #include "core/data/recording.h"
+#include "core/data/recording_file.h"
 #include "core/plot/compared_runs.h"
 #include "core/plot/plot_layout.h"
 #include "core/plot/plot_view.h"
+#include "core/settings/ini_store.h"
+#include "gui/analysis/measurements_panel.h"
+#include "gui/app/analyze_commands.h"
+#include "gui/plot/ccolor_setting.h"
 #include "gui/plot/cgraphics.h"
 #include "gui/plot/compare_runs.h"
 #include "render/compared_drawing.h"
@@ -218,6 +224,145 @@ private slots:
         QCOMPARE(plot.scene().compared.size(), std::size_t(1));
     }
 
+    // One Measurements row per visible run over the visible span, with the run's value at
+    // the pointer's time; hiding a run takes its row away.
+    void measurementsShowOneRowPerVisibleRun() {
+        CGraphics plot;
+        plot.resize(900, 500);
+        auto shown = std::make_shared<Recording>(*run(signal(1000, 4, false), 2.0f, 0));
+        plot.setRecording(shown, *startTime(*shown));
+        plot.ResetView();
+        MeasurementsPanel panel;
+        panel.show();
+        panel.follow(&plot);
+        QVERIFY(panel.runRows().isEmpty());
+        const auto slow = run(signal(400, 6, true), 1.0f, 0);
+        const auto fast = run(signal(150, 7, false), 1.0f, 0);
+        plot.addRun(slow);
+        plot.addRun(fast);
+        plot.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plot));
+
+        struct Step {
+            const char* name;
+            int pointerX;
+            bool hideFirst;
+        };
+        const Step steps[] = {{"both runs, pointer inside both", 120, false},
+                              {"pointer past the short run", 200, false},
+                              {"first run hidden", 130, true}};
+        for (const Step& step : steps) {
+            if (step.hideFirst)
+                plot.setRunVisible(0, false); // a redraw: the pointer has to move again
+            const QPointF at(step.pointerX, 250);
+            QMouseEvent move(QEvent::MouseMove, at, plot.mapToGlobal(at), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&plot, &move);
+            const std::optional<std::int64_t> k = plot.pointerSample();
+            QVERIFY2(k, step.name);
+            const QStringList rows = panel.runRows();
+            std::vector<std::shared_ptr<const Recording>> visible;
+            if (!step.hideFirst)
+                visible.push_back(slow);
+            visible.push_back(fast);
+            QCOMPARE(rows.size(), 1 + static_cast<qsizetype>(visible.size()));
+            for (std::size_t r = 0; r < visible.size(); ++r) {
+                const Recording& rec = *visible[r];
+                const QStringList cells = rows[static_cast<qsizetype>(r) + 1].split('\t');
+                QCOMPARE(cells.size(), 8);
+                // The whole run lies within the visible span (At Start, the shown run is longer).
+                QCOMPARE(cells[1], QString::number(rec.samples.size()));
+                std::int64_t over = 0;
+                for (const std::uint16_t v : rec.samples)
+                    over += v > 31000 ? 1 : 0;
+                QCOMPARE(cells[6], QString::number(over));
+                // The pointer's shown sample k lies at 2k s: the run's sample 2k, if it has one.
+                const std::size_t j = static_cast<std::size_t>(2 * *k);
+                const QString expected = j >= rec.samples.size() ? QString()
+                                         : rec.samples[j] > 31000
+                                             ? QStringLiteral("OL")
+                                             : QString::number(rec.samples[j] / 1000.0, 'f', 2);
+                QCOMPARE(cells[7], expected);
+            }
+        }
+    }
+
+    void windowExportAndCommandLineAgree_data() {
+        QTest::addColumn<bool>("byClock");
+        QTest::newRow("at start") << false;
+        QTest::newRow("by clock") << true;
+    }
+
+    // The same view with compared runs in the window, in Export Image and from
+    // `quillmark-cli plot`, pixel for pixel.
+    void windowExportAndCommandLineAgree() {
+        QFETCH(bool, byClock);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        // Three intervals: the shown 2 s, a 1 s run starting later and a fast run.
+        struct File {
+            const char* name;
+            std::size_t samples;
+            float interval;
+            int startMinute;
+            bool overRange;
+        };
+        const File files[] = {{"a.smpq", 3000, 2.0f, 0, false},
+                              {"b.smpq", 4000, 1.0f, 20, true},
+                              {"c.smpq", 200000, 0.0025f, 5, false}};
+        QStringList paths;
+        for (std::size_t i = 0; i < std::size(files); ++i) {
+            const File& f = files[i];
+            Recording rec = *run(signal(f.samples, 40 + i, f.overRange), f.interval, f.startMinute);
+            computeStatistics(rec);
+            paths << dir.filePath(QString::fromLatin1(f.name));
+            QVERIFY(writeRecordingFile(paths.last().toStdString(), rec, kModelVoltage));
+        }
+
+        CGraphics plot;
+        LoadColours(plot, settingsIniPath());
+        plot.resize(1280, 800);
+        plot.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plot));
+        const auto shown =
+            std::make_shared<const Recording>(readRecordingFile(paths[0].toStdString())->recording);
+        plot.setRecording(shown, *startTime(*shown));
+        plot.setAlignment(byClock ? RunAlignment::ByClock : RunAlignment::AtStart);
+        QVERIFY(addComparedRuns(plot, {paths[1], paths[2]}, nullptr));
+        plot.viewAll();
+        const QImage window = plot.renderPlot(1.0).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(window.size(), QSize(1280, 800));
+
+        const QString exported = dir.filePath(QStringLiteral("export.png"));
+        QVERIFY(writePlotImage(plot, exported, nullptr, 1.0));
+        const QImage fromExport = QImage(exported).convertToFormat(QImage::Format_RGB32);
+
+        const QString cli = dir.filePath(QStringLiteral("cli.png"));
+        QProcess p;
+        p.start(QStringLiteral(QUILLMARK_CLI),
+                {QStringLiteral("plot"), paths[0], paths[1], paths[2], QStringLiteral("--size"),
+                 QStringLiteral("1280x800"), QStringLiteral("--align"),
+                 byClock ? QStringLiteral("clock") : QStringLiteral("start"), QStringLiteral("-o"),
+                 cli});
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        const QImage fromCli = QImage(cli).convertToFormat(QImage::Format_RGB32);
+
+        for (const auto& [name, image] : {std::pair{"export", &fromExport}, {"cli", &fromCli}}) {
+            QCOMPARE(image->size(), window.size());
+            int differing = 0;
+            for (int y = 0; y < window.height(); ++y)
+                for (int x = 0; x < window.width(); ++x)
+                    differing += window.pixel(x, y) != image->pixel(x, y) ? 1 : 0;
+            QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1: %2 pixels differ")
+                                                    .arg(QLatin1String(name))
+                                                    .arg(differing)));
+        }
+        // The runs are in it: without them the window draws otherwise.
+        plot.clearRuns();
+        QVERIFY(plot.renderPlot(1.0).convertToFormat(QImage::Format_RGB32) != window);
+    }
+
     void legendLeavesTheStatisticsAlone() {
         std::vector<std::uint16_t> raw = signal(5000, 9, false);
         auto shown = run(raw, 2.0f, 0);
@@ -239,5 +384,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PlotCompareTest)
+QUILLMARK_GUI_TEST_MAIN(PlotCompareTest)
 #include "plot_compare_test.moc"

@@ -384,4 +384,42 @@ std::optional<SampleSelection> PlotView::runSpan(std::size_t i, std::int64_t fir
     return SampleSelection{a, b};
 }
 
+std::optional<std::int64_t> PlotView::runSampleAt(std::size_t i, double shownIndex) const {
+    const ComparedRun& r = *runs_.at(i);
+    const std::int64_t n = r.summary.count();
+    const double step = r.interval;
+    if (n < 1 || !(step > 0.0)) {
+        return std::nullopt;
+    }
+    const double j = (shownIndex * base_.sampleInterval - runOffsetSeconds(i)) / step;
+    if (!(j >= 0.0) || j > static_cast<double>(n - 1)) {
+        return std::nullopt;
+    }
+    return std::clamp<std::int64_t>(truncToInt64(std::floor(j + 0.5)), 0, n - 1);
+}
+
+std::vector<RunMeasurement> PlotView::runMeasurements(std::optional<std::int64_t> pointer) const {
+    std::vector<RunMeasurement> out;
+    const std::optional<SampleSelection> range = measuredRange();
+    if (!range) {
+        return out;
+    }
+    const double factor = unitFactor(base_.unitIndex);
+    for (std::size_t i = 0; i < runs_.size(); ++i) {
+        if (!runs_[i]->visible) {
+            continue;
+        }
+        RunMeasurement m;
+        m.run = i;
+        if (const auto span = runSpan(i, range->first, range->last)) {
+            m.figures = runs_[i]->ranges().statistics(span->first, span->last, factor);
+        }
+        if (pointer) {
+            m.pointerSample = runSampleAt(i, static_cast<double>(*pointer));
+        }
+        out.push_back(std::move(m));
+    }
+    return out;
+}
+
 } // namespace quillmark

@@ -49,6 +49,14 @@ struct ComparedRun {
     }
 };
 
+// The figures of one visible compared run over the measured range, for the Measurements panel.
+struct RunMeasurement {
+    std::size_t run = 0;     // index into runs()
+    RangeStatistics figures; // in the display unit; count 0 when no sample lies in the range
+    // The run's sample nearest the pointer's time; nothing outside the run or without pointer.
+    std::optional<std::int64_t> pointerSample;
+};
+
 class PlotView {
 public:
     PlotView();
@@ -123,6 +131,12 @@ public:
     // compared exactly); nothing when none does.
     std::optional<SampleSelection> runSpan(std::size_t i, std::int64_t first,
                                            std::int64_t last) const;
+    // Run i's sample nearest the time of fractional shown sample index `shownIndex`; nothing
+    // when that time lies before its first or after its last sample.
+    std::optional<std::int64_t> runSampleAt(std::size_t i, double shownIndex) const;
+    // Each visible run's figures over its samples within measuredRange() (as runSpan places
+    // them), with the sample at shown sample `pointer`'s time. Empty without a measured range.
+    std::vector<RunMeasurement> runMeasurements(std::optional<std::int64_t> pointer) const;
 
 private:
     void clearShownState();

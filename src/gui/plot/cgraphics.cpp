@@ -429,9 +429,13 @@ void CGraphics::mouseMoveEvent(QMouseEvent* event) {
         band_ = bandRect(m.bandStart, m.newBandEnd);
         update(band_->adjusted(-1, -1, 1, 1));
     }
+    const std::optional<std::int64_t> pointerBefore = pointerSample();
     readoutIndex_ = view_.geometry().readoutIndex(x);
     readoutShown_ = true;
     update(readoutStrip());
+    if (pointerSample() != pointerBefore) {
+        emit pointerMoved();
+    }
     if (m.drawCursorLine) {
         if (cursorX_) {
             update(cursorLineRect(*cursorX_));
@@ -451,6 +455,7 @@ void CGraphics::leaveEvent(QEvent* event) {
     if (readoutShown_) {
         update(readoutStrip());
         readoutShown_ = false;
+        emit pointerMoved();
     }
     QWidget::leaveEvent(event);
 }

@@ -128,6 +128,10 @@ public:
     std::optional<SampleSelection> measuredRange() const;
     // Figures of measuredRange() in the display unit; empty without a handed-over recording.
     std::vector<MeasurementLine> measurement() const;
+    // The shown sample under the pointer while the readout shows it.
+    std::optional<std::int64_t> pointerSample() const {
+        return readoutShown_ ? readoutIndex_ : std::nullopt;
+    }
     // Built on first use after a hand-over (opening a file does not wait for it); empty
     // after setSamples alone.
     const RangeAnalysis& analysis() const;
@@ -139,6 +143,8 @@ signals:
     void measurementChanged();
     // A compared run was added, removed, hidden or shown, or the alignment changed.
     void runsChanged();
+    // pointerSample() changed.
+    void pointerMoved();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

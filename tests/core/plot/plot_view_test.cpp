@@ -210,6 +210,96 @@ TEST(PlotView, AtMostEightRunsAndHiddenRunsAreNotDrawn) {
     EXPECT_TRUE(v.scene(kModelVoltage).shownLabel.empty());
 }
 
+TEST(PlotView, RunMeasurementsCoverTheRunSamplesInsideTheMeasuredRange) {
+    struct Case {
+        const char* name;
+        std::uint32_t shownInterval; // 0: fast sampling
+        std::uint32_t runInterval;
+        StartFields runStart;
+        std::int32_t unitIndex;
+        std::optional<SampleSelection> selection; // none: the visible window
+        std::int64_t pointer;                     // shown sample under the pointer
+    };
+    const StartFields shownStart{2026, 5, 4, 10, 0, 0};
+    const Case cases[] = {
+        {"visible window, slower run", 2, 5, shownStart, 0, std::nullopt, 399},
+        {"selection, faster run, km/h", 6, 4, shownStart, 3, SampleSelection{7, 53}, 20},
+        {"run starts later", 2, 2, {2026, 5, 4, 10, 3, 0}, 0, SampleSelection{50, 150}, 80},
+        {"run ends before the range",
+         2,
+         1,
+         {2026, 5, 4, 9, 50, 0},
+         0,
+         SampleSelection{300, 350},
+         310},
+        {"fast run", 1, 0, {2026, 5, 4, 10, 0, 1}, 0, SampleSelection{1, 2}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto shown = shared(makeRecording(ramp(400), shownStart, c.shownInterval));
+        PlotView v = viewOf(shown);
+        v.display().unitIndex = c.unitIndex;
+        v.setAlignment(RunAlignment::ByClock);
+        // A run with over-range samples in it, and a hidden one that must give no row.
+        std::vector<std::uint16_t> raw = ramp(300, 500, 91);
+        for (std::size_t j = 0; j < raw.size(); j += 13)
+            raw[j] = kOverRangeRaw;
+        v.addRun(shared(makeRecording(raw, shownStart, 3)));
+        v.setRunVisible(0, false);
+        v.addRun(shared(makeRecording(raw, c.runStart, c.runInterval, c.runInterval == 0)));
+        if (c.selection)
+            v.setSelection(*c.selection);
+        const SampleSelection range = *v.measuredRange();
+
+        const auto rows = v.runMeasurements(c.pointer);
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].run, 1u);
+        // Plain computation over every run sample whose time lies within the range's times.
+        const double ds = static_cast<double>(shown->effectiveInterval());
+        const double dr = static_cast<double>(v.runs()[1]->interval);
+        const double offset = v.runOffsetSeconds(1);
+        const double factor = unitFactor(c.unitIndex);
+        std::int64_t count = 0, over = 0, valid = 0;
+        double lo = INFINITY, hi = -INFINITY, sum = 0.0, sq = 0.0;
+        for (std::size_t j = 0; j < raw.size(); ++j) {
+            const double t = double(j) * dr + offset;
+            if (t < double(range.first) * ds || t > double(range.last) * ds)
+                continue;
+            ++count;
+            if (isOverRangeSample(raw[j])) {
+                ++over;
+                continue;
+            }
+            const double x = convertedValue(raw[j], factor);
+            ++valid;
+            lo = std::min(lo, x);
+            hi = std::max(hi, x);
+            sum += x;
+            sq += x * x;
+        }
+        const RangeStatistics& f = rows[0].figures;
+        EXPECT_EQ(f.count, count);
+        EXPECT_EQ(f.overRange, over);
+        if (valid == 0) {
+            EXPECT_TRUE(std::isnan(f.min) && std::isnan(f.mean));
+        } else {
+            const double mean = sum / double(valid);
+            EXPECT_DOUBLE_EQ(f.min, lo);
+            EXPECT_DOUBLE_EQ(f.max, hi);
+            EXPECT_NEAR(f.mean, mean, 1e-9);
+            EXPECT_NEAR(f.stddev, std::sqrt(std::max(0.0, sq / double(valid) - mean * mean)), 1e-6);
+        }
+        // The pointer's value: the nearest run sample, none outside the run.
+        const double j = (double(c.pointer) * ds - offset) / dr;
+        if (j < 0.0 || j > double(raw.size() - 1)) {
+            EXPECT_FALSE(rows[0].pointerSample);
+        } else {
+            ASSERT_TRUE(rows[0].pointerSample);
+            EXPECT_LE(std::abs(double(*rows[0].pointerSample) - j), 0.5);
+        }
+    }
+}
+
 TEST(ComparedRuns, PaletteAvoidsLineGridAndBlack) {
     const PlotColours plain;
     PlotColours clash;
