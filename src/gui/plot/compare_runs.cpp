@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -99,14 +100,17 @@ RunsPanel::RunsPanel(CGraphics& plot, QWidget* parent)
     : QDockWidget(QCoreApplication::translate("CompareRuns", "Runs"), parent), plot_(plot) {
     setObjectName(QStringLiteral("runsPanel"));
     auto* body = new QWidget(this);
-    auto* layout = new QVBoxLayout(body);
+    // The list beside its button and only as tall as its rows: the panel sits under the plot
+    // and must not take the plot's room.
+    auto* layout = new QHBoxLayout(body);
     list_ = new QListWidget(body);
     list_->setAccessibleName(QCoreApplication::translate("CompareRuns", "Compared runs"));
+    list_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     auto* remove = new QPushButton(QCoreApplication::translate("CompareRuns", "&Remove"), body);
     layout->addWidget(list_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
+    auto* buttons = new QVBoxLayout;
     buttons->addWidget(remove);
+    buttons->addStretch();
     layout->addLayout(buttons);
     setWidget(body);
     connect(remove, &QPushButton::clicked, this, [this] {
@@ -155,6 +159,8 @@ void RunsPanel::rebuild() {
         item->setCheckState(r.visible ? Qt::Checked : Qt::Unchecked);
     }
     list_->setCurrentRow(std::min(current, list_->count() - 1));
+    const int rowHeight = std::max(list_->sizeHintForRow(0), list_->fontMetrics().height());
+    list_->setFixedHeight(2 * list_->frameWidth() + std::max(list_->count(), 1) * rowHeight);
     rebuilding_ = false;
 }
 
