@@ -138,6 +138,36 @@ SampleSummary::Range SampleSummary::query(std::int64_t first, std::int64_t last)
     return r;
 }
 
+SampleSummary::Range SampleSummary::scanExtremes(std::int64_t first, std::int64_t last) const {
+    std::uint16_t lo = samples_[first];
+    std::uint16_t hi = samples_[first];
+    for (std::int64_t i = first + 1; i <= last; ++i) {
+        lo = std::min(lo, samples_[i]);
+        hi = std::max(hi, samples_[i]);
+    }
+    return {lo, hi, 0};
+}
+
+SampleSummary::Range SampleSummary::extremes(std::int64_t first, std::int64_t last) const {
+    if (last - first < 2 * kBlock) {
+        return scanExtremes(first, last);
+    }
+    const std::int64_t fullFirst = (first + kBlock - 1) / kBlock;
+    const std::int64_t fullEnd = (last + 1) / kBlock; // exclusive
+    Range r = scanExtremes(first, fullFirst * kBlock - (first < fullFirst * kBlock ? 1 : 0));
+    for (std::int64_t b = fullFirst; b < fullEnd; ++b) {
+        r.minRaw = std::min(r.minRaw, blocks_[static_cast<std::size_t>(b)].minRaw);
+        r.maxRaw = std::max(r.maxRaw, blocks_[static_cast<std::size_t>(b)].maxRaw);
+    }
+    if (fullEnd * kBlock <= last) {
+        const Range tail = scanExtremes(fullEnd * kBlock, last);
+        r.minRaw = std::min(r.minRaw, tail.minRaw);
+        r.maxRaw = std::max(r.maxRaw, tail.maxRaw);
+    }
+    r.maxStep = 0;
+    return r;
+}
+
 std::int64_t CurveMapping::x(std::int64_t index) const {
     return sampleToPixelX(static_cast<double>(index), xScale, xOffset, xMin, left);
 }

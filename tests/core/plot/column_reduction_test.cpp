@@ -55,6 +55,9 @@ TEST(SampleSummary, QueryMatchesAScan) {
             }
             ASSERT_EQ(r.minRaw, *mn) << n << ": " << a << ".." << b;
             ASSERT_EQ(r.maxRaw, *mx) << n << ": " << a << ".." << b;
+            const auto e = s.extremes(a, b);
+            ASSERT_EQ(e.minRaw, *mn) << n << ": " << a << ".." << b;
+            ASSERT_EQ(e.maxRaw, *mx) << n << ": " << a << ".." << b;
             // The step may include the one just past the range, never less than the true one.
             ASSERT_GE(r.maxStep, step) << n << ": " << a << ".." << b;
             const int past = b + 1 < n ? std::abs(int(v[b + 1]) - int(v[b])) : 0;
