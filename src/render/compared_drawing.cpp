@@ -3,6 +3,7 @@
 #include <QPen>
 #include <QVector>
 #include <algorithm>
+#include <cstdlib>
 
 #include "core/plot/compared_runs.h"
 #include "render/fast_paths.h"
@@ -11,11 +12,59 @@
 
 namespace quillmark {
 
+namespace {
+
+// A segment of a compared curve written straight into the image as the raster engine would
+// draw it: vertical ones and joins to the next column, the only ones a dense view has, when
+// all their pixels lie inside `clip`. False when the caller should stroke it.
+bool writeSegment(const DirectTarget& target, const QRect& clip, TallFills& tall, QRgb ink,
+                  std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
+    static SteepStroke vertical(comparedPen(QColor(0, 0, 0), 1), 0);
+    static SteepStroke join(comparedPen(QColor(0, 0, 0), 1), 1);
+    const std::int64_t run = x2 - x1;
+    const std::int64_t rise = y2 - y1;
+    if ((run != 0 && run != 1) || std::abs(rise) > SteepStroke::kMaxRise ||
+        std::abs(x1) > kCoordLimit || std::abs(y1) > kCoordLimit) {
+        return false;
+    }
+    const SteepStroke::Shape* shape = (run == 0 ? vertical : join).shape(int(rise));
+    const int x = int(x1);
+    const int y = int(y1);
+    if (shape == nullptr || shape->right < shape->left || x + shape->left < clip.left() ||
+        x + shape->right > clip.right() || y + shape->top < clip.top() ||
+        y + shape->bottom > clip.bottom()) {
+        return false;
+    }
+    if (shape->solid) {
+        const QRect r(QPoint(x + shape->left, y + shape->top),
+                      QPoint(x + shape->right, y + shape->bottom));
+        if (!tall.take(r)) {
+            target.fillRect(r, ink);
+        }
+        return true;
+    }
+    for (const SteepStroke::Span& sp : shape->spans) {
+        QRgb* row = target.row(y + sp.dy) + x;
+        std::fill(row + sp.dx1, row + sp.dx2 + 1, ink);
+    }
+    return true;
+}
+
+} // namespace
+
+QPen comparedPen(const QColor& c, int penWidth) {
+    return QPen(c, penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+}
+
 void drawComparedRuns(QPainter& p, const PlotScene& s, const CurveMapping& area, int penWidth,
                       bool reduced) {
     if (s.compared.empty() || !(area.xScale > 0.0)) {
         return;
     }
+    // Taken before the clip below, which the direct writes keep to themselves.
+    const DirectTarget target = reduced && penWidth == 1 ? DirectTarget::of(p) : DirectTarget{};
+    const QRect clip = QRect(area.left, area.top, area.width + 1, area.height + 1) &
+                       QRect(0, 0, target.width, target.height);
     p.save();
     p.setClipRect(QRect(area.left, area.top, area.width + 1, area.height + 1), Qt::IntersectClip);
     ComparedPath path;
@@ -26,17 +75,27 @@ void drawComparedRuns(QPainter& p, const PlotScene& s, const CurveMapping& area,
         } else {
             plainComparedCurve(c, s.sampleInterval, area, path);
         }
+        const QColor colour = toQColor(c.colour);
+        const bool direct = target.bits != nullptr && colour.alpha() == 255;
+        TallFills tall(direct ? target : DirectTarget{});
         lines.clear();
         for (std::size_t k = 0; k < path.starts.size(); ++k) {
             const std::size_t from = path.starts[k];
             const std::size_t to = k + 1 < path.starts.size() ? path.starts[k + 1] : path.xs.size();
             for (std::size_t i = from; i + 1 < to; ++i) {
+                if (direct && writeSegment(target, clip, tall, colour.rgba(), path.xs[i],
+                                           path.ys[i], path.xs[i + 1], path.ys[i + 1])) {
+                    continue;
+                }
                 addSegment(lines, path.xs[i], path.ys[i], path.xs[i + 1], path.ys[i + 1]);
             }
         }
+        // One run's pixels are all of one opaque ink, so their order within it does not matter;
+        // the next run draws over them.
+        tall.flush(colour.rgba());
         // Square ends: every segment covers both its end pixels, so a column's path drawn
         // from its extremes covers what its segments would.
-        p.setPen(QPen(toQColor(c.colour), penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.setPen(comparedPen(colour, penWidth));
         p.drawLines(lines);
     }
     p.restore();

@@ -265,7 +265,12 @@ VerticalStroke::VerticalStroke() {
     valid = shortBox == QRect(QPoint(16 + left, 20 + top), QPoint(16 + right, 21 + bottom));
 }
 
-SteepStroke::SteepStroke() : shapes_(2 * kMaxRise + 1), measured_(2 * kMaxRise + 1, false) {}
+SteepStroke::SteepStroke() : SteepStroke(curvePen(QColor(0, 0, 0)), 1) {}
+
+SteepStroke::SteepStroke(const QPen& pen, int run)
+    : pen_(pen), run_(run), shapes_(2 * kMaxRise + 1), measured_(2 * kMaxRise + 1, false) {
+    pen_.setColor(QColor(0, 0, 0));
+}
 
 const SteepStroke::Shape* SteepStroke::shape(int rise) {
     if (rise < -kMaxRise || rise > kMaxRise) {
@@ -288,8 +293,8 @@ SteepStroke::Shape SteepStroke::measure(int rise) const {
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(curvePen(QColor(0, 0, 0)));
-    p.drawLine(x0, y0, x0 + 1, y0 + rise);
+    p.setPen(pen_);
+    p.drawLine(x0, y0, x0 + run_, y0 + rise);
     p.end();
     Shape s;
     s.left = img.width();
@@ -318,6 +323,9 @@ SteepStroke::Shape SteepStroke::measure(int rise) const {
         return Shape{};
     }
     const std::size_t n = s.spans.size();
+    s.solid = n == std::size_t(s.bottom - s.top + 1) &&
+              std::all_of(s.spans.begin(), s.spans.end(),
+                          [&](const Span& sp) { return sp.dx1 == s.left && sp.dx2 == s.right; });
     s.headExtent.resize(n);
     s.tailExtent.resize(n);
     std::pair<int, int> hull(s.spans[0].dx1, s.spans[0].dx2);

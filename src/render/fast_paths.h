@@ -308,9 +308,10 @@ struct VerticalStroke {
     }
 };
 
-// How the 2-pixel pen covers a steep segment from (x, y) to (x + 1, y + rise): the pixel runs
-// of each row, measured once per rise. A dense curve joins every pair of neighbouring
-// columns with such a segment; writing its runs is much cheaper than stroking it.
+// How a pen (the curve's 2-pixel pen unless given) covers a steep segment from (x, y) to
+// (x + run, y + rise), run 0 or 1: the pixel runs of each row, measured once per rise. A
+// dense curve joins every pair of neighbouring columns with such a segment; writing its runs
+// is much cheaper than stroking it.
 class SteepStroke {
 public:
     static constexpr int kMaxRise = 4096;
@@ -326,6 +327,8 @@ public:
         int right = -1;
         int top = 0;
         int bottom = -1;
+        // Every row from top to bottom is one span from left to right.
+        bool solid = false;
         // Column extent of spans[0..i] and of spans[i..end), to find how far from either end
         // the spans stay inside a given column range.
         std::vector<std::pair<int, int>> headExtent;
@@ -338,6 +341,7 @@ public:
     };
 
     SteepStroke();
+    SteepStroke(const QPen& pen, int run);
     // The pixels for this rise, or null when it is out of range.
     const Shape* shape(int rise);
 
@@ -352,6 +356,8 @@ public:
 private:
     Shape measure(int rise) const;
 
+    QPen pen_;
+    int run_ = 1;
     std::mutex lock_;
     std::vector<Shape> shapes_; // by rise + kMaxRise
     std::vector<bool> measured_;

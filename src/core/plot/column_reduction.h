@@ -70,12 +70,15 @@ public:
     std::int64_t count() const { return count_; }
     // Inclusive index range, first <= last < count.
     Range query(std::int64_t first, std::int64_t last) const;
+    // The same minimum and maximum without the step (left 0): cheaper where it is not needed.
+    Range extremes(std::int64_t first, std::int64_t last) const;
 
     // The dot rows kept for these samples between frames. Frames are drawn one at a time.
     DotCoverage& dotCoverage() const { return dots_; }
 
 private:
     Range scan(std::int64_t first, std::int64_t last) const;
+    Range scanExtremes(std::int64_t first, std::int64_t last) const;
 
     const std::uint16_t* samples_ = nullptr;
     std::int64_t count_ = 0;

@@ -108,7 +108,7 @@ public:
                 break;
             }
             const std::int64_t end = columnEnd(j, column(j));
-            const SampleSummary::Range r = c_.summary->query(j, end - 1);
+            const SampleSummary::Range r = c_.summary->extremes(j, end - 1);
             if (r.maxRaw > kOverRangeThresholdRaw) {
                 for (std::int64_t i = j; i < end; ++i) {
                     add(x, raw_[i]);

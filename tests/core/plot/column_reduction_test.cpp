@@ -22,29 +22,47 @@ std::vector<std::uint16_t> randomWalk(std::size_t n, unsigned seed, int step) {
     return v;
 }
 
+// Noise over the whole raw range: values and steps on both sides of 0x8000, 0 and 65535.
+std::vector<std::uint16_t> fullRangeNoise(std::size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> d(0, 65535);
+    std::vector<std::uint16_t> v(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        v[i] = static_cast<std::uint16_t>(i % 97 == 0 ? 65535 * (i % 2) : d(rng));
+    }
+    return v;
+}
+
 TEST(SampleSummary, QueryMatchesAScan) {
-    const auto v = randomWalk(5000, 7, 300);
-    const SampleSummary s(v.data(), static_cast<std::int64_t>(v.size()));
-    std::mt19937 rng(3);
-    std::uniform_int_distribution<std::int64_t> pick(0, 4999);
-    for (int t = 0; t < 500; ++t) {
-        std::int64_t a = pick(rng);
-        std::int64_t b = pick(rng);
-        if (a > b) {
-            std::swap(a, b);
+    // Lengths off and on the block size.
+    for (const auto& v : {randomWalk(5000, 7, 300), fullRangeNoise(4999, 5),
+                          fullRangeNoise(64 * 40, 9), randomWalk(65, 2, 40000)}) {
+        const auto n = static_cast<std::int64_t>(v.size());
+        const SampleSummary s(v.data(), n);
+        std::mt19937 rng(3);
+        std::uniform_int_distribution<std::int64_t> pick(0, n - 1);
+        for (int t = 0; t < 500; ++t) {
+            std::int64_t a = pick(rng);
+            std::int64_t b = pick(rng);
+            if (a > b) {
+                std::swap(a, b);
+            }
+            const auto r = s.query(a, b);
+            const auto [mn, mx] = std::minmax_element(v.begin() + a, v.begin() + b + 1);
+            int step = 0;
+            for (std::int64_t i = a; i < b; ++i) {
+                step = std::max(step, std::abs(int(v[i + 1]) - int(v[i])));
+            }
+            ASSERT_EQ(r.minRaw, *mn) << n << ": " << a << ".." << b;
+            ASSERT_EQ(r.maxRaw, *mx) << n << ": " << a << ".." << b;
+            const auto e = s.extremes(a, b);
+            ASSERT_EQ(e.minRaw, *mn) << n << ": " << a << ".." << b;
+            ASSERT_EQ(e.maxRaw, *mx) << n << ": " << a << ".." << b;
+            // The step may include the one just past the range, never less than the true one.
+            ASSERT_GE(r.maxStep, step) << n << ": " << a << ".." << b;
+            const int past = b + 1 < n ? std::abs(int(v[b + 1]) - int(v[b])) : 0;
+            ASSERT_LE(r.maxStep, std::max(step, past)) << n << ": " << a << ".." << b;
         }
-        const auto r = s.query(a, b);
-        const auto [mn, mx] = std::minmax_element(v.begin() + a, v.begin() + b + 1);
-        int step = 0;
-        for (std::int64_t i = a; i < b; ++i) {
-            step = std::max(step, std::abs(int(v[i + 1]) - int(v[i])));
-        }
-        ASSERT_EQ(r.minRaw, *mn) << a << ".." << b;
-        ASSERT_EQ(r.maxRaw, *mx) << a << ".." << b;
-        // The step may include the one just past the range, never less than the true one.
-        ASSERT_GE(r.maxStep, step) << a << ".." << b;
-        const int past = b + 1 < 5000 ? std::abs(int(v[b + 1]) - int(v[b])) : 0;
-        ASSERT_LE(r.maxStep, std::max(step, past)) << a << ".." << b;
     }
 }
 
