@@ -53,20 +53,8 @@ def cli_plot(cli, runs):
     with tempfile.TemporaryDirectory() as tmp:
         rec = os.path.join(tmp, "ten-million.smpq")
         write_ten_million(rec)
-        env = dict(os.environ)
-        for k in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"):
-            env.pop(k, None)
-        cases = {"stats (baseline)": [cli, "stats", rec],
-                 "plot to PNG": [cli, "plot", rec, "-o", os.path.join(tmp, "out.png")]}
-        times = {name: [] for name in cases}
-        for _ in range(runs):
-            for name, cmd in cases.items():
-                t0 = time.perf_counter()
-                subprocess.run(cmd, check=True, env=env, stdout=subprocess.DEVNULL)
-                times[name].append((time.perf_counter() - t0) * 1000)
-    med = {name: statistics.median(t) for name, t in times.items()}
-    for name, m in med.items():
-        print(f"{name:40s} median {m:11.1f} ms over {runs} runs")
+        med = time_processes({"stats (baseline)": [cli, "stats", rec],
+                              "plot to PNG": [cli, "plot", rec, "-o", os.path.join(tmp, "out.png")]}, runs)
     print(f"quillmark-cli plot / stats of the same 10M-sample file: "
           f"{med['plot to PNG'] / med['stats (baseline)']:.2f}x")
 

@@ -342,17 +342,22 @@ void drawReducedCurve(const ReducedCurve& r, const Bands& bands, const DotStamp*
     p.drawLines(lines);
 }
 
+// The scene's summary when it belongs to its samples, else one built into `local`.
+const SampleSummary& summaryOf(const PlotScene& s, SampleSummary& local) {
+    if (s.summary != nullptr && s.summary->samples() == s.samples &&
+        s.summary->count() == s.sampleCount) {
+        return *s.summary;
+    }
+    local.build(s.samples, s.sampleCount);
+    return local;
+}
+
 } // namespace
 
 void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
                       const QColor& colour) {
     SampleSummary local;
-    const SampleSummary* summary = s.summary;
-    if (summary == nullptr || summary->samples() != s.samples ||
-        summary->count() != s.sampleCount) {
-        local.build(s.samples, s.sampleCount);
-        summary = &local;
-    }
+    const SampleSummary* summary = &summaryOf(s, local);
     DotStamp dot(colour, p);
     TallFills tall(colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{});
     dot.deferTallFills(&tall);
@@ -389,12 +394,7 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
 void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter& p,
                             const QColor& colour, double scale) {
     SampleSummary local;
-    const SampleSummary* summary = s.summary;
-    if (summary == nullptr || summary->samples() != s.samples ||
-        summary->count() != s.sampleCount) {
-        local.build(s.samples, s.sampleCount);
-        summary = &local;
-    }
+    const SampleSummary* summary = &summaryOf(s, local);
     CurveMapping mapping = m;
     mapping.dotRunGap = 1; // every row of a run holds a dot centre
     static thread_local ReducedCurve r;
