@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTranslator>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -179,9 +180,18 @@ const std::vector<FilledText>& filledTexts() {
     return all;
 }
 
+// Each pattern compiled once: the figures are translated on every Measurements update.
+const QRegularExpression& compiled(const char* pattern) {
+    static std::map<const char*, QRegularExpression> cache;
+    auto it = cache.find(pattern);
+    if (it == cache.end())
+        it = cache.emplace(pattern, QRegularExpression(QString::fromLatin1(pattern))).first;
+    return it->second;
+}
+
 QString replaceWords(QString text, const Word* words, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
-        const QRegularExpression re(QString::fromLatin1(words[i].pattern));
+        const QRegularExpression& re = compiled(words[i].pattern);
         QString out;
         qsizetype at = 0;
         for (auto it = re.globalMatch(text); it.hasNext();) {
