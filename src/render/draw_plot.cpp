@@ -41,35 +41,39 @@ int scaledWidth(int width, double scale) {
 }
 
 void drawGrid(QPainter& p, const PlotScene& s, const CurveMapping& m, double scale) {
-    p.setPen(QPen(toQColor(s.colours.grid), scaledWidth(1, scale), Qt::DotLine, Qt::FlatCap));
+    QVector<QLine> lines;
     if (s.showGridY) {
         for (int k = 0; k <= kValueTickIntervals; ++k) {
             const int y = m.top + m.height - (k * m.height) / kValueTickIntervals;
-            p.drawLine(m.left, y, m.left + m.width, y);
+            lines.append(QLine(m.left, y, m.left + m.width, y));
         }
     }
     if (s.showGridX) {
         for (int k = 0; k <= kTimeTickIntervals; ++k) {
             const int x = static_cast<int>(k * m.width / double(kTimeTickIntervals) + m.left);
-            p.drawLine(x, m.top, x, m.top + m.height);
+            lines.append(QLine(x, m.top, x, m.top + m.height));
         }
     }
     // The axes stay when the grid is off.
-    p.drawLine(m.left, m.top, m.left, m.top + m.height);
-    p.drawLine(m.left, m.top + m.height, m.left + m.width, m.top + m.height);
+    lines.append(QLine(m.left, m.top, m.left, m.top + m.height));
+    lines.append(QLine(m.left, m.top + m.height, m.left + m.width, m.top + m.height));
+    drawAxisLines(
+        p, QPen(toQColor(s.colours.grid), scaledWidth(1, scale), Qt::DotLine, Qt::FlatCap), lines);
 }
 
 void drawAlarmLines(QPainter& p, const PlotScene& s, const CurveMapping& m, double scale) {
     const double unitYOffset = m.yOffset * m.factor;
     const double unitYMin = m.yMin * m.factor;
     const double unitYScale = m.yScale * m.factor;
-    p.setPen(QPen(QColor(255, 0, 0), scaledWidth(1, scale), Qt::DashDotDotLine, Qt::FlatCap));
+    QVector<QLine> lines;
     for (const float level : {s.alarmLow, s.alarmHigh}) {
         const std::int64_t y =
             m.top + truncToInt64(m.height + (unitYOffset - unitYMin) / unitYScale -
                                  (double(level) * m.factor - unitYMin) / unitYScale);
-        p.drawLine(m.left, clampCoord(y), m.left + m.width, clampCoord(y));
+        lines.append(QLine(m.left, clampCoord(y), m.left + m.width, clampCoord(y)));
     }
+    drawAxisLines(
+        p, QPen(QColor(255, 0, 0), scaledWidth(1, scale), Qt::DashDotDotLine, Qt::FlatCap), lines);
 }
 
 void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const QColor& colour,

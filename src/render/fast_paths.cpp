@@ -356,4 +356,75 @@ std::size_t SteepStroke::Shape::tailFrom(int l, int r) const {
     return std::size_t(it - tailExtent.begin());
 }
 
+void drawAxisLines(QPainter& p, const QPen& pen, const QVector<QLine>& lines) {
+    p.setPen(pen);
+    const QColor colour = pen.color();
+    const DirectTarget target = pen.width() > 1 && pen.brush().style() == Qt::SolidPattern &&
+                                        colour.alpha() == 255 &&
+                                        !p.testRenderHint(QPainter::Antialiasing)
+                                    ? DirectTarget::of(p)
+                                    : DirectTarget{};
+    if (target.bits == nullptr) {
+        // One call a line: a dashed pattern starts afresh on each.
+        for (const QLine& line : lines) {
+            p.drawLine(line);
+        }
+        return;
+    }
+    // The pixels of one line from the origin, as row runs: (row, first column, last column).
+    struct Run {
+        int dy;
+        int dx1;
+        int dx2;
+    };
+    std::vector<std::pair<QPoint, std::vector<Run>>> shapes;
+    const auto shapeOf = [&](const QPoint& d) -> const std::vector<Run>& {
+        for (const auto& [delta, runs] : shapes) {
+            if (delta == d) {
+                return runs;
+            }
+        }
+        const int m = pen.width() + 2;
+        const QPoint origin(m + std::max(-d.x(), 0), m + std::max(-d.y(), 0));
+        QImage probe(std::abs(d.x()) + 2 * m + 1, std::abs(d.y()) + 2 * m + 1,
+                     QImage::Format_ARGB32_Premultiplied);
+        probe.fill(Qt::transparent);
+        {
+            QPainter pp(&probe);
+            pp.setRenderHint(QPainter::Antialiasing, false);
+            pp.setPen(pen);
+            pp.drawLine(origin, origin + d);
+        }
+        std::vector<Run> runs;
+        for (int y = 0; y < probe.height(); ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(probe.constScanLine(y));
+            for (int x = 0; x < probe.width(); ++x) {
+                if (qAlpha(row[x]) == 0) {
+                    continue;
+                }
+                const int start = x;
+                while (x + 1 < probe.width() && qAlpha(row[x + 1]) != 0) {
+                    ++x;
+                }
+                runs.push_back({y - origin.y(), start - origin.x(), x - origin.x()});
+            }
+        }
+        shapes.emplace_back(d, std::move(runs));
+        return shapes.back().second;
+    };
+    const QRgb ink = colour.rgba();
+    constexpr int kLongest = 1 << 14; // longer lines would need a huge probe
+    for (const QLine& line : lines) {
+        const QPoint d = line.p2() - line.p1();
+        if ((d.x() != 0 && d.y() != 0) || std::abs(d.x()) > kLongest ||
+            std::abs(d.y()) > kLongest) {
+            p.drawLine(line);
+            continue;
+        }
+        for (const Run& r : shapeOf(d)) {
+            target.fillSpan(line.y1() + r.dy, line.x1() + r.dx1, line.x1() + r.dx2, ink);
+        }
+    }
+}
+
 } // namespace quillmark

@@ -363,4 +363,11 @@ private:
     std::vector<bool> measured_;
 };
 
+// Horizontal and vertical lines of one wide pen (the grid and alarm lines on a fine screen).
+// A wide dashed pen is stroked dash by dash, so each line costs hundreds of small polygons.
+// Lines of one length and direction give the same pixels wherever they start, so one of them
+// is drawn with the pen and its pixels are copied to the others. Other lines and targets
+// are drawn with the pen.
+void drawAxisLines(QPainter& p, const QPen& pen, const QVector<QLine>& lines);
+
 } // namespace quillmark

@@ -17,6 +17,7 @@
 #include "gui/plot/cgraphics.h"
 #include "image_dump.h"
 #include "render/draw_plot.h"
+#include "render/fast_paths.h"
 #include "render/qt_colour.h"
 
 using namespace quillmark;
@@ -164,6 +165,36 @@ private slots:
                  qPrintable(QStringLiteral("%1 of %2").arg(differ).arg(area)));
         if (ratio == 1.0)
             QCOMPARE(differ, qint64(0));
+    }
+
+    // The grid and alarm lines copied from one drawn line against each line drawn with its pen:
+    // every pen style and width the ratios give, both directions, odd starts, lines reaching
+    // past the image and a slanted one.
+    void axisLinesMatchThePen() {
+        const std::vector<QLine> lines = {
+            {7, 11, 331, 11},    {7, 40, 331, 40},   {331, 60, 7, 60},   {13, 3, 13, 190},
+            {101, 3, 101, 190},  {250, 190, 250, 3}, {-20, 90, 100, 90}, {300, 150, 420, 150},
+            {200, -30, 200, 80}, {5, 5, 60, 90},     {40, 170, 41, 170}, {90, 120, 90, 120}};
+        for (const Qt::PenStyle style : {Qt::DotLine, Qt::DashDotDotLine, Qt::SolidLine}) {
+            for (const int width : {1, 2, 3, 4, 6}) {
+                const QPen pen(QColor(30, 140, 60), width, style, Qt::FlatCap);
+                QImage fast(360, 200, QImage::Format_RGB32);
+                fast.fill(Qt::white);
+                QImage plain = fast;
+                {
+                    QPainter p(&fast);
+                    drawAxisLines(p, pen, QVector<QLine>(lines.begin(), lines.end()));
+                }
+                {
+                    QPainter p(&plain);
+                    p.setPen(pen);
+                    for (const QLine& l : lines)
+                        p.drawLine(l);
+                }
+                QVERIFY2(fast == plain,
+                         qPrintable(QStringLiteral("style %1 width %2").arg(style).arg(width)));
+            }
+        }
     }
 
     void cursorLineIsTheDeviceColumnUnderThePointer() {
