@@ -391,6 +391,107 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
                      p, colour);
 }
 
+namespace {
+
+// The rows each image column's dots cover, as merged spans: gathered before anything is
+// drawn, so the curve's pieces that lie wholly under the dots need not be drawn at all.
+struct DotSpans {
+    int first = 0;                   // column of begin[0]
+    std::vector<std::uint32_t> begin; // per column into `spans`, one more than columns
+    std::vector<std::pair<int, int>> spans;
+
+    // Whether every pixel of the rectangle is under the dots.
+    bool covers(const QRect& r) const {
+        for (std::int64_t x = r.left(); x <= r.right(); ++x) {
+            const std::int64_t k = x - first;
+            if (k < 0 || k + 1 >= std::int64_t(begin.size())) {
+                return false;
+            }
+            bool inside = false;
+            for (std::uint32_t i = begin[std::size_t(k)]; i < begin[std::size_t(k) + 1]; ++i) {
+                if (spans[i].first <= r.top() && spans[i].second >= r.bottom()) {
+                    inside = true;
+                    break;
+                }
+            }
+            if (!inside) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+// One dot drawn as the plain drawing draws it gives, per column of the dot, the rows it covers
+// around its centre. A run of centres on consecutive rows then covers, in each such column,
+// one span from the top centre's first row to the bottom centre's last: the union of the
+// run's dots, found without stroking an ellipse per sample.
+void gatherDotSpans(const std::vector<DotRun>& dots, const QColor& colour, int penWidth,
+                    int radius, DotSpans& out) {
+    const int half = radius + penWidth;
+    QImage stamp(2 * half + 1, 2 * half + 1, QImage::Format_ARGB32);
+    stamp.fill(Qt::transparent);
+    {
+        QPainter sp(&stamp);
+        sp.setRenderHint(QPainter::Antialiasing, false);
+        setDotInk(sp, colour, penWidth);
+        sp.drawEllipse(QRect(half - radius, half - radius, 2 * radius, 2 * radius));
+    }
+    std::vector<int> reachTop(std::size_t(2 * half + 1), 0);
+    std::vector<int> reachBottom(std::size_t(2 * half + 1), -1); // empty where bottom < top
+    for (int x = 0; x < stamp.width(); ++x) {
+        for (int y = 0; y < stamp.height(); ++y) {
+            if (qAlpha(stamp.pixel(x, y)) != 0) {
+                if (reachBottom[std::size_t(x)] < reachTop[std::size_t(x)]) {
+                    reachTop[std::size_t(x)] = y - half;
+                }
+                reachBottom[std::size_t(x)] = y - half;
+            }
+        }
+    }
+    // The reduction emits runs column by column from the left; keep that as a guarantee.
+    std::vector<DotRun> sorted;
+    const auto byX = [](const DotRun& a, const DotRun& b) { return a.x < b.x; };
+    if (!std::is_sorted(dots.begin(), dots.end(), byX)) {
+        sorted = dots;
+        std::stable_sort(sorted.begin(), sorted.end(), byX);
+    }
+    const std::vector<DotRun>& runs = sorted.empty() ? dots : sorted;
+    // Neighbouring runs overlap by most of a dot's width: each image column gathers the spans
+    // of the runs within a dot's reach and merges them, so each pixel is written once.
+    out.first = runs.front().x - half;
+    out.begin.assign(1, 0);
+    out.spans.clear();
+    std::vector<std::pair<int, int>> col;
+    std::size_t from = 0; // first run that can still reach the current column
+    for (int x = out.first; x <= runs.back().x + half; ++x) {
+        while (from < runs.size() && runs[from].x < x - half)
+            ++from;
+        col.clear();
+        for (std::size_t k = from; k < runs.size() && runs[k].x <= x + half; ++k) {
+            const std::size_t dx = std::size_t(x - runs[k].x + half);
+            if (reachBottom[dx] >= reachTop[dx])
+                col.emplace_back(runs[k].yTop + reachTop[dx], runs[k].yBottom + reachBottom[dx]);
+        }
+        if (!col.empty()) {
+            std::sort(col.begin(), col.end());
+            int top = col.front().first;
+            int bottom = col.front().second;
+            for (const auto& [t, b] : col) {
+                if (t > bottom + 1) {
+                    out.spans.emplace_back(top, bottom);
+                    top = t;
+                }
+                bottom = std::max(bottom, b);
+            }
+            out.spans.emplace_back(top, bottom);
+        }
+        out.begin.push_back(std::uint32_t(out.spans.size()));
+    }
+}
+
+} // namespace
+
 void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter& p,
                             const QColor& colour, double scale) {
     SampleSummary local;
@@ -401,6 +502,17 @@ void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter&
     reduceCurve(*summary, mapping, s.showMaskPoints, r);
     const auto width = [scale](int w) {
         return std::max(1, static_cast<int>(std::lround(w * scale)));
+    };
+    // With one opaque ink the order of the pieces does not matter, and a piece under the dots
+    // adds nothing: the dots are gathered first.
+    const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
+    static thread_local DotSpans dots;
+    dots.begin.clear();
+    if (s.showMaskPoints && !r.dots.empty()) {
+        gatherDotSpans(r.dots, colour, width(dotPen(colour).width()), width(1), dots);
+    }
+    const auto hidden = [&](const QRect& rect) {
+        return target.bits != nullptr && dots.covers(rect);
     };
     if (std::max<std::int64_t>(truncToInt64(s.xOffset), 0) < s.sampleCount - 1) {
         QPen pen = curvePen(colour);
@@ -424,7 +536,8 @@ void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter&
                     reach |= QRect(x, y, 1, 1);
         const QMargins past(c - reach.left(), c - reach.top(), reach.right() - c,
                             reach.bottom() - (c + 4));
-        const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
+        // Past a slanted segment's end points the pen reaches no further than its width.
+        const int slant = pen.width() + 1;
         TallFills tall(target);
         QVector<QLine> lines;
         lines.reserve(qsizetype(r.xs.size()));
@@ -433,106 +546,45 @@ void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter&
         }
         for (std::size_t i = 1; i < r.xs.size(); ++i) {
             const std::int64_t x = r.xs[i];
-            if (target.bits != nullptr && x == r.xs[i - 1] && r.ys[i] != r.ys[i - 1] &&
-                x > -kCoordLimit && x < kCoordLimit) {
+            const std::int64_t x0 = r.xs[i - 1];
+            const bool near = x > -kCoordLimit && x < kCoordLimit && x0 > -kCoordLimit &&
+                              x0 < kCoordLimit;
+            if (target.bits != nullptr && x == x0 && r.ys[i] != r.ys[i - 1] && near) {
                 const auto [top, bottom] = std::minmax(r.ys[i - 1], r.ys[i]);
                 const QRect band =
                     QRect(QPoint(int(x), clampCoord(top)), QPoint(int(x), clampCoord(bottom)))
                         .marginsAdded(past);
-                if (!tall.take(band))
+                if (!hidden(band) && !tall.take(band))
                     target.fillRect(band, colour.rgba());
                 continue;
             }
-            addSegment(lines, r.xs[i - 1], r.ys[i - 1], r.xs[i], r.ys[i]);
+            if (near && std::abs(x - x0) <= 1) {
+                const auto [top, bottom] = std::minmax(r.ys[i - 1], r.ys[i]);
+                const QRect box(QPoint(int(std::min(x, x0)), clampCoord(top)),
+                                QPoint(int(std::max(x, x0)), clampCoord(bottom)));
+                if (hidden(box.marginsAdded(QMargins(slant, slant, slant, slant))))
+                    continue;
+            }
+            addSegment(lines, x0, r.ys[i - 1], x, r.ys[i]);
         }
         tall.flush(colour.rgba());
         p.setPen(pen);
         p.drawLines(lines);
     }
-    if (s.showMaskPoints && !r.dots.empty()) {
-        // One dot drawn as the plain drawing draws it gives, per column of the dot, the rows it
-        // covers around its centre. A run of centres on consecutive rows then covers, in each
-        // such column, one span from the top centre's first row to the bottom centre's last:
-        // the union of the run's dots, filled without stroking an ellipse per sample.
-        const int penWidth = width(dotPen(colour).width());
-        const int radius = width(1);
-        const int half = radius + penWidth;
-        QImage stamp(2 * half + 1, 2 * half + 1, QImage::Format_ARGB32);
-        stamp.fill(Qt::transparent);
-        {
-            QPainter sp(&stamp);
-            sp.setRenderHint(QPainter::Antialiasing, false);
-            setDotInk(sp, colour, penWidth);
-            sp.drawEllipse(QRect(half - radius, half - radius, 2 * radius, 2 * radius));
-        }
-        struct Column {
-            int dx, top, bottom;
-        };
-        std::vector<Column> columns;
-        for (int x = 0; x < stamp.width(); ++x) {
-            int top = -1, bottom = -1;
-            for (int y = 0; y < stamp.height(); ++y) {
-                if (qAlpha(stamp.pixel(x, y)) != 0) {
-                    top = top < 0 ? y : top;
-                    bottom = y;
-                }
-            }
-            if (top >= 0)
-                columns.push_back({x - half, top - half, bottom - half});
-        }
-        // Neighbouring runs overlap by most of a dot's width: each target column gathers the
-        // spans of the runs within a dot's reach (the runs come left to right) and merges
-        // them, so each pixel is written once.
-        std::vector<int> reachTop(std::size_t(2 * half + 1), 0);
-        std::vector<int> reachBottom(std::size_t(2 * half + 1), -1); // empty where bottom < top
-        for (const Column& c : columns) {
-            reachTop[std::size_t(c.dx + half)] = c.top;
-            reachBottom[std::size_t(c.dx + half)] = c.bottom;
-        }
-        const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
+    if (dots.begin.size() > 1) {
         TallFills tall(target);
-        const auto fill = [&](int x, int top, int bottom) {
-            const QRect span(x, top, 1, bottom - top + 1);
-            if (tall.take(span))
-                return;
-            if (target.bits != nullptr)
-                target.fillRect(span, colour.rgba());
-            else
-                p.fillRect(span, colour);
-        };
-        // The reduction emits runs column by column from the left; keep that as a guarantee.
-        std::vector<DotRun> sorted;
-        const auto byX = [](const DotRun& a, const DotRun& b) { return a.x < b.x; };
-        if (!std::is_sorted(r.dots.begin(), r.dots.end(), byX)) {
-            sorted = r.dots;
-            std::stable_sort(sorted.begin(), sorted.end(), byX);
-        }
-        const std::vector<DotRun>& runs = sorted.empty() ? r.dots : sorted;
-        std::vector<std::pair<int, int>> col;
-        std::size_t from = 0; // first run that can still reach the current column
-        for (int x = runs.front().x - half; x <= runs.back().x + half; ++x) {
-            while (from < runs.size() && runs[from].x < x - half)
-                ++from;
-            col.clear();
-            for (std::size_t k = from; k < runs.size() && runs[k].x <= x + half; ++k) {
-                const std::size_t dx = std::size_t(x - runs[k].x + half);
-                if (reachBottom[dx] >= reachTop[dx])
-                    col.emplace_back(runs[k].yTop + reachTop[dx],
-                                     runs[k].yBottom + reachBottom[dx]);
+        for (std::size_t k = 0; k + 1 < dots.begin.size(); ++k) {
+            const int x = dots.first + int(k);
+            for (std::uint32_t i = dots.begin[k]; i < dots.begin[k + 1]; ++i) {
+                const QRect span(x, dots.spans[i].first, 1,
+                                 dots.spans[i].second - dots.spans[i].first + 1);
+                if (tall.take(span))
+                    continue;
+                if (target.bits != nullptr)
+                    target.fillRect(span, colour.rgba());
+                else
+                    p.fillRect(span, colour);
             }
-            if (col.empty())
-                continue;
-            std::sort(col.begin(), col.end());
-            int top = col.front().first;
-            int bottom = col.front().second;
-            for (const auto& [t, b] : col) {
-                if (t > bottom + 1) {
-                    fill(x, top, bottom);
-                    top = t;
-                }
-                bottom = std::max(bottom, b);
-            }
-            fill(x, top, bottom);
         }
         tall.flush(colour.rgba());
     }
