@@ -92,15 +92,16 @@ void drawCurveFull(const PlotScene& s, const CurveMapping& m, QPainter& p, const
         p.drawLines(lines);
     }
     if (s.showMaskPoints) {
-        setDotInk(p, colour, scaledWidth(dotPen(colour).width(), scale));
+        const int penWidth = scaledWidth(dotPen(colour).width(), scale);
+        setDotInk(p, colour, penWidth);
         const int r = scaledWidth(1, scale);
         for (std::int64_t i = first; i < n; ++i) {
             const int x = clampCoord(m.x(i));
             const int y = clampCoord(m.y(s.samples[i]));
-            if (r == 1) {
+            if (scale == 1.0) {
                 drawDot(p, x, y);
             } else {
-                p.drawEllipse(QRect(x - r, y - r, 2 * r, 2 * r));
+                drawScaledDot(p, x, y, r, penWidth);
             }
         }
     }
@@ -148,7 +149,8 @@ void DrawPlot(const PlotScene& s, const PlotFrame& given, QPainter& p, CurveDraw
                      scale == 1.0 && curve != CurveDrawing::Full);
     if (s.samples != nullptr && s.sampleCount > 0 && frame.xScale > 0.0) {
         const QColor lineColour = toQColor(s.colours.line);
-        // The reduced drawing stands for the screen's pens only; heavier pens take the plain way.
+        // With print's wider pens the dots stay circles: the reduced drawing fills them as
+        // rows of pixels, which only suits a raster target.
         if (curve == CurveDrawing::Full || (scale != 1.0 && frame.printing)) {
             drawCurveFull(s, area, p, lineColour, scale);
         } else if (scale != 1.0) {

@@ -60,6 +60,14 @@ void drawDot(QPainter& p, int x, int y) {
     p.drawEllipse(QRect(x - 1, y - 1, 2, 2));
 }
 
+void drawScaledDot(QPainter& p, int x, int y, int radius, int penWidth) {
+    const double r = radius + penWidth / 2.0;
+    const QPen pen = p.pen();
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QRectF(x - r, y - r, 2 * r, 2 * r));
+    p.setPen(pen);
+}
+
 void TallFills::flush(QRgb value) {
     if (edges_.empty()) {
         return;

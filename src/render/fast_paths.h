@@ -50,6 +50,10 @@ void setDotInk(QPainter& p, const QColor& c, int penWidth);
 // One sample dot: an ellipse with the bounding box (x - 1, y - 1) to (x + 1, y + 1), drawn
 // with the painter's pen and brush (setDotInk).
 void drawDot(QPainter& p, int x, int y);
+// A sample dot on a target `scale` times as fine: the disc the dot pen draws around an ellipse
+// of radius `radius`, filled with the painter's brush. A pen wider than the ellipse leaves a
+// hole in the middle on a raster target; the disc is solid at every size.
+void drawScaledDot(QPainter& p, int x, int y, int radius, int penWidth);
 
 // The pixels of the painter's target when it is a 32-bit image drawn plainly (no transform,
 // clip, opacity or unusual composition): opaque ink can then be written straight into it.

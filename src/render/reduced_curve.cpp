@@ -396,7 +396,7 @@ namespace {
 // The rows each image column's dots cover, as merged spans: gathered before anything is
 // drawn, so the curve's pieces that lie wholly under the dots need not be drawn at all.
 struct DotSpans {
-    int first = 0;                   // column of begin[0]
+    int first = 0;                    // column of begin[0]
     std::vector<std::uint32_t> begin; // per column into `spans`, one more than columns
     std::vector<std::pair<int, int>> spans;
 
@@ -426,8 +426,8 @@ struct DotSpans {
 // around its centre. A run of centres on consecutive rows then covers, in each such column,
 // one span from the top centre's first row to the bottom centre's last: the union of the
 // run's dots, found without stroking an ellipse per sample.
-void gatherDotSpans(const std::vector<DotRun>& dots, const QColor& colour, int penWidth,
-                    int radius, DotSpans& out) {
+void gatherDotSpans(const std::vector<DotRun>& dots, const QColor& colour, int penWidth, int radius,
+                    DotSpans& out) {
     const int half = radius + penWidth;
     QImage stamp(2 * half + 1, 2 * half + 1, QImage::Format_ARGB32);
     stamp.fill(Qt::transparent);
@@ -435,7 +435,7 @@ void gatherDotSpans(const std::vector<DotRun>& dots, const QColor& colour, int p
         QPainter sp(&stamp);
         sp.setRenderHint(QPainter::Antialiasing, false);
         setDotInk(sp, colour, penWidth);
-        sp.drawEllipse(QRect(half - radius, half - radius, 2 * radius, 2 * radius));
+        drawScaledDot(sp, half, half, radius, penWidth);
     }
     std::vector<int> reachTop(std::size_t(2 * half + 1), 0);
     std::vector<int> reachBottom(std::size_t(2 * half + 1), -1); // empty where bottom < top
@@ -496,20 +496,24 @@ void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter&
                             const QColor& colour, double scale) {
     SampleSummary local;
     const SampleSummary* summary = &summaryOf(s, local);
-    CurveMapping mapping = m;
-    mapping.dotRunGap = 1; // every row of a run holds a dot centre
-    static thread_local ReducedCurve r;
-    reduceCurve(*summary, mapping, s.showMaskPoints, r);
     const auto width = [scale](int w) {
         return std::max(1, static_cast<int>(std::lround(w * scale)));
     };
+    const int dotPenWidth = width(dotPen(colour).width());
+    const int dotRadius = width(1);
+    CurveMapping mapping = m;
+    mapping.dotRunGap = 1; // every row of a run holds a dot centre
+    mapping.reach = std::max(mapping.reach, dotRadius + dotPenWidth + 2);
+    mapping.keepStill = true;
+    static thread_local ReducedCurve r;
+    reduceCurve(*summary, mapping, s.showMaskPoints, r);
     // With one opaque ink the order of the pieces does not matter, and a piece under the dots
     // adds nothing: the dots are gathered first.
     const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
     static thread_local DotSpans dots;
     dots.begin.clear();
     if (s.showMaskPoints && !r.dots.empty()) {
-        gatherDotSpans(r.dots, colour, width(dotPen(colour).width()), width(1), dots);
+        gatherDotSpans(r.dots, colour, dotPenWidth, dotRadius, dots);
     }
     const auto hidden = [&](const QRect& rect) {
         return target.bits != nullptr && dots.covers(rect);
@@ -547,8 +551,8 @@ void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter&
         for (std::size_t i = 1; i < r.xs.size(); ++i) {
             const std::int64_t x = r.xs[i];
             const std::int64_t x0 = r.xs[i - 1];
-            const bool near = x > -kCoordLimit && x < kCoordLimit && x0 > -kCoordLimit &&
-                              x0 < kCoordLimit;
+            const bool near =
+                x > -kCoordLimit && x < kCoordLimit && x0 > -kCoordLimit && x0 < kCoordLimit;
             if (target.bits != nullptr && x == x0 && r.ys[i] != r.ys[i - 1] && near) {
                 const auto [top, bottom] = std::minmax(r.ys[i - 1], r.ys[i]);
                 const QRect band =

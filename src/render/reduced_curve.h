@@ -12,8 +12,8 @@ namespace quillmark {
 void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p, const QColor& colour);
 
 // The same reduction drawn with pens `scale` times as wide, for a target of finer pixels (a
-// high-density screen): one polyline through the column summaries and one band per dot run,
-// so the cost still depends on the width. Close to, not identical with, the plain drawing.
+// high-density screen): one polyline through the column summaries and the merged rows of the
+// dot runs, so the cost still depends on the width. The same pixels as the plain drawing.
 void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter& p,
                             const QColor& colour, double scale);
 

@@ -1,6 +1,7 @@
 // The reduced curve drawing against the plain one, pixel for pixel, over random scenes: every
 // density from 0.1 to 10,000 samples per pixel, dots on and off, zoomed and panned in both
-// axes, in every display unit, drawn straight into the image and through the painter. Each
+// axes, in every display unit, drawn straight into the image and through the painter, with
+// the screen's pens and with the wider pens of finer screens. Each
 // recording is drawn in a few frames sharing one block summary, as the window does, so the
 // dot rows it keeps from frame to frame are checked too.
 //
@@ -132,10 +133,11 @@ struct Scene {
     int unit = 0;
     bool dots = true;
     bool throughPainter = false;
+    double ratio = 1.0; // pens as wide as on a screen of this device pixel ratio
 
     QString describe() const {
         return QStringLiteral("%1 of %2 samples, plot area %3x%4, %5 samples/px from %6, "
-                              "%7 V/px from %8 V, unit %9, dots %10, %11")
+                              "%7 V/px from %8 V, unit %9, dots %10, %11, ratio %12")
             .arg(QLatin1String(kKinds[kind]))
             .arg(count)
             .arg(plotWidth)
@@ -146,7 +148,8 @@ struct Scene {
             .arg(yOffset, 0, 'g', 17)
             .arg(unit)
             .arg(dots ? "on" : "off")
-            .arg(throughPainter ? "through the painter" : "direct");
+            .arg(throughPainter ? "through the painter" : "direct")
+            .arg(ratio);
     }
     // Pixel columns the plain drawing may stroke: it draws every sample from the window's start
     // to the recording's end, and a dot costs many segments.
@@ -158,6 +161,8 @@ void pickZoom(Scene& s, const std::vector<std::uint16_t>& v, Rng& rng) {
     s.xScale = pickDensity(rng);
     s.dots = chance(rng, s.xScale > 2500 ? 0.6 * 2500 / s.xScale : 0.6);
     s.throughPainter = chance(rng, 0.3);
+    static const double ratios[] = {1.25, 1.5, 1.75, 2.0, 3.0};
+    s.ratio = chance(rng, 0.3) ? ratios[uniformInt(rng, 0, int(std::size(ratios)) - 1)] : 1.0;
     s.unit = chance(rng, 0.5) ? 0 : uniformInt(rng, 1, 4);
     const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
     const double low = *lo / 1000.0;
@@ -203,6 +208,7 @@ QImage draw(const Scene& sc, const std::vector<std::uint16_t>& v, const SampleSu
     frame.bottom = sc.plotHeight + 2 * frame.topMargin;
     frame.xScale = sc.xScale;
     frame.yScale = sc.yScale;
+    frame.penScale = sc.ratio;
     QImage img(frame.right, frame.bottom, QImage::Format_RGB32);
     img.fill(QColor(208, 207, 204));
     QPainter p(&img);

@@ -70,10 +70,6 @@ SampleSummary::Range wholeBlock(const std::uint16_t* s) {
 
 // Samples in a column at or below this count are scanned one by one.
 constexpr std::int64_t kScanLimit = 32;
-// Dots further than this outside the plot area are hidden under the margin bands.
-constexpr std::int64_t kDotReach = 8;
-// Points further right than this past the plot area cannot reach it with a 2-pixel pen.
-constexpr std::int64_t kCurveReach = 8;
 // Columns longer than this look their rows up in a table of all 65536 raw values.
 constexpr std::int64_t kTableWorth = 4096;
 // Kept dot rows beyond this many are dropped and read again when needed.
@@ -190,10 +186,10 @@ namespace {
 class Reducer {
 public:
     Reducer(const SampleSummary& s, const CurveMapping& m, bool withDots, ReducedCurve& out)
-        : s_(s), m_(m), withDots_(withDots), out_(out), dotTop_(m.top - kDotReach),
-          dotBottom_(m.top + m.height + kDotReach), kept_(s.dotCoverage()), row_(m) {
+        : s_(s), m_(m), withDots_(withDots), out_(out), dotTop_(m.top - m.reach),
+          dotBottom_(m.top + m.height + m.reach), kept_(s.dotCoverage()), row_(m) {
         const DotCoverage::Key key{m.xScale, m.yScale, m.yOffset, m.yMin,
-                                   m.factor, m.top,    m.height};
+                                   m.factor, m.top,    m.height,  m.reach};
         if (withDots && !(kept_.valid && kept_.key == key)) {
             kept_.restart(key);
         }
@@ -202,7 +198,7 @@ public:
     void run() {
         const std::int64_t n = s_.count();
         const std::int64_t start = truncToInt64(m_.xOffset);
-        const std::int64_t xLimit = m_.left + m_.width + kCurveReach;
+        const std::int64_t xLimit = m_.left + m_.width + m_.reach;
         const std::uint16_t* raw = s_.samples();
         std::int64_t i = std::max<std::int64_t>(start, 0);
         while (i < n) {
@@ -244,8 +240,15 @@ private:
         out_.ys.push_back(y);
     }
 
+    void keepStill(std::int64_t x, std::int64_t y) {
+        if (m_.keepStill) {
+            out_.xs.push_back(x);
+            out_.ys.push_back(y);
+        }
+    }
+
     bool dotColumnVisible(std::int64_t px) const {
-        return px >= m_.left - kDotReach && px <= m_.left + m_.width + kDotReach;
+        return px >= m_.left - m_.reach && px <= m_.left + m_.width + m_.reach;
     }
 
     // Rows and columns already clipped to near the plot area.
@@ -278,6 +281,9 @@ private:
         addPoint(px, yTop);
         addPoint(px, yBottom);
         addPoint(px, row_(raw[b]));
+        if (yTop == yBottom) {
+            keepStill(px, yTop);
+        }
         if (!dots) {
             return;
         }
@@ -303,6 +309,9 @@ private:
         addPoint(px, *top);
         addPoint(px, *bottom);
         addPoint(px, rows_[n - 1]);
+        if (n > 1 && *top == *bottom) {
+            keepStill(px, *top);
+        }
         if (!dots) {
             return;
         }

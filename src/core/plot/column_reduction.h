@@ -23,6 +23,7 @@ struct DotCoverage {
         double factor = 0.0;
         std::int64_t top = 0;
         std::int64_t height = 0;
+        std::int64_t reach = 0;
         bool operator==(const Key&) const = default;
     };
     struct Column {
@@ -102,6 +103,13 @@ struct CurveMapping {
     // Largest row gap within a dot run that still draws as one run: the height of the dot's
     // widest band when the drawing fills runs as a rectangle between two dots, else 1.
     std::int32_t dotRunGap = 1;
+    // How far outside the plot area a dot centre or a point can still ink it (the dot's and
+    // the pen's reach): 8 pixels for the screen's pens.
+    std::int32_t reach = 8;
+    // Keep a point twice where a column's samples all share one row. A square-capped pen wider
+    // than 2 pixels draws that zero-length segment as a square which the slanted segments on
+    // either side do not cover.
+    bool keepStill = false;
 
     std::int64_t x(std::int64_t index) const;
     std::int64_t y(std::uint16_t raw) const;
