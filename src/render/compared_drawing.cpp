@@ -67,8 +67,10 @@ void drawComparedRuns(QPainter& p, const PlotScene& s, const CurveMapping& area,
                        QRect(0, 0, target.width, target.height);
     p.save();
     p.setClipRect(QRect(area.left, area.top, area.width + 1, area.height + 1), Qt::IntersectClip);
-    ComparedPath path;
+    // Kept from frame to frame: fresh memory for thousands of points costs more than reuse.
+    static thread_local ComparedPath path;
     QVector<QLine> lines;
+    TallFills tall(target);
     for (const ComparedCurve& c : s.compared) {
         if (reduced) {
             reduceComparedCurve(c, s.sampleInterval, area, path);
@@ -77,17 +79,31 @@ void drawComparedRuns(QPainter& p, const PlotScene& s, const CurveMapping& area,
         }
         const QColor colour = toQColor(c.colour);
         const bool direct = target.bits != nullptr && colour.alpha() == 255;
-        TallFills tall(direct ? target : DirectTarget{});
         lines.clear();
         for (std::size_t k = 0; k < path.starts.size(); ++k) {
             const std::size_t from = path.starts[k];
             const std::size_t to = k + 1 < path.starts.size() ? path.starts[k + 1] : path.xs.size();
             for (std::size_t i = from; i + 1 < to; ++i) {
-                if (direct && writeSegment(target, clip, tall, colour.rgba(), path.xs[i],
-                                           path.ys[i], path.xs[i + 1], path.ys[i + 1])) {
+                const std::int64_t x = path.xs[i];
+                if (direct && path.xs[i + 1] == x) {
+                    // A column's chained vertical segments cover the rows between their
+                    // extremes: one segment over them gives the same pixels.
+                    std::int64_t top = std::min(path.ys[i], path.ys[i + 1]);
+                    std::int64_t bottom = std::max(path.ys[i], path.ys[i + 1]);
+                    for (; i + 2 < to && path.xs[i + 2] == x; ++i) {
+                        top = std::min(top, path.ys[i + 2]);
+                        bottom = std::max(bottom, path.ys[i + 2]);
+                    }
+                    if (!writeSegment(target, clip, tall, colour.rgba(), x, top, x, bottom)) {
+                        addSegment(lines, x, top, x, bottom);
+                    }
                     continue;
                 }
-                addSegment(lines, path.xs[i], path.ys[i], path.xs[i + 1], path.ys[i + 1]);
+                if (direct && writeSegment(target, clip, tall, colour.rgba(), x, path.ys[i],
+                                           path.xs[i + 1], path.ys[i + 1])) {
+                    continue;
+                }
+                addSegment(lines, x, path.ys[i], path.xs[i + 1], path.ys[i + 1]);
             }
         }
         // One run's pixels are all of one opaque ink, so their order within it does not matter;
