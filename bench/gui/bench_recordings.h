@@ -1,6 +1,8 @@
 #pragma once
 // The recordings the drawing benchmarks plot, and the 1280x800 view of all of one: the same
 // data for our drawing and for QCustomPlot's.
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <map>
@@ -18,6 +20,24 @@
 #endif
 
 namespace quillmark::bench {
+
+// Remembers the medians so the ratios can be printed after the table.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> medianMs;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs) {
+            const std::string name = r.benchmark_name();
+            const std::string suffix = "_median";
+            if (name.size() > suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+                medianMs[name.substr(0, name.size() - suffix.size())] =
+                    r.GetAdjustedRealTime(); // already in the benchmark's unit (ms)
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
 
 // The program's arguments for Google Benchmark, with five repetitions reported as
 // aggregates unless the caller chose a repetition count. The texts live as long as the program.

@@ -1,7 +1,8 @@
 // Compared runs: frames at 1280x800 with a 10,000,000-sample recording shown alone and with
 // seven 1,000,000-sample runs compared (View All, pan and zoom steps), and adding a run
 // (reading its file and building its summaries) against reading the same file alone.
-//   quillmark_compare_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only
+//   quillmark_compare_bench [--benchmark_enable_random_interleaving=true]
+// prints the ratios after the table.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -18,6 +19,7 @@
 #include "core/data/recording_file.h"
 #include "core/plot/plot_layout.h"
 #include "core/plot/plot_view.h"
+#include "render/compared_drawing.h"
 #include "render/draw_plot.h"
 
 using namespace quillmark;
@@ -100,19 +102,26 @@ void BM_ZoomStep(benchmark::State& state) {
 }
 BENCHMARK(BM_ZoomStep)->ArgName("compared")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The plot area's mapping at the view's window (volts: no unit factor).
+CurveMapping plotMapping(const PlotGeometry& g) {
+    CurveMapping m;
+    m.xScale = g.xScale;
+    m.xOffset = g.xOffset;
+    m.yScale = g.yScale;
+    m.yOffset = g.yOffset;
+    m.left = g.leftMargin;
+    m.top = kPlotTop;
+    m.width = g.plotWidth;
+    m.height = g.plotHeight;
+    return m;
+}
+
 // The reduction of the seven runs alone at View All, without drawing.
 void BM_ReduceRuns(benchmark::State& state) {
     Scene& s = scene(true);
     s.view.resetView();
     const PlotScene sc = s.view.scene(kModelVoltage);
-    const PlotGeometry& g = s.view.geometry();
-    CurveMapping m;
-    m.xScale = g.xScale;
-    m.yScale = g.yScale;
-    m.left = g.leftMargin;
-    m.top = kPlotTop;
-    m.width = g.plotWidth;
-    m.height = g.plotHeight;
+    const CurveMapping m = plotMapping(s.view.geometry());
     ComparedPath path;
     std::size_t points = 0;
     for (auto _ : state) {
@@ -124,6 +133,19 @@ void BM_ReduceRuns(benchmark::State& state) {
     state.counters["points"] = double(points) / double(state.iterations());
 }
 BENCHMARK(BM_ReduceRuns)->Unit(benchmark::kMillisecond);
+
+// The seven runs reduced and drawn at View All, without the rest of the frame.
+void BM_DrawRuns(benchmark::State& state) {
+    Scene& s = scene(true);
+    s.view.resetView();
+    const PlotScene sc = s.view.scene(kModelVoltage);
+    const CurveMapping m = plotMapping(s.view.geometry());
+    for (auto _ : state) {
+        QPainter p(&s.image);
+        drawComparedRuns(p, sc, m, 1, true);
+    }
+}
+BENCHMARK(BM_DrawRuns)->Unit(benchmark::kMillisecond);
 
 const std::string& runFile() {
     static const std::string path = [] {
@@ -161,8 +183,25 @@ BENCHMARK(BM_AddRun)->ArgName("figures")->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    std::vector<char*> args = benchArguments(argc, argv);
+    int n = int(args.size());
+    benchmark::Initialize(&n, args.data());
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     std::remove(runFile().c_str());
+    const auto ratio = [&](const char* what, const std::string& with, const std::string& alone,
+                           double target) {
+        const auto a = reporter.medianMs.find(with);
+        const auto b = reporter.medianMs.find(alone);
+        if (a != reporter.medianMs.end() && b != reporter.medianMs.end() && b->second > 0) {
+            std::printf("  %s: %.3f / %.3f ms = %.2fx (target <= %.0f)\n", what, a->second,
+                        b->second, a->second / b->second, target);
+        }
+    };
+    std::printf("Medians of this run, with seven runs compared / the shown recording alone:\n");
+    ratio("View All", "BM_ViewAll/compared:1", "BM_ViewAll/compared:0", 2);
+    ratio("Pan step", "BM_PanStep/compared:1", "BM_PanStep/compared:0", 2);
+    ratio("Zoom step", "BM_ZoomStep/compared:1", "BM_ZoomStep/compared:0", 2);
+    ratio("Adding a run / reading its file", "BM_AddRun/figures:0", "BM_ReadRunFile", 3);
     return 0;
 }

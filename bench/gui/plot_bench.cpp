@@ -217,24 +217,6 @@ void BM_Peer_Window(benchmark::State& state) {
 BENCHMARK(BM_Peer_Window)->Arg(2000)->Arg(500)->Arg(20)->Unit(benchmark::kMillisecond);
 #endif
 
-// Remembers the medians so the peer ratios can be printed after the table.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medianMs;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) {
-            const std::string name = r.benchmark_name();
-            const std::string suffix = "_median";
-            if (name.size() > suffix.size() &&
-                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
-                medianMs[name.substr(0, name.size() - suffix.size())] =
-                    r.GetAdjustedRealTime(); // already in the benchmark's unit (ms)
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {

@@ -17,8 +17,8 @@ namespace {
 // A segment of a compared curve written straight into the image as the raster engine would
 // draw it: vertical ones and joins to the next column, the only ones a dense view has, when
 // all their pixels lie inside `clip`. False when the caller should stroke it.
-bool writeSegment(const DirectTarget& target, const QRect& clip, TallFills& tall, QRgb ink,
-                  std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
+bool writeSegment(const DirectTarget& target, const QRect& clip, QRgb ink, std::int64_t x1,
+                  std::int64_t y1, std::int64_t x2, std::int64_t y2) {
     static SteepStroke vertical(comparedPen(QColor(0, 0, 0), 1), 0);
     static SteepStroke join(comparedPen(QColor(0, 0, 0), 1), 1);
     const std::int64_t run = x2 - x1;
@@ -36,11 +36,11 @@ bool writeSegment(const DirectTarget& target, const QRect& clip, TallFills& tall
         return false;
     }
     if (shape->solid) {
-        const QRect r(QPoint(x + shape->left, y + shape->top),
-                      QPoint(x + shape->right, y + shape->bottom));
-        if (!tall.take(r)) {
-            target.fillRect(r, ink);
-        }
+        // A run's columns are one pixel wide and short: filled where they are, they stay in
+        // the cache from one column to the next, which gathering them by row does not beat.
+        target.fillRect(QRect(QPoint(x + shape->left, y + shape->top),
+                              QPoint(x + shape->right, y + shape->bottom)),
+                        ink);
         return true;
     }
     for (const SteepStroke::Span& sp : shape->spans) {
@@ -70,7 +70,6 @@ void drawComparedRuns(QPainter& p, const PlotScene& s, const CurveMapping& area,
     // Kept from frame to frame: fresh memory for thousands of points costs more than reuse.
     static thread_local ComparedPath path;
     QVector<QLine> lines;
-    TallFills tall(target);
     for (const ComparedCurve& c : s.compared) {
         if (reduced) {
             reduceComparedCurve(c, s.sampleInterval, area, path);
@@ -79,6 +78,7 @@ void drawComparedRuns(QPainter& p, const PlotScene& s, const CurveMapping& area,
         }
         const QColor colour = toQColor(c.colour);
         const bool direct = target.bits != nullptr && colour.alpha() == 255;
+        const QRgb ink = colour.rgba();
         lines.clear();
         for (std::size_t k = 0; k < path.starts.size(); ++k) {
             const std::size_t from = path.starts[k];
@@ -94,21 +94,18 @@ void drawComparedRuns(QPainter& p, const PlotScene& s, const CurveMapping& area,
                         top = std::min(top, path.ys[i + 2]);
                         bottom = std::max(bottom, path.ys[i + 2]);
                     }
-                    if (!writeSegment(target, clip, tall, colour.rgba(), x, top, x, bottom)) {
+                    if (!writeSegment(target, clip, ink, x, top, x, bottom)) {
                         addSegment(lines, x, top, x, bottom);
                     }
                     continue;
                 }
-                if (direct && writeSegment(target, clip, tall, colour.rgba(), x, path.ys[i],
-                                           path.xs[i + 1], path.ys[i + 1])) {
+                if (direct && writeSegment(target, clip, ink, x, path.ys[i], path.xs[i + 1],
+                                           path.ys[i + 1])) {
                     continue;
                 }
                 addSegment(lines, x, path.ys[i], path.xs[i + 1], path.ys[i + 1]);
             }
         }
-        // One run's pixels are all of one opaque ink, so their order within it does not matter;
-        // the next run draws over them.
-        tall.flush(colour.rgba());
         // Square ends: every segment covers both its end pixels, so a column's path drawn
         // from its extremes covers what its segments would.
         p.setPen(comparedPen(colour, penWidth));

@@ -279,7 +279,8 @@ VerticalStroke::VerticalStroke() {
 SteepStroke::SteepStroke() : SteepStroke(curvePen(QColor(0, 0, 0)), 1) {}
 
 SteepStroke::SteepStroke(const QPen& pen, int run)
-    : pen_(pen), run_(run), shapes_(2 * kMaxRise + 1), measured_(2 * kMaxRise + 1, false) {
+    : pen_(pen), run_(run), shapes_(2 * kMaxRise + 1),
+      measured_(std::make_unique<std::atomic<bool>[]>(2 * kMaxRise + 1)) {
     pen_.setColor(QColor(0, 0, 0));
 }
 
@@ -288,10 +289,13 @@ const SteepStroke::Shape* SteepStroke::shape(int rise) {
         return nullptr;
     }
     const auto k = static_cast<std::size_t>(rise + kMaxRise);
-    const std::lock_guard<std::mutex> hold(lock_);
-    if (!measured_[k]) {
-        shapes_[k] = measure(rise);
-        measured_[k] = true;
+    // A shape once measured never changes: only the first use of a rise takes the lock.
+    if (!measured_[k].load(std::memory_order_acquire)) {
+        const std::lock_guard<std::mutex> hold(lock_);
+        if (!measured_[k].load(std::memory_order_relaxed)) {
+            shapes_[k] = measure(rise);
+            measured_[k].store(true, std::memory_order_release);
+        }
     }
     return &shapes_[k];
 }

@@ -11,8 +11,10 @@
 #include <QVector>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -367,9 +369,9 @@ private:
 
     QPen pen_;
     int run_ = 1;
-    std::mutex lock_;
+    std::mutex lock_;           // taken only to measure a shape
     std::vector<Shape> shapes_; // by rise + kMaxRise
-    std::vector<bool> measured_;
+    std::unique_ptr<std::atomic<bool>[]> measured_;
 };
 
 // Horizontal and vertical lines of one wide pen (the grid and alarm lines on a fine screen).

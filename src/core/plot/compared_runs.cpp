@@ -68,19 +68,6 @@ public:
         return j;
     }
 
-    // A column's extremes read the raw samples of the block split by each of its edges. The
-    // edges lie thousands of samples apart, too far for the processor to guess: the block at
-    // a later column's edge is asked for ahead of time.
-    void prefetchBoundary(std::int64_t k) const {
-        const double at =
-            (static_cast<double>(k) * m_.xScale * shown_ - c_.offsetSeconds) / c_.interval;
-        if (at > 0.0 && at < static_cast<double>(n_)) {
-            const std::int64_t block = static_cast<std::int64_t>(at) & ~(SampleSummary::kBlock - 1);
-            __builtin_prefetch(raw_ + block);
-            __builtin_prefetch(raw_ + std::min(block + SampleSummary::kBlock / 2, n_ - 1));
-        }
-    }
-
     // `samples`: how many samples the point stands for.
     void add(std::int64_t x, std::uint16_t raw, std::int64_t samples = 1) {
         if (raw > kOverRangeThresholdRaw) {
@@ -120,9 +107,7 @@ public:
                 add(x, raw_[j]);
                 break;
             }
-            const std::int64_t k = column(j);
-            prefetchBoundary(k + 3);
-            const std::int64_t end = columnEnd(j, k);
+            const std::int64_t end = columnEnd(j, column(j));
             const SampleSummary::Range r = c_.summary->extremes(j, end - 1);
             if (r.maxRaw > kOverRangeThresholdRaw) {
                 for (std::int64_t i = j; i < end; ++i) {
