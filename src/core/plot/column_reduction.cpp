@@ -75,20 +75,62 @@ constexpr std::int64_t kTableWorth = 4096;
 // Kept dot rows beyond this many are dropped and read again when needed.
 constexpr std::size_t kCoverageLimit = std::size_t(1) << 20;
 
+// The minimum of one array and the maximum of another (or the same) over several stretches,
+// eight values a step where SSE2 is there, folded once at the end.
+class MinMax {
+public:
+    void add(const std::uint16_t* low, const std::uint16_t* high, std::int64_t n) {
+        std::int64_t i = 0;
+#if defined(__SSE2__)
+        const __m128i bias = _mm_set1_epi16(std::int16_t(-0x8000));
+        for (; i + 8 <= n; i += 8) {
+            lo_ = _mm_min_epi16(
+                lo_,
+                _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(low + i)), bias));
+            hi_ = _mm_max_epi16(
+                hi_,
+                _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(high + i)), bias));
+        }
+#endif
+        for (; i < n; ++i) {
+            min_ = std::min(min_, low[i]);
+            max_ = std::max(max_, high[i]);
+        }
+    }
+    SampleSummary::Range result() const {
+#if defined(__SSE2__)
+        const auto min = [](__m128i x, __m128i y) { return _mm_min_epi16(x, y); };
+        const auto max = [](__m128i x, __m128i y) { return _mm_max_epi16(x, y); };
+        return {std::min(min_, fold(lo_, min)), std::max(max_, fold(hi_, max)), 0};
+#else
+        return {min_, max_, 0};
+#endif
+    }
+
+private:
+    std::uint16_t min_ = 0xFFFF;
+    std::uint16_t max_ = 0;
+#if defined(__SSE2__)
+    __m128i lo_ = _mm_set1_epi16(0x7FFF);                // biased 0xFFFF
+    __m128i hi_ = _mm_set1_epi16(std::int16_t(-0x8000)); // biased 0
+#endif
+};
+
 } // namespace
 
 void SampleSummary::build(const std::uint16_t* samples, std::int64_t count) {
     samples_ = samples;
     count_ = samples ? std::max<std::int64_t>(count, 0) : 0;
-    blocks_.clear();
     dots_.clear();
     const std::int64_t nBlocks = (count_ + kBlock - 1) / kBlock;
-    blocks_.resize(static_cast<std::size_t>(nBlocks));
+    blockMin_.resize(static_cast<std::size_t>(nBlocks));
+    blockMax_.resize(static_cast<std::size_t>(nBlocks));
+    blockStep_.resize(static_cast<std::size_t>(nBlocks));
     // Blocks followed by another sample: fixed-length loops without a carried sample, which
     // the compiler turns into vector code. Adding a run is mostly this pass.
     const std::int64_t whole = count_ > 0 ? (count_ - 1) / kBlock : 0;
     for (std::int64_t b = 0; b < whole; ++b) {
-        blocks_[static_cast<std::size_t>(b)] = wholeBlock(samples_ + b * kBlock);
+        setBlock(b, wholeBlock(samples_ + b * kBlock));
     }
     for (std::int64_t b = whole; b < nBlocks; ++b) {
         const std::int64_t first = b * kBlock;
@@ -98,7 +140,7 @@ void SampleSummary::build(const std::uint16_t* samples, std::int64_t count) {
         if (last + 1 < count_) {
             r.maxStep = std::max(r.maxStep, stepBetween(samples_[last], samples_[last + 1]));
         }
-        blocks_[static_cast<std::size_t>(b)] = r;
+        setBlock(b, r);
     }
 }
 
@@ -126,7 +168,8 @@ SampleSummary::Range SampleSummary::query(std::int64_t first, std::int64_t last)
         merge(r, scan(first, fullFirst * kBlock));
     }
     for (std::int64_t b = fullFirst; b < fullEnd; ++b) {
-        merge(r, blocks_[static_cast<std::size_t>(b)]);
+        const auto k = static_cast<std::size_t>(b);
+        merge(r, {blockMin_[k], blockMax_[k], blockStep_[k]});
     }
     if (fullEnd * kBlock <= last) {
         merge(r, scan(fullEnd * kBlock - 1, last));
@@ -135,30 +178,9 @@ SampleSummary::Range SampleSummary::query(std::int64_t first, std::int64_t last)
 }
 
 SampleSummary::Range SampleSummary::scanExtremes(std::int64_t first, std::int64_t last) const {
-    std::uint16_t lo = samples_[first];
-    std::uint16_t hi = samples_[first];
-    std::int64_t i = first + 1;
-#if defined(__SSE2__)
-    // The ends of a compared run's columns: eight samples a step.
-    if (last - i + 1 >= 16) {
-        const __m128i bias = _mm_set1_epi16(std::int16_t(-0x8000));
-        __m128i low = _mm_xor_si128(_mm_set1_epi16(std::int16_t(lo)), bias);
-        __m128i high = low;
-        for (; i + 8 <= last + 1; i += 8) {
-            const __m128i v = _mm_xor_si128(
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples_ + i)), bias);
-            low = _mm_min_epi16(low, v);
-            high = _mm_max_epi16(high, v);
-        }
-        lo = fold(low, [](__m128i x, __m128i y) { return _mm_min_epi16(x, y); });
-        hi = fold(high, [](__m128i x, __m128i y) { return _mm_max_epi16(x, y); });
-    }
-#endif
-    for (; i <= last; ++i) {
-        lo = std::min(lo, samples_[i]);
-        hi = std::max(hi, samples_[i]);
-    }
-    return {lo, hi, 0};
+    MinMax m;
+    m.add(samples_ + first, samples_ + first, last - first + 1);
+    return m.result();
 }
 
 SampleSummary::Range SampleSummary::extremes(std::int64_t first, std::int64_t last) const {
@@ -167,18 +189,11 @@ SampleSummary::Range SampleSummary::extremes(std::int64_t first, std::int64_t la
     }
     const std::int64_t fullFirst = (first + kBlock - 1) / kBlock;
     const std::int64_t fullEnd = (last + 1) / kBlock; // exclusive
-    Range r = scanExtremes(first, fullFirst * kBlock - (first < fullFirst * kBlock ? 1 : 0));
-    for (std::int64_t b = fullFirst; b < fullEnd; ++b) {
-        r.minRaw = std::min(r.minRaw, blocks_[static_cast<std::size_t>(b)].minRaw);
-        r.maxRaw = std::max(r.maxRaw, blocks_[static_cast<std::size_t>(b)].maxRaw);
-    }
-    if (fullEnd * kBlock <= last) {
-        const Range tail = scanExtremes(fullEnd * kBlock, last);
-        r.minRaw = std::min(r.minRaw, tail.minRaw);
-        r.maxRaw = std::max(r.maxRaw, tail.maxRaw);
-    }
-    r.maxStep = 0;
-    return r;
+    MinMax m;
+    m.add(samples_ + first, samples_ + first, fullFirst * kBlock - first);
+    m.add(blockMin_.data() + fullFirst, blockMax_.data() + fullFirst, fullEnd - fullFirst);
+    m.add(samples_ + fullEnd * kBlock, samples_ + fullEnd * kBlock, last + 1 - fullEnd * kBlock);
+    return m.result();
 }
 
 std::int64_t CurveMapping::x(std::int64_t index) const {

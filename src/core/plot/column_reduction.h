@@ -83,7 +83,15 @@ private:
 
     const std::uint16_t* samples_ = nullptr;
     std::int64_t count_ = 0;
-    std::vector<Range> blocks_;
+    // Per block, apart: the extremes of many blocks are then read eight at a time.
+    std::vector<std::uint16_t> blockMin_;
+    std::vector<std::uint16_t> blockMax_;
+    std::vector<std::uint16_t> blockStep_;
+    void setBlock(std::int64_t b, const Range& r) {
+        blockMin_[static_cast<std::size_t>(b)] = r.minRaw;
+        blockMax_[static_cast<std::size_t>(b)] = r.maxRaw;
+        blockStep_[static_cast<std::size_t>(b)] = r.maxStep;
+    }
     mutable DotCoverage dots_;
 };
 

@@ -25,7 +25,8 @@ class Walker {
 public:
     Walker(const ComparedCurve& c, double shownInterval, const CurveMapping& m, ComparedPath& out)
         : c_(c), shown_(shownInterval), m_(m), row_(m), out_(out),
-          n_(c.summary ? c.summary->count() : 0), raw_(c.summary ? c.summary->samples() : nullptr) {
+          n_(c.summary ? c.summary->count() : 0), raw_(c.summary ? c.summary->samples() : nullptr),
+          origin_(truncToInt64((m.xOffset - m.xMin) / m.xScale)) {
         out_.xs.clear();
         out_.ys.clear();
         out_.starts.clear();
@@ -39,9 +40,9 @@ public:
         return comparedIndex(j, c_.interval, c_.offsetSeconds, shown_);
     }
     std::int64_t column(std::int64_t j) const { return truncToInt64(index(j) / m_.xScale); }
-    std::int64_t px(std::int64_t j) const {
-        return sampleToPixelX(index(j), m_.xScale, m_.xOffset, m_.xMin, m_.left);
-    }
+    // The pixel column of column k: sampleToPixelX with its window term worked out once.
+    std::int64_t pixel(std::int64_t k) const { return m_.left + k - origin_; }
+    std::int64_t px(std::int64_t j) const { return pixel(column(j)); }
     // The last sample left of the plot area (or 0): its segment into the area is drawn.
     std::int64_t firstVisited() const {
         const double leftIndex = m_.xOffset - m_.xMin - kReach * m_.xScale;
@@ -54,16 +55,24 @@ public:
     }
     std::int64_t xLimit() const { return std::int64_t(m_.left) + m_.width + kReach; }
 
-    // First sample past column k, searching from sample i (in column k).
-    std::int64_t columnEnd(std::int64_t i, std::int64_t k) const {
+    // First sample past column k, searching from sample i (in column k); `next` is that
+    // sample's column, which the walk goes on with.
+    std::int64_t columnEnd(std::int64_t i, std::int64_t k, std::int64_t& next) const {
         const double boundary = static_cast<double>(k < 0 ? k : k + 1) * m_.xScale;
         const double estimate = std::ceil((boundary * shown_ - c_.offsetSeconds) / c_.interval);
         std::int64_t j = std::clamp<std::int64_t>(truncToInt64(estimate), i + 1, n_);
-        while (j < n_ && column(j) <= k) {
+        next = j < n_ ? column(j) : 0;
+        while (j < n_ && next <= k) {
             ++j;
+            next = j < n_ ? column(j) : 0;
         }
-        while (j - 1 > i && column(j - 1) > k) {
+        while (j - 1 > i) {
+            const std::int64_t before = column(j - 1);
+            if (before <= k) {
+                break;
+            }
             --j;
+            next = before;
         }
         return j;
     }
@@ -101,13 +110,15 @@ public:
     }
 
     void reduced() {
-        for (std::int64_t j = firstVisited(); j < n_;) {
-            const std::int64_t x = px(j);
+        std::int64_t j = firstVisited();
+        for (std::int64_t k = j < n_ ? column(j) : 0; j < n_;) {
+            const std::int64_t x = pixel(k);
             if (x > xLimit()) {
                 add(x, raw_[j]);
                 break;
             }
-            const std::int64_t end = columnEnd(j, column(j));
+            std::int64_t next = 0;
+            const std::int64_t end = columnEnd(j, k, next);
             const SampleSummary::Range r = c_.summary->extremes(j, end - 1);
             if (r.maxRaw > kOverRangeThresholdRaw) {
                 for (std::int64_t i = j; i < end; ++i) {
@@ -121,6 +132,7 @@ public:
                 add(x, raw_[end - 1], 0);
             }
             j = end;
+            k = next;
         }
         gap();
     }
@@ -144,6 +156,7 @@ private:
     ComparedPath& out_;
     std::int64_t n_;
     const std::uint16_t* raw_;
+    std::int64_t origin_; // column of the window's left edge
     bool open_ = false;
     std::int64_t pathSamples_ = 0;
 };
