@@ -91,6 +91,12 @@ struct DirectTarget {
             return;
         }
         const int n = x2 - x1 + 1;
+        if (n == 1) {
+            for (int y = y1; y <= y2; ++y) {
+                row(y)[x1] = value;
+            }
+            return;
+        }
         if (n == 2) {
             // The curve's columns: one 8-byte store a row.
             const std::uint64_t two = (std::uint64_t(value) << 32) | value;

@@ -122,6 +122,7 @@ void SampleSummary::build(const std::uint16_t* samples, std::int64_t count) {
     samples_ = samples;
     count_ = samples ? std::max<std::int64_t>(count, 0) : 0;
     dots_.clear();
+    columns_ = ColumnExtremes{};
     const std::int64_t nBlocks = (count_ + kBlock - 1) / kBlock;
     blockMin_.resize(static_cast<std::size_t>(nBlocks));
     blockMax_.resize(static_cast<std::size_t>(nBlocks));

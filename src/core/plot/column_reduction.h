@@ -49,6 +49,69 @@ struct DotCoverage {
     }
 };
 
+// A laid-over recording's columns as found under one column mapping: where each column's
+// samples end and their first, last, lowest and highest values. A sample's column does not
+// depend on the pan, so a pan or a repaint of the same zoom finds most columns here instead
+// of reading the samples at their edges again.
+struct ColumnExtremes {
+    struct Key {
+        double xScale = 0.0;        // shown samples per pixel
+        double interval = 0.0;      // the recording's seconds per sample
+        double offsetSeconds = 0.0; // its sample 0 after the shown sample 0
+        double shownInterval = 0.0;
+        bool operator==(const Key&) const = default;
+    };
+    struct Column {
+        std::int64_t first = -1; // the column's first sample; -1 when not known
+        std::int64_t end = 0;    // one past its last sample
+        std::int64_t next = 0;   // the column of sample `end`
+        std::uint16_t firstRaw = 0;
+        std::uint16_t lastRaw = 0;
+        std::uint16_t minRaw = 0;
+        std::uint16_t maxRaw = 0;
+    };
+    static constexpr std::size_t kMaxColumns = std::size_t(1) << 16;
+
+    // Starts over when the mapping is another one.
+    void use(const Key& k) {
+        if (!(key == k)) {
+            key = k;
+            base = 0;
+            columns.clear();
+        }
+    }
+    // Column k found from sample `first` on, or null.
+    const Column* find(std::int64_t k, std::int64_t first) const {
+        const std::int64_t at = k - base;
+        if (at < 0 || at >= std::int64_t(columns.size())) {
+            return nullptr;
+        }
+        const Column& c = columns[std::size_t(at)];
+        return c.first == first ? &c : nullptr;
+    }
+    void store(std::int64_t k, const Column& c) {
+        if (columns.empty() || k < base - std::int64_t(kMaxColumns) ||
+            k >= base + std::int64_t(kMaxColumns)) {
+            base = k;
+            columns.assign(1, Column{});
+        } else if (k < base) {
+            columns.insert(columns.begin(), std::size_t(base - k), Column{});
+            base = k;
+        } else if (k >= base + std::int64_t(columns.size())) {
+            columns.resize(std::size_t(k - base + 1));
+        }
+        if (columns.size() > kMaxColumns) {
+            base = k;
+            columns.assign(1, Column{});
+        }
+        columns[std::size_t(k - base)] = c;
+    }
+
+    Key key;
+    std::int64_t base = 0; // column of columns[0]
+    std::vector<Column> columns;
+};
+
 // Per-block minimum, maximum and largest step of the raw samples, built once when a
 // recording is handed to the plot, so a column of thousands of samples is summarised from
 // a few dozen blocks.
@@ -76,6 +139,8 @@ public:
 
     // The dot rows kept for these samples between frames. Frames are drawn one at a time.
     DotCoverage& dotCoverage() const { return dots_; }
+    // The columns kept between frames when these samples are laid over another recording.
+    ColumnExtremes& columnExtremes() const { return columns_; }
 
 private:
     Range scan(std::int64_t first, std::int64_t last) const;
@@ -93,6 +158,7 @@ private:
         blockStep_[static_cast<std::size_t>(b)] = r.maxStep;
     }
     mutable DotCoverage dots_;
+    mutable ColumnExtremes columns_;
 };
 
 // Everything the curve and dot drawing needs to map samples to pixels on one target.

@@ -83,7 +83,23 @@ public:
             gap();
             return;
         }
-        const std::int64_t y = row_(raw);
+        addRow(x, row_(raw), samples);
+    }
+    // A column without over-range samples: first, highest, lowest and last, each value's row
+    // worked out once.
+    void addColumn(std::int64_t x, std::uint16_t first, std::uint16_t high, std::uint16_t low,
+                   std::uint16_t last, std::int64_t samples) {
+        const std::int64_t top = row_(high);
+        const std::int64_t bottom = low == high ? top : row_(low);
+        const auto rowOf = [&](std::uint16_t v) {
+            return v == high ? top : v == low ? bottom : row_(v);
+        };
+        addRow(x, rowOf(first), samples);
+        addRow(x, top, 0);
+        addRow(x, bottom, 0);
+        addRow(x, rowOf(last), 0);
+    }
+    void addRow(std::int64_t x, std::int64_t y, std::int64_t samples) {
         if (open_ && out_.xs.back() == x && out_.ys.back() == y) {
             pathSamples_ += samples;
             return;
@@ -110,6 +126,8 @@ public:
     }
 
     void reduced() {
+        ColumnExtremes& kept = c_.summary->columnExtremes();
+        kept.use({m_.xScale, c_.interval, c_.offsetSeconds, shown_});
         std::int64_t j = firstVisited();
         for (std::int64_t k = j < n_ ? column(j) : 0; j < n_;) {
             const std::int64_t x = pixel(k);
@@ -117,22 +135,29 @@ public:
                 add(x, raw_[j]);
                 break;
             }
-            std::int64_t next = 0;
-            const std::int64_t end = columnEnd(j, k, next);
-            const SampleSummary::Range r = c_.summary->extremes(j, end - 1);
-            if (r.maxRaw > kOverRangeThresholdRaw) {
-                for (std::int64_t i = j; i < end; ++i) {
+            ColumnExtremes::Column col;
+            if (const ColumnExtremes::Column* found = kept.find(k, j)) {
+                col = *found;
+            } else {
+                col.first = j;
+                col.end = columnEnd(j, k, col.next);
+                const SampleSummary::Range r = c_.summary->extremes(j, col.end - 1);
+                col.firstRaw = raw_[j];
+                col.lastRaw = raw_[col.end - 1];
+                col.minRaw = r.minRaw;
+                col.maxRaw = r.maxRaw;
+                kept.store(k, col);
+            }
+            if (col.maxRaw > kOverRangeThresholdRaw) {
+                for (std::int64_t i = j; i < col.end; ++i) {
                     add(x, raw_[i]);
                 }
             } else {
                 // One column: the path first, highest, lowest, last covers the same rows.
-                add(x, raw_[j], end - j);
-                add(x, r.maxRaw, 0);
-                add(x, r.minRaw, 0);
-                add(x, raw_[end - 1], 0);
+                addColumn(x, col.firstRaw, col.maxRaw, col.minRaw, col.lastRaw, col.end - j);
             }
-            j = end;
-            k = next;
+            j = col.end;
+            k = col.next;
         }
         gap();
     }

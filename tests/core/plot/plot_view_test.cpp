@@ -371,5 +371,56 @@ TEST(ComparedRuns, ReductionKeepsColumnsAndOverRangeGaps) {
     }
 }
 
+// The columns a run's summary keeps from frame to frame: every frame of a walk through pans,
+// zooms, value changes and other placements reduces exactly as a summary seeing it first.
+TEST(ComparedRuns, ColumnsKeptBetweenFramesMatchAFreshReduction) {
+    std::vector<std::uint16_t> raw = ramp(200000, 300, 131);
+    for (const std::size_t at : {1000u, 1001u, 77777u, 150000u}) {
+        raw[at] = 45000; // over range: the column is walked sample by sample
+    }
+    const SampleSummary kept(raw.data(), static_cast<std::int64_t>(raw.size()));
+    CurveMapping m;
+    m.left = 50;
+    m.top = 40;
+    m.width = 900;
+    m.height = 440;
+    struct Frame {
+        double xScale;
+        double xOffset;
+        double yScale;
+        double interval; // the run's
+        double offsetSeconds;
+    };
+    const Frame frames[] = {
+        {300.0, 0.0, 35.0 / 440, 1.0, 0.0},        // View All
+        {300.0, 0.0, 35.0 / 440, 1.0, 0.0},        // the same again: all kept
+        {300.0, 27000.0, 35.0 / 440, 1.0, 0.0},    // panned right by 90 columns
+        {300.0, 9100.5, 35.0 / 440, 1.0, 0.0},     // and back left, part of a column
+        {300.0, 9100.5, 2.0 / 440, 1.0, 0.0},      // other rows, same columns
+        {17.3, 40000.0, 35.0 / 440, 1.0, 0.0},     // zoomed
+        {17.3, 39000.0, 35.0 / 440, 1.0, 0.0},     // panned at that zoom
+        {300.0, 0.0, 35.0 / 440, 1.0, 0.0},        // View All again
+        {300.0, 0.0, 35.0 / 440, 3.0, 0.0},        // another interval
+        {300.0, 0.0, 35.0 / 440, 3.0, 4321.0},     // placed by the clock
+        {300.0, 12000.0, 35.0 / 440, 3.0, 4321.0}, // panned there
+        {0.2, 74990.0, 35.0 / 440, 1.0, 0.0},      // pixels per sample around an over-range one
+    };
+    ComparedPath warm, fresh;
+    for (std::size_t i = 0; i < std::size(frames); ++i) {
+        SCOPED_TRACE(i);
+        const Frame& f = frames[i];
+        m.xScale = f.xScale;
+        m.xOffset = f.xOffset;
+        m.yScale = f.yScale;
+        const SampleSummary once(raw.data(), static_cast<std::int64_t>(raw.size()));
+        reduceComparedCurve({&kept, f.interval, f.offsetSeconds, 0, ""}, 2.0, m, warm);
+        reduceComparedCurve({&once, f.interval, f.offsetSeconds, 0, ""}, 2.0, m, fresh);
+        ASSERT_FALSE(fresh.xs.empty());
+        EXPECT_EQ(warm.xs, fresh.xs);
+        EXPECT_EQ(warm.ys, fresh.ys);
+        EXPECT_EQ(warm.starts, fresh.starts);
+    }
+}
+
 } // namespace
 } // namespace quillmark
