@@ -210,10 +210,6 @@ RowMapping::RowMapping(const CurveMapping& m)
     base = m.height + (m.yOffset * m.factor - ym) / ys;
 }
 
-std::int64_t RowMapping::operator()(std::uint16_t raw) const {
-    return truncToInt64(base - (raw * factor / 1000.0 - ym) / ys) + top;
-}
-
 namespace {
 
 class Reducer {

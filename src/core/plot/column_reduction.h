@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/plot/plot_geometry.h"
+
 namespace quillmark {
 
 // Dot rows of the dense columns, as found under one mapping. Reading every sample of a noisy
@@ -199,7 +201,10 @@ struct RowMapping {
     std::int64_t top = 0;
 
     explicit RowMapping(const CurveMapping& m);
-    std::int64_t operator()(std::uint16_t raw) const;
+    // Inline: a frame maps thousands of values, several per column.
+    std::int64_t operator()(std::uint16_t raw) const {
+        return truncToInt64(base - (raw * factor / 1000.0 - ym) / ys) + top;
+    }
 };
 
 // A vertical run of dot positions in one column: yTop, yBottom and rows between them no
