@@ -73,8 +73,7 @@ void TallFills::flush(QRgb value) {
         return;
     }
     // By row, counting: there are many edges and few rows.
-    std::vector<std::size_t>& rowStart = rowStart_;
-    rowStart.assign(std::size_t(target_.height) + 2, 0);
+    std::vector<std::size_t> rowStart(std::size_t(target_.height) + 2, 0);
     for (const Edge& edge : edges_) {
         ++rowStart[std::size_t(edge.y) + 1];
     }
@@ -87,11 +86,9 @@ void TallFills::flush(QRgb value) {
     }
     edges_.swap(sorted_);
     // How many fills cover each column in the current rows, and the covered ones as bits.
-    std::vector<int>& count = count_;
-    count.assign(std::size_t(target_.width), 0);
-    std::vector<std::uint64_t>& covered = covered_;
-    covered.assign((std::size_t(target_.width) + 63) / 64, 0);
-    std::vector<std::pair<int, int>>& runs = runs_;
+    std::vector<int> count(std::size_t(target_.width), 0);
+    std::vector<std::uint64_t> covered((std::size_t(target_.width) + 63) / 64, 0);
+    std::vector<std::pair<int, int>> runs;
     int active = 0;
     std::size_t e = 0;
     while (e < edges_.size()) {

@@ -165,11 +165,6 @@ private:
     DirectTarget target_;
     std::vector<Edge> edges_;
     std::vector<Edge> sorted_;
-    // Working rows of flush, kept for the next flush of the same frame.
-    std::vector<std::size_t> rowStart_;
-    std::vector<int> count_;
-    std::vector<std::uint64_t> covered_;
-    std::vector<std::pair<int, int>> runs_;
 };
 
 // One dot drawn once into an image, then copied to every position; with aliased drawing and
