@@ -143,6 +143,8 @@ void drawComparedLegend(QPainter& p, const PlotScene& s, const CurveMapping& are
                     boxHeight);
     p.fillRect(box, toQColor(s.colours.background));
     p.setPen(QPen(toQColor(s.colours.grid), penWidth));
+    // Only the outline: the plain curve's dots leave their brush set (in print and SVG).
+    p.setBrush(Qt::NoBrush);
     p.drawRect(box.adjusted(0, 0, -1, -1));
     const QColor text = toQColor(readableTextColour(s.colours.background));
     int y = box.top() + pad;

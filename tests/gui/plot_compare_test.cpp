@@ -177,6 +177,57 @@ private slots:
         QVERIFY(reduced != renderPlotImage(bare, frame));
     }
 
+    // With runs compared the shown curve is reduced on another thread while the runs are
+    // drawn: the frame must still equal drawing every sample of the curve and of the runs, at
+    // a screen's ratios, with and without dots, over many frames in a row.
+    void shownCurveBesideRunsMatchesEverySample_data() {
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<bool>("dots");
+        QTest::newRow("1, dots") << 1.0 << true;
+        QTest::newRow("1, line only") << 1.0 << false;
+        QTest::newRow("1.5, dots") << 1.5 << true;
+        QTest::newRow("2, line only") << 2.0 << false;
+    }
+
+    void shownCurveBesideRunsMatchesEverySample() {
+        QFETCH(double, ratio);
+        QFETCH(bool, dots);
+        PlotView view;
+        view.geometry().resize(700, 420);
+        QVERIFY(view.setRecording(run(signal(60000, 9, true), 2.0f, 0)));
+        view.resetView();
+        view.display().showMaskPoints = dots;
+        view.addRun(run(signal(30000, 1, true), 1.0f, 1));
+        view.addRun(run(signal(9000, 2, false), 7.0f, 0));
+        PlotGeometry& g = view.geometry();
+        for (int frameNo = 0; frameNo < 6; ++frameNo) {
+            const PlotScene scene = view.scene(kModelVoltage);
+            QVERIFY(!scene.compared.empty());
+            const PlotFrame device = deviceFrame(screenFrame(700, 420, g), ratio);
+            const auto draw = [&](CurveDrawing how) {
+                QImage image(device.right - device.left, device.bottom - device.top,
+                             QImage::Format_RGB32);
+                image.fill(toQColor(scene.colours.background));
+                QPainter p(&image);
+                DrawPlot(scene, device, p, how);
+                return image;
+            };
+            const QImage reduced = draw(CurveDrawing::Reduced);
+            const QImage full = draw(CurveDrawing::Full);
+            if (reduced != full) {
+                reduced.save(QStringLiteral("/tmp/beside_reduced.png"));
+                full.save(QStringLiteral("/tmp/beside_full.png"));
+            }
+            QVERIFY2(reduced == full, qPrintable(QStringLiteral("frame %1").arg(frameNo)));
+            // Zoom in about the middle, then pan: each frame another mapping.
+            if (frameNo < 3) {
+                view.zoomTimeAboutCentre(0.3);
+            } else {
+                view.panTime(0.37);
+            }
+        }
+    }
+
     // A file that cannot be read, or one run too many, gives Open's message and adds nothing;
     // the Runs list hides and removes runs.
     void addingHidingAndRemovingRuns() {
