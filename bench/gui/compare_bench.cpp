@@ -134,18 +134,24 @@ void BM_ReduceRuns(benchmark::State& state) {
 }
 BENCHMARK(BM_ReduceRuns)->Unit(benchmark::kMillisecond);
 
-// The seven runs reduced and drawn at View All, without the rest of the frame.
+// The seven runs reduced and drawn without the rest of the frame: at View All (columns kept
+// from frame to frame), and zooming as BM_ZoomStep does (no column kept).
 void BM_DrawRuns(benchmark::State& state) {
     Scene& s = scene(true);
     s.view.resetView();
-    const PlotScene sc = s.view.scene(kModelVoltage);
-    const CurveMapping m = plotMapping(s.view.geometry());
+    const bool zooming = state.range(0) != 0;
+    int step = 0;
     for (auto _ : state) {
+        if (zooming) {
+            s.view.zoomTimeAboutCentre((step++ / 10) % 2 ? 1.25 : 0.8);
+        }
+        const PlotScene sc = s.view.scene(kModelVoltage);
+        const CurveMapping m = plotMapping(s.view.geometry());
         QPainter p(&s.image);
         drawComparedRuns(p, sc, m, 1, true);
     }
 }
-BENCHMARK(BM_DrawRuns)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawRuns)->ArgName("zooming")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 const std::string& runFile() {
     static const std::string path = [] {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <random>
 #include <set>
 
 #include "core/analysis/range_analysis.h"
@@ -368,6 +371,73 @@ TEST(ComparedRuns, ReductionKeepsColumnsAndOverRangeGaps) {
         EXPECT_EQ(reduced.starts.size(), k.polylines);
         EXPECT_EQ(plain.starts.size(), k.polylines);
         EXPECT_EQ(columnRows(reduced), columnRows(plain));
+    }
+}
+
+// Segments between columns: the reduction must keep each from the last sample of a column to
+// the first of the next.
+std::set<std::array<std::int64_t, 4>> joins(const ComparedPath& p) {
+    std::set<std::array<std::int64_t, 4>> out;
+    for (std::size_t k = 0; k < p.starts.size(); ++k) {
+        const std::size_t to = k + 1 < p.starts.size() ? p.starts[k + 1] : p.xs.size();
+        for (std::size_t i = p.starts[k]; i + 1 < to; ++i) {
+            if (p.xs[i + 1] != p.xs[i]) {
+                out.insert({p.xs[i], p.ys[i], p.xs[i + 1], p.ys[i + 1]});
+            }
+        }
+    }
+    return out;
+}
+
+// Seeded random views over runs of other intervals and placements, including column edges
+// that fall exactly on a sample: the reduction reaches the pixels of every sample's segment.
+// One summary serves every view, so columns kept from an earlier view are checked too.
+TEST(ComparedRuns, ReductionMatchesEverySampleOverRandomViews) {
+    std::mt19937 rng(20261209);
+    std::vector<std::uint16_t> raw(50000);
+    std::uniform_int_distribution<int> noise(-300, 300);
+    int level = 12000;
+    for (std::uint16_t& v : raw) {
+        level = std::clamp(level + noise(rng), 0, 30000);
+        v = static_cast<std::uint16_t>(level);
+        if (std::uniform_int_distribution<int>(0, 3000)(rng) == 0) {
+            v = 45000;
+        }
+    }
+    const SampleSummary summary(raw.data(), static_cast<std::int64_t>(raw.size()));
+    const double intervals[] = {0.125, 1.0 / 3, 0.5, 1.0, 2.0, 3.0, 7.0, 31.0};
+    const double shownIntervals[] = {0.125, 1.0, 2.0, 3.0};
+    const double roundScales[] = {10.0, 8.0, 0.5, 1.0, 64.0, 0.1, 0.3, 6.0};
+    const auto pick = [&](const auto& values) {
+        return values[std::uniform_int_distribution<std::size_t>(0, std::size(values) - 1)(rng)];
+    };
+    CurveMapping m;
+    m.yScale = 35.0 / 440;
+    m.left = 50;
+    m.top = 40;
+    m.width = 900;
+    m.height = 440;
+    ComparedPath reduced, plain;
+    for (int view = 0; view < 400; ++view) {
+        const double interval = pick(intervals);
+        const double shown = pick(shownIntervals);
+        const bool round = view % 3 == 0;
+        const double offset =
+            view % 4 == 0 ? 0.0 : std::uniform_real_distribution<double>(-4000, 4000)(rng);
+        m.xScale = round ? pick(roundScales)
+                         : std::exp(std::uniform_real_distribution<double>(-3, 6)(rng));
+        const double span = raw.size() * interval / shown;
+        m.xOffset = round ? std::floor(std::uniform_real_distribution<double>(0, span)(rng))
+                          : std::uniform_real_distribution<double>(-0.1 * span, span)(rng);
+        SCOPED_TRACE(testing::Message() << "view " << view << ": interval " << interval
+                                        << ", shown " << shown << ", offset " << offset
+                                        << ", xScale " << m.xScale << ", xOffset " << m.xOffset);
+        const ComparedCurve c{&summary, interval, round ? 0.0 : offset, 0, ""};
+        reduceComparedCurve(c, shown, m, reduced);
+        plainComparedCurve(c, shown, m, plain);
+        ASSERT_EQ(reduced.starts.size(), plain.starts.size());
+        ASSERT_EQ(columnRows(reduced), columnRows(plain));
+        ASSERT_EQ(joins(reduced), joins(plain));
     }
 }
 
