@@ -141,22 +141,29 @@ void DrawPlot(const PlotScene& s, const PlotFrame& given, QPainter& p, CurveDraw
     }
     const CurveMapping area = plotArea(s, frame);
     const double scale = frame.penScale > 0.0 ? frame.penScale : 1.0;
+    const QColor lineColour = toQColor(s.colours.line);
+    const bool shown = s.samples != nullptr && s.sampleCount > 0 && frame.xScale > 0.0;
+    // With print's wider pens the dots stay circles: the reduced drawing fills them as rows of
+    // pixels, which only suits a raster target.
+    const bool full = curve == CurveDrawing::Full || (scale != 1.0 && frame.printing);
+    // The compared runs lie beneath the curve: while they are drawn, another core reduces it.
+    CurveAhead ahead;
+    if (shown && !full && !s.compared.empty()) {
+        ahead.start(s, reducedCurveMapping(area, lineColour, scale, p));
+    }
     drawGrid(p, s, area, scale);
     if (s.showAlarmLines) {
         drawAlarmLines(p, s, area, scale);
     }
     drawComparedRuns(p, s, area, scaledWidth(1, scale),
                      scale == 1.0 && curve != CurveDrawing::Full);
-    if (s.samples != nullptr && s.sampleCount > 0 && frame.xScale > 0.0) {
-        const QColor lineColour = toQColor(s.colours.line);
-        // With print's wider pens the dots stay circles: the reduced drawing fills them as
-        // rows of pixels, which only suits a raster target.
-        if (curve == CurveDrawing::Full || (scale != 1.0 && frame.printing)) {
+    if (shown) {
+        if (full) {
             drawCurveFull(s, area, p, lineColour, scale);
         } else if (scale != 1.0) {
-            drawCurveReducedScaled(s, area, p, lineColour, scale);
+            drawCurveReducedScaled(s, area, p, lineColour, scale, &ahead);
         } else {
-            drawCurveReduced(s, area, p, lineColour);
+            drawCurveReduced(s, area, p, lineColour, &ahead);
         }
     }
     drawMarginBands(p, s, area, frame);

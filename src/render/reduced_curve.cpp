@@ -1,11 +1,13 @@
 #include "render/reduced_curve.h"
 
 #include <QPen>
+#include <QThreadPool>
 #include <QVector>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 #include "core/plot/column_reduction.h"
 #include "core/plot/plot_geometry.h"
@@ -354,19 +356,79 @@ const SampleSummary& summaryOf(const PlotScene& s, SampleSummary& local) {
 
 } // namespace
 
-void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p,
-                      const QColor& colour) {
-    SampleSummary local;
-    const SampleSummary* summary = &summaryOf(s, local);
+CurveMapping reducedCurveMapping(const CurveMapping& m, const QColor& colour, double scale,
+                                 QPainter& p) {
+    CurveMapping mapping = m;
+    if (scale == 1.0) {
+        mapping.dotRunGap = DotStamp(colour, p).runGap();
+        return mapping;
+    }
+    const auto width = [scale](int w) {
+        return std::max(1, static_cast<int>(std::lround(w * scale)));
+    };
+    mapping.dotRunGap = 1; // every row of a run holds a dot centre
+    mapping.reach = std::max(mapping.reach, width(1) + width(dotPen(colour).width()) + 2);
+    mapping.keepStill = true;
+    return mapping;
+}
+
+void CurveAhead::start(const PlotScene& s, const CurveMapping& mapping) {
+    wait();
+    mapping_ = mapping;
+    // The calling thread's: kept from frame to frame like the drawing's own.
+    static thread_local ReducedCurve kept;
+    curve_ = &kept;
+    const SampleSummary* summary = &summaryOf(s, local_);
+    const bool dots = s.showMaskPoints;
+    started_ = true;
+    auto job = [this, summary, dots] {
+        try {
+            reduceCurve(*summary, mapping_, dots, *curve_);
+        } catch (...) {
+            failed_ = std::current_exception();
+        }
+        done_.release();
+    };
+    if (!QThreadPool::globalInstance()->tryStart(job)) {
+        job();
+    }
+}
+
+void CurveAhead::wait() {
+    if (started_) {
+        done_.acquire();
+        started_ = false;
+    }
+}
+
+ReducedCurve* CurveAhead::take(const CurveMapping& mapping) {
+    if (curve_ == nullptr) {
+        return nullptr;
+    }
+    wait();
+    if (failed_) {
+        std::rethrow_exception(std::exchange(failed_, nullptr));
+    }
+    ReducedCurve* curve = mapping == mapping_ ? curve_ : nullptr;
+    curve_ = nullptr;
+    return curve;
+}
+
+void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p, const QColor& colour,
+                      CurveAhead* ahead) {
     DotStamp dot(colour, p);
     TallFills tall(colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{});
     dot.deferTallFills(&tall);
-    CurveMapping mapping = m;
-    mapping.dotRunGap = dot.runGap();
+    const CurveMapping mapping = reducedCurveMapping(m, colour, 1.0, p);
+    ReducedCurve* done = ahead != nullptr ? ahead->take(mapping) : nullptr;
     // Kept from frame to frame: a noisy view holds a dot run per sample, and fresh memory for
     // them on every frame costs more than filling it.
-    static thread_local ReducedCurve r;
-    reduceCurve(*summary, mapping, s.showMaskPoints, r);
+    static thread_local ReducedCurve own;
+    if (done == nullptr) {
+        SampleSummary local;
+        reduceCurve(summaryOf(s, local), mapping, s.showMaskPoints, own);
+    }
+    ReducedCurve& r = done != nullptr ? *done : own;
     // The band each column's dots fill hides much of the curve in a dense column.
     Bands bands;
     if (s.showMaskPoints && !r.dots.empty()) {
@@ -493,20 +555,20 @@ void gatherDotSpans(const std::vector<DotRun>& dots, const QColor& colour, int p
 } // namespace
 
 void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter& p,
-                            const QColor& colour, double scale) {
-    SampleSummary local;
-    const SampleSummary* summary = &summaryOf(s, local);
+                            const QColor& colour, double scale, CurveAhead* ahead) {
     const auto width = [scale](int w) {
         return std::max(1, static_cast<int>(std::lround(w * scale)));
     };
     const int dotPenWidth = width(dotPen(colour).width());
     const int dotRadius = width(1);
-    CurveMapping mapping = m;
-    mapping.dotRunGap = 1; // every row of a run holds a dot centre
-    mapping.reach = std::max(mapping.reach, dotRadius + dotPenWidth + 2);
-    mapping.keepStill = true;
-    static thread_local ReducedCurve r;
-    reduceCurve(*summary, mapping, s.showMaskPoints, r);
+    const CurveMapping mapping = reducedCurveMapping(m, colour, scale, p);
+    ReducedCurve* done = ahead != nullptr ? ahead->take(mapping) : nullptr;
+    static thread_local ReducedCurve own;
+    if (done == nullptr) {
+        SampleSummary local;
+        reduceCurve(summaryOf(s, local), mapping, s.showMaskPoints, own);
+    }
+    ReducedCurve& r = done != nullptr ? *done : own;
     // With one opaque ink the order of the pieces does not matter, and a piece under the dots
     // adds nothing: the dots are gathered first.
     const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};

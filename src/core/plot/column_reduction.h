@@ -189,6 +189,7 @@ struct CurveMapping {
 
     std::int64_t x(std::int64_t index) const;
     std::int64_t y(std::uint16_t raw) const;
+    bool operator==(const CurveMapping&) const = default;
 };
 
 // CurveMapping::y with the terms that do not depend on the sample worked out once; the same
