@@ -8,6 +8,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define QUILLMARK_AVX2_BLOCKS 1
+#endif
 
 #include "core/plot/plot_geometry.h"
 
@@ -65,6 +69,42 @@ SampleSummary::Range wholeBlock(const std::uint16_t* s) {
         r.maxStep = std::max(r.maxStep, stepBetween(s[i], s[i + 1]));
     }
     return r;
+}
+#endif
+
+#if defined(QUILLMARK_AVX2_BLOCKS)
+// wholeBlock over `blocks` consecutive blocks, sixteen samples a step, where the processor
+// has AVX2 (most x86 machines of the last ten years): adding a run is then half as costly.
+// Unsigned minimum and maximum need no shifted values, and one instruction finds the least
+// of eight lanes (the greatest is the least of the complements).
+__attribute__((target("avx2"))) void wholeBlocksAvx2(const std::uint16_t* s, std::int64_t blocks,
+                                                     std::uint16_t* mins, std::uint16_t* maxs,
+                                                     std::uint16_t* steps) {
+    const __m128i ones = _mm_set1_epi16(-1);
+    for (std::int64_t b = 0; b < blocks; ++b, s += SampleSummary::kBlock) {
+        __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+        __m256i hi = lo;
+        __m256i step = _mm256_setzero_si256();
+        for (int i = 0; i < int(SampleSummary::kBlock); i += 16) {
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+            const __m256i n = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1));
+            lo = _mm256_min_epu16(lo, a);
+            hi = _mm256_max_epu16(hi, a);
+            step = _mm256_max_epu16(
+                step, _mm256_or_si256(_mm256_subs_epu16(a, n), _mm256_subs_epu16(n, a)));
+        }
+        const __m128i l =
+            _mm_min_epu16(_mm256_castsi256_si128(lo), _mm256_extracti128_si256(lo, 1));
+        const __m128i h =
+            _mm_max_epu16(_mm256_castsi256_si128(hi), _mm256_extracti128_si256(hi, 1));
+        const __m128i d =
+            _mm_max_epu16(_mm256_castsi256_si128(step), _mm256_extracti128_si256(step, 1));
+        mins[b] = static_cast<std::uint16_t>(_mm_extract_epi16(_mm_minpos_epu16(l), 0));
+        maxs[b] = static_cast<std::uint16_t>(
+            ~_mm_extract_epi16(_mm_minpos_epu16(_mm_xor_si128(h, ones)), 0));
+        steps[b] = static_cast<std::uint16_t>(
+            ~_mm_extract_epi16(_mm_minpos_epu16(_mm_xor_si128(d, ones)), 0));
+    }
 }
 #endif
 
@@ -130,7 +170,15 @@ void SampleSummary::build(const std::uint16_t* samples, std::int64_t count) {
     // Blocks followed by another sample: fixed-length loops without a carried sample, which
     // the compiler turns into vector code. Adding a run is mostly this pass.
     const std::int64_t whole = count_ > 0 ? (count_ - 1) / kBlock : 0;
-    for (std::int64_t b = 0; b < whole; ++b) {
+    std::int64_t done = 0;
+#if defined(QUILLMARK_AVX2_BLOCKS)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        wholeBlocksAvx2(samples_, whole, blockMin_.data(), blockMax_.data(), blockStep_.data());
+        done = whole;
+    }
+#endif
+    for (std::int64_t b = done; b < whole; ++b) {
         setBlock(b, wholeBlock(samples_ + b * kBlock));
     }
     for (std::int64_t b = whole; b < nBlocks; ++b) {
