@@ -149,7 +149,8 @@ void DrawPlot(const PlotScene& s, const PlotFrame& given, QPainter& p, CurveDraw
     // The compared runs lie beneath the curve: while they are drawn, another core reduces it.
     CurveAhead ahead;
     if (shown && !full && !s.compared.empty()) {
-        ahead.start(s, reducedCurveMapping(area, lineColour, scale, p));
+        const int gap = scale == 1.0 ? DotStamp(lineColour, p).runGap() : 1;
+        ahead.start(s, reducedCurveMapping(area, lineColour, scale, gap));
     }
     drawGrid(p, s, area, scale);
     if (s.showAlarmLines) {

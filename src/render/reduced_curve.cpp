@@ -357,10 +357,10 @@ const SampleSummary& summaryOf(const PlotScene& s, SampleSummary& local) {
 } // namespace
 
 CurveMapping reducedCurveMapping(const CurveMapping& m, const QColor& colour, double scale,
-                                 QPainter& p) {
+                                 int dotRunGap) {
     CurveMapping mapping = m;
     if (scale == 1.0) {
-        mapping.dotRunGap = DotStamp(colour, p).runGap();
+        mapping.dotRunGap = dotRunGap;
         return mapping;
     }
     const auto width = [scale](int w) {
@@ -419,7 +419,7 @@ void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p, co
     DotStamp dot(colour, p);
     TallFills tall(colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{});
     dot.deferTallFills(&tall);
-    const CurveMapping mapping = reducedCurveMapping(m, colour, 1.0, p);
+    const CurveMapping mapping = reducedCurveMapping(m, colour, 1.0, dot.runGap());
     ReducedCurve* done = ahead != nullptr ? ahead->take(mapping) : nullptr;
     // Kept from frame to frame: a noisy view holds a dot run per sample, and fresh memory for
     // them on every frame costs more than filling it.
@@ -561,7 +561,7 @@ void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter&
     };
     const int dotPenWidth = width(dotPen(colour).width());
     const int dotRadius = width(1);
-    const CurveMapping mapping = reducedCurveMapping(m, colour, scale, p);
+    const CurveMapping mapping = reducedCurveMapping(m, colour, scale, 1);
     ReducedCurve* done = ahead != nullptr ? ahead->take(mapping) : nullptr;
     static thread_local ReducedCurve own;
     if (done == nullptr) {

@@ -11,9 +11,10 @@
 
 namespace quillmark {
 
-// The mapping the reduced drawing reduces the curve with, for pens `scale` times as wide.
+// The mapping the reduced drawing reduces the curve with, for pens `scale` times as wide;
+// `dotRunGap` is DotStamp::runGap() of the curve's dot at scale 1.
 CurveMapping reducedCurveMapping(const CurveMapping& m, const QColor& colour, double scale,
-                                 QPainter& p);
+                                 int dotRunGap);
 
 // The shown curve reduced on another core while the frame draws what lies beneath it (the
 // compared runs); the drawing then takes it instead of reducing in turn. Waits for the work
