@@ -36,10 +36,6 @@ CurveMapping plotArea(const PlotScene& s, const PlotFrame& frame) {
 }
 
 // A screen pen width on a target drawn `scale` times as fine (whole pixels, at least 1).
-int scaledWidth(int width, double scale) {
-    return std::max(1, static_cast<int>(std::lround(width * scale)));
-}
-
 void drawGrid(QPainter& p, const PlotScene& s, const CurveMapping& m, double scale) {
     QVector<QLine> lines;
     if (s.showGridY) {

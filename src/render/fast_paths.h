@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -46,6 +47,11 @@ inline void addSegment(QVector<QLine>& lines, std::int64_t x1, std::int64_t y1, 
 // The curve's 2-pixel pen and the 5-pixel pen of the sample dots.
 QPen curvePen(const QColor& c);
 QPen dotPen(const QColor& c);
+// A pen width for a target `scale` times as fine (print, a high-density screen): whole
+// pixels, at least one.
+inline int scaledWidth(int width, double scale) {
+    return std::max(1, static_cast<int>(std::lround(width * scale)));
+}
 // Sets the dot pen and a brush of the same colour: the wide pen alone strokes a ring around
 // the small ellipse and leaves a hole in the middle; filled, the dot is a solid disc.
 void setDotInk(QPainter& p, const QColor& c, int penWidth);

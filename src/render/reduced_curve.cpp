@@ -363,11 +363,9 @@ CurveMapping reducedCurveMapping(const CurveMapping& m, const QColor& colour, do
         mapping.dotRunGap = dotRunGap;
         return mapping;
     }
-    const auto width = [scale](int w) {
-        return std::max(1, static_cast<int>(std::lround(w * scale)));
-    };
     mapping.dotRunGap = 1; // every row of a run holds a dot centre
-    mapping.reach = std::max(mapping.reach, width(1) + width(dotPen(colour).width()) + 2);
+    mapping.reach = std::max(mapping.reach, scaledWidth(1, scale) +
+                                                scaledWidth(dotPen(colour).width(), scale) + 2);
     mapping.keepStill = true;
     return mapping;
 }
@@ -414,21 +412,31 @@ ReducedCurve* CurveAhead::take(const CurveMapping& mapping) {
     return curve;
 }
 
+namespace {
+
+// The curve reduced under `mapping`: taken from `ahead` when it was reduced there, else
+// reduced here into `own`.
+ReducedCurve& reducedOnce(const PlotScene& s, const CurveMapping& mapping, CurveAhead* ahead,
+                          ReducedCurve& own) {
+    if (ReducedCurve* done = ahead != nullptr ? ahead->take(mapping) : nullptr) {
+        return *done;
+    }
+    SampleSummary local;
+    reduceCurve(summaryOf(s, local), mapping, s.showMaskPoints, own);
+    return own;
+}
+
+} // namespace
+
 void drawCurveReduced(const PlotScene& s, const CurveMapping& m, QPainter& p, const QColor& colour,
                       CurveAhead* ahead) {
     DotStamp dot(colour, p);
     TallFills tall(colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{});
     dot.deferTallFills(&tall);
-    const CurveMapping mapping = reducedCurveMapping(m, colour, 1.0, dot.runGap());
-    ReducedCurve* done = ahead != nullptr ? ahead->take(mapping) : nullptr;
     // Kept from frame to frame: a noisy view holds a dot run per sample, and fresh memory for
     // them on every frame costs more than filling it.
     static thread_local ReducedCurve own;
-    if (done == nullptr) {
-        SampleSummary local;
-        reduceCurve(summaryOf(s, local), mapping, s.showMaskPoints, own);
-    }
-    ReducedCurve& r = done != nullptr ? *done : own;
+    ReducedCurve& r = reducedOnce(s, reducedCurveMapping(m, colour, 1.0, dot.runGap()), ahead, own);
     // The band each column's dots fill hides much of the curve in a dense column.
     Bands bands;
     if (s.showMaskPoints && !r.dots.empty()) {
@@ -556,19 +564,10 @@ void gatherDotSpans(const std::vector<DotRun>& dots, const QColor& colour, int p
 
 void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter& p,
                             const QColor& colour, double scale, CurveAhead* ahead) {
-    const auto width = [scale](int w) {
-        return std::max(1, static_cast<int>(std::lround(w * scale)));
-    };
-    const int dotPenWidth = width(dotPen(colour).width());
-    const int dotRadius = width(1);
-    const CurveMapping mapping = reducedCurveMapping(m, colour, scale, 1);
-    ReducedCurve* done = ahead != nullptr ? ahead->take(mapping) : nullptr;
+    const int dotPenWidth = scaledWidth(dotPen(colour).width(), scale);
+    const int dotRadius = scaledWidth(1, scale);
     static thread_local ReducedCurve own;
-    if (done == nullptr) {
-        SampleSummary local;
-        reduceCurve(summaryOf(s, local), mapping, s.showMaskPoints, own);
-    }
-    ReducedCurve& r = done != nullptr ? *done : own;
+    const ReducedCurve& r = reducedOnce(s, reducedCurveMapping(m, colour, scale, 1), ahead, own);
     // With one opaque ink the order of the pieces does not matter, and a piece under the dots
     // adds nothing: the dots are gathered first.
     const DirectTarget target = colour.alpha() == 255 ? DirectTarget::of(p) : DirectTarget{};
@@ -582,7 +581,7 @@ void drawCurveReducedScaled(const PlotScene& s, const CurveMapping& m, QPainter&
     };
     if (std::max<std::int64_t>(truncToInt64(s.xOffset), 0) < s.sampleCount - 1) {
         QPen pen = curvePen(colour);
-        pen.setWidth(width(pen.width()));
+        pen.setWidth(scaledWidth(pen.width(), scale));
         // A wide aliased vertical segment is a rectangle: one short segment drawn once tells
         // how far it reaches past its end points, and the many vertical segments of a dense
         // view are then filled row by row instead of stroked one by one.

@@ -202,6 +202,7 @@ struct RowMapping {
     std::int64_t top = 0;
 
     explicit RowMapping(const CurveMapping& m);
+    bool operator==(const RowMapping&) const = default;
     // Inline: a frame maps thousands of values, several per column.
     std::int64_t operator()(std::uint16_t raw) const {
         return truncToInt64(base - (raw * factor / 1000.0 - ym) / ys) + top;

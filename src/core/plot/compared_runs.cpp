@@ -29,9 +29,7 @@ constexpr std::int64_t kReach = 8;
 class RowTable {
 public:
     const RowTable& use(const RowMapping& m) {
-        if (!(m.base == row_.base && m.ys == row_.ys && m.ym == row_.ym &&
-              m.factor == row_.factor && m.top == row_.top) ||
-            rows_.empty()) {
+        if (!(m == row_) || rows_.empty()) {
             row_ = m;
             rows_.assign(std::size_t(kOverRangeThresholdRaw) + 1, kUnknown);
         }
@@ -55,6 +53,9 @@ private:
     RowMapping row_{CurveMapping{}};
     mutable std::vector<std::int32_t> rows_;
 };
+
+// One per thread: frames on one thread are drawn one at a time.
+thread_local RowTable rowTable;
 
 // A column's samples that the reduction is about to read, asked for ahead: the columns'
 // edges lie kilobytes apart, so each would otherwise wait for memory in turn.
@@ -313,8 +314,7 @@ ColourRef comparedRunColour(std::size_t position, const PlotColours& plot) {
 
 void reduceComparedCurve(const ComparedCurve& curve, double shownInterval, const CurveMapping& map,
                          ComparedPath& out) {
-    static thread_local RowTable rows;
-    Walker w(curve, shownInterval, map, rows.use(RowMapping(map)), out);
+    Walker w(curve, shownInterval, map, rowTable.use(RowMapping(map)), out);
     if (w.usable()) {
         w.reduced();
     }
@@ -322,8 +322,7 @@ void reduceComparedCurve(const ComparedCurve& curve, double shownInterval, const
 
 void plainComparedCurve(const ComparedCurve& curve, double shownInterval, const CurveMapping& map,
                         ComparedPath& out) {
-    static thread_local RowTable rows;
-    Walker w(curve, shownInterval, map, rows.use(RowMapping(map)), out);
+    Walker w(curve, shownInterval, map, rowTable.use(RowMapping(map)), out);
     if (w.usable()) {
         w.plain();
     }

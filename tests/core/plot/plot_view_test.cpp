@@ -323,6 +323,17 @@ TEST(ComparedRuns, PaletteAvoidsLineGridAndBlack) {
     EXPECT_EQ(comparedRunColour(2, clash), comparedRunColour(2, plain));
 }
 
+// A 900 x 440 plot area showing 0 to 35 V; the tests set the time axis.
+CurveMapping plotArea900() {
+    CurveMapping m;
+    m.yScale = 35.0 / 440;
+    m.left = 50;
+    m.top = 40;
+    m.width = 900;
+    m.height = 440;
+    return m;
+}
+
 // Pixels a path's segments reach in each column (the rows between each segment's ends).
 std::set<std::pair<std::int64_t, std::int64_t>> columnRows(const ComparedPath& p) {
     std::set<std::pair<std::int64_t, std::int64_t>> cells;
@@ -346,12 +357,7 @@ TEST(ComparedRuns, ReductionKeepsColumnsAndOverRangeGaps) {
         raw[at] = 45000;
     }
     SampleSummary summary(raw.data(), static_cast<std::int64_t>(raw.size()));
-    CurveMapping m;
-    m.yScale = 35.0 / 440;
-    m.left = 50;
-    m.top = 40;
-    m.width = 900;
-    m.height = 440;
+    CurveMapping m = plotArea900();
     struct Case {
         double xScale;
         double xOffset;
@@ -411,12 +417,7 @@ TEST(ComparedRuns, ReductionMatchesEverySampleOverRandomViews) {
     const auto pick = [&](const auto& values) {
         return values[std::uniform_int_distribution<std::size_t>(0, std::size(values) - 1)(rng)];
     };
-    CurveMapping m;
-    m.yScale = 35.0 / 440;
-    m.left = 50;
-    m.top = 40;
-    m.width = 900;
-    m.height = 440;
+    CurveMapping m = plotArea900();
     ComparedPath reduced, plain;
     for (int view = 0; view < 400; ++view) {
         const double interval = pick(intervals);
@@ -449,11 +450,7 @@ TEST(ComparedRuns, ColumnsKeptBetweenFramesMatchAFreshReduction) {
         raw[at] = 45000; // over range: the column is walked sample by sample
     }
     const SampleSummary kept(raw.data(), static_cast<std::int64_t>(raw.size()));
-    CurveMapping m;
-    m.left = 50;
-    m.top = 40;
-    m.width = 900;
-    m.height = 440;
+    CurveMapping m = plotArea900();
     struct Frame {
         double xScale;
         double xOffset;
